@@ -1,0 +1,52 @@
+// The main of every benchmark: runs them, then prints each "<case>/ours" as a ratio of the time of
+// "<case>/baseline" from the same run, so the figures mean the same on any machine.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.iterations == 0)
+                continue;
+            times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+    }
+    void printRatios() const
+    {
+        std::printf("\nratios against the baseline of the same run:\n");
+        for (const auto &[name, time] : times) {
+            const std::size_t at = name.find("/ours");
+            if (at == std::string::npos)
+                continue;
+            std::string baseline = name;
+            baseline.replace(at, 5, "/baseline");
+            const auto found = times.find(baseline);
+            if (found != times.end() && found->second > 0)
+                std::printf("  %-50s %6.2fx\n", name.c_str(), time / found->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,122 @@
+#include "files.h"
+
+#include <QDir>
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+bool writeAll(int fd, const char *data, ssize_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// Copies the bytes of one open file into another; false on the first read or write error.
+bool copyContents(int from, int to)
+{
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got == 0)
+            return true;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (!writeAll(to, buffer, got))
+            return false;
+    }
+}
+
+void syncFolderOf(const QByteArray &path)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+bool fileExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.exists() && !info.isDir();
+}
+
+bool copyFileReplacing(const QString &source, const QString &destination)
+{
+    if (!fileExists(source) || destination.isEmpty() || QFileInfo(destination).isDir())
+        return false;
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(destination);
+    const QByteArray partial = to + ".part" + QByteArray::number(qint64(::getpid()));
+
+    const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const int out = ::open(partial.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = copyContents(in, out) && ::fsync(out) == 0;
+    ::close(in);
+    ok = ::close(out) == 0 && ok;
+    ok = ok && ::rename(partial.constData(), to.constData()) == 0;
+    if (!ok) {
+        ::unlink(partial.constData());
+        return false;
+    }
+    syncFolderOf(to);
+    return true;
+}
+
+bool deleteFile(const QString &path)
+{
+    return fileExists(path) && ::unlink(QFile::encodeName(path).constData()) == 0;
+}
+
+bool moveFile(const QString &source, const QString &destination)
+{
+    if (!fileExists(source) || destination.isEmpty() || QFileInfo(destination).isDir())
+        return false;
+    if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(destination).constData()) == 0) {
+        syncFolderOf(QFile::encodeName(destination));
+        return true;
+    }
+    if (errno != EXDEV)
+        return false;
+    return copyFileReplacing(source, destination) && deleteFile(source);
+}
+
+QString temporaryFileName()
+{
+    static std::atomic<quint32> counter{0};
+    const QDir folder(QDir::tempPath());
+    for (;;) {
+        const quint64 stamp = quint64(QDateTime::currentMSecsSinceEpoch()) + counter++;
+        const QString path = folder.filePath(QString::number(stamp, 16).toUpper() + QStringLiteral(".tmp"));
+        if (!QFileInfo::exists(path))
+            return path;
+    }
+}

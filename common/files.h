@@ -1,0 +1,13 @@
+#pragma once
+// File operations the ledger relies on. Each answers with a truth value and never throws.
+#include <QString>
+
+bool fileExists(const QString &path);
+// Copies source over destination. The copy is written beside the destination, synced and renamed
+// over it, so the destination is either the old file or the whole new one, never half of each.
+bool copyFileReplacing(const QString &source, const QString &destination);
+bool deleteFile(const QString &path);
+// Moves source to destination, replacing it; across file systems it copies, then deletes.
+bool moveFile(const QString &source, const QString &destination);
+// A path in the system's temporary folder where no file exists yet; the file is not created.
+QString temporaryFileName();
