@@ -1,0 +1,75 @@
+#pragma once
+// Worksheets of Excel 97-2003 workbooks (.xls: BIFF8 records in an OLE2 compound file): read one
+// sheet's used range as typed cells, write a new sheet into a new or an existing workbook.
+// Every function answers with a truth value and an error text, never throws and never crashes on
+// a damaged file.
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One cell. Null is an empty cell; Text is Unicode text; Number is a plain number; Date is a
+// number cell shown with a date or time format (date holds it as local wall-clock time, the
+// number its day serial); Boolean has number 0 or 1 and text "TRUE"/"FALSE"; Error has its text
+// ("#DIV/0!", "#N/A", ...). A formula cell reads as its cached result.
+struct XlsValue
+{
+    enum Kind { Null, Text, Number, Date, Boolean, Error };
+    Kind kind = Null;
+    QString text;
+    double number = 0;
+    QDateTime date;
+
+    static XlsValue fromText(const QString &text);
+    static XlsValue fromNumber(double number);
+    static XlsValue fromDate(const QDateTime &date);
+    bool isNull() const { return kind == Null; }
+};
+
+// The type a written column gives its cells: text cells, number cells, or date cells (numbers
+// shown as YYYY-MM-DD). A value of another kind is written as its own kind; Null leaves the
+// cell empty.
+enum class XlsColumnType { Text, Number, Date };
+
+// A written column: its title in the first row and the type of its cells.
+struct XlsColumn
+{
+    QString title;
+    XlsColumnType type = XlsColumnType::Text;
+};
+
+// A sheet as read: the first row of the used range as titles, then the rows after it, each
+// exactly as wide as titles.
+// The used range spans the cells that hold a value (text, number, boolean, error, formula);
+// cells that only carry formatting do not widen it. A title cell that is empty reads as empty
+// text, a title cell holding a number or date reads as its text; duplicate titles are kept as
+// they stand: column() tells both cases apart so a statement can fail on them.
+struct XlsSheet
+{
+    QStringList titles;
+    QList<QList<XlsValue>> rows;
+
+    // The position of the column titled title (compared without regard to letter case); -1 when
+    // no column has that title or title is empty, -2 when more than one column has it.
+    int column(const QString &title) const;
+};
+
+// Writes a new worksheet: row 1 holds the column titles, then one row per entry of rows (each
+// entry as wide as columns). Creates the workbook when the file is missing; adds the sheet to an
+// existing workbook after its last sheet, keeping every other sheet, cell, format and stream.
+// Fails, leaving the file as it was, when a sheet of that name exists (names compare without
+// regard to letter case), when the name is not a valid sheet name, when the file is locked by
+// another program, unwritable, not a BIFF8 workbook or encrypted, when there are more than 65535
+// rows or 256 columns, or when a text exceeds 32767 characters. The new file is written beside
+// the old one and renamed over it.
+bool writeXlsSheet(const QString &path, const QString &sheet, const QList<XlsColumn> &columns,
+                   const QList<QList<XlsValue>> &rows, QString *error = nullptr);
+
+// Reads the used range of a worksheet (name compared without regard to letter case) with typed
+// cells; false with an error text when the file or the sheet is missing, the file is not a BIFF8
+// workbook, is encrypted or damaged, or the used range exceeds 4,194,304 cells.
+bool readXlsSheet(const QString &path, const QString &sheet, XlsSheet *out, QString *error = nullptr);
+
+// The names of the worksheets of a workbook in tab order (chart and macro sheets left out);
+// empty with *ok false when the file is no readable BIFF8 workbook.
+QStringList xlsSheetNames(const QString &path, bool *ok = nullptr);
