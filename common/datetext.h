@@ -10,3 +10,16 @@
 
 QString dateText(const QDateTime &value, int format);
 QString dateText(const QDate &day, int format);
+
+// Reads a date as a person or a statement writes it: "2012-11-5", "2012/11/05", "2012.11.5",
+// "2012年11月5日", each optionally followed by a time "8:03" or "08:03:09", or a time alone
+// (on the day the date serials start from). Years run from 100 to 9999. Anything else is no date.
+QDateTime parseDateText(const QString &text, bool *ok = nullptr);
+
+// Date serials as the Windows program stored them: days since 1899-12-30, the fraction the time
+// of day (negative serials count the days back, with the fraction still forward).
+double dateToSerial(const QDateTime &value);
+QDateTime serialToDate(double serial, bool *ok = nullptr);
+
+// The one stored form of a date: format 1 at midnight, format 0 otherwise.
+QString canonicalDateText(const QDateTime &value);

@@ -1,0 +1,8 @@
+#include "instances.h"
+
+DbConnection directoryConnection;
+DbRecordset directoryRecordset;
+DbConnection userConnection;
+DbRecordset userRecordset;
+DbConnection auxConnection;
+DbRecordset auxRecordset;

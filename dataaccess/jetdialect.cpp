@@ -1,0 +1,711 @@
+#include "jetdialect.h"
+
+#include "common/datetext.h"
+
+#include <QSet>
+
+#include <vector>
+
+namespace {
+
+enum class Tok { Space, Word, Quoted, String, Date, Number, Punct, Param };
+
+struct Token
+{
+    Tok kind;
+    QString text; // as written; for String and Date the value inside the quotes or hashes
+    bool lift = false;
+};
+
+using Tokens = std::vector<Token>;
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c.unicode() >= 0x80;
+}
+
+bool isDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+bool tokenize(const QString &s, Tokens &out, QString &error)
+{
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = s[i];
+        const qsizetype start = i;
+        if (c.isSpace()) {
+            while (i < n && s[i].isSpace())
+                ++i;
+            out.push_back({Tok::Space, QStringLiteral(" ")});
+        } else if (c == u'-' && i + 1 < n && s[i + 1] == u'-') {
+            while (i < n && s[i] != u'\n')
+                ++i;
+            out.push_back({Tok::Space, QStringLiteral(" ")});
+        } else if (c == u'/' && i + 1 < n && s[i + 1] == u'*') {
+            const qsizetype end = s.indexOf(QStringLiteral("*/"), i + 2);
+            if (end < 0) {
+                error = QStringLiteral("unterminated comment");
+                return false;
+            }
+            i = end + 2;
+            out.push_back({Tok::Space, QStringLiteral(" ")});
+        } else if (c == u'\'') {
+            QString value;
+            ++i;
+            for (;;) {
+                if (i >= n) {
+                    error = QStringLiteral("unterminated text");
+                    return false;
+                }
+                if (s[i] == u'\'') {
+                    if (i + 1 < n && s[i + 1] == u'\'') {
+                        value += u'\'';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                value += s[i++];
+            }
+            out.push_back({Tok::String, value});
+        } else if (c == u'#') {
+            const qsizetype end = s.indexOf(u'#', i + 1);
+            if (end < 0) {
+                error = QStringLiteral("unterminated date");
+                return false;
+            }
+            out.push_back({Tok::Date, s.mid(i + 1, end - i - 1)});
+            i = end + 1;
+        } else if (c == u'[' || c == u'"' || c == u'`') {
+            const QChar close = c == u'[' ? u']' : c;
+            const qsizetype end = s.indexOf(close, i + 1);
+            if (end < 0) {
+                error = QStringLiteral("unterminated name");
+                return false;
+            }
+            i = end + 1;
+            out.push_back({Tok::Quoted, s.mid(start, i - start)});
+        } else if (isDigit(c) || (c == u'.' && i + 1 < n && isDigit(s[i + 1]))) {
+            while (i < n && isDigit(s[i]))
+                ++i;
+            if (i < n && s[i] == u'.') {
+                ++i;
+                while (i < n && isDigit(s[i]))
+                    ++i;
+            }
+            if (i < n && (s[i] == u'e' || s[i] == u'E')) {
+                qsizetype j = i + 1;
+                if (j < n && (s[j] == u'+' || s[j] == u'-'))
+                    ++j;
+                if (j < n && isDigit(s[j])) {
+                    i = j;
+                    while (i < n && isDigit(s[i]))
+                        ++i;
+                }
+            }
+            if (i < n && isWordChar(s[i]) && !isDigit(s[i])) {
+                // "1abc" is a name in Jet, not a number followed by a word
+                while (i < n && isWordChar(s[i]))
+                    ++i;
+                out.push_back({Tok::Word, s.mid(start, i - start)});
+            } else {
+                out.push_back({Tok::Number, s.mid(start, i - start)});
+            }
+        } else if (isWordChar(c)) {
+            while (i < n && isWordChar(s[i]))
+                ++i;
+            out.push_back({Tok::Word, s.mid(start, i - start)});
+        } else if (c == u'?') {
+            ++i;
+            out.push_back({Tok::Param, QStringLiteral("?")});
+        } else {
+            static const QStringList pairs = {QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("<>"),
+                                              QStringLiteral("!="), QStringLiteral("||"), QStringLiteral("==")};
+            QString op(c);
+            if (i + 1 < n && pairs.contains(s.mid(i, 2)))
+                op = s.mid(i, 2);
+            i += op.size();
+            out.push_back({Tok::Punct, op});
+        }
+    }
+    return true;
+}
+
+bool isWord(const Token &t, const char *word)
+{
+    return t.kind == Tok::Word && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool isPunct(const Token &t, const char *p)
+{
+    return t.kind == Tok::Punct && t.text == QLatin1String(p);
+}
+
+qsizetype nextSolid(const Tokens &t, qsizetype i)
+{
+    while (i < qsizetype(t.size()) && t[i].kind == Tok::Space)
+        ++i;
+    return i;
+}
+
+qsizetype previousSolid(const Tokens &t, qsizetype i)
+{
+    while (i >= 0 && t[i].kind == Tok::Space)
+        --i;
+    return i;
+}
+
+// Index of the ")" that closes the "(" at open, or -1.
+qsizetype matchingClose(const Tokens &t, qsizetype open)
+{
+    int depth = 0;
+    for (qsizetype i = open; i < qsizetype(t.size()); ++i) {
+        if (isPunct(t[i], "("))
+            ++depth;
+        else if (isPunct(t[i], ")") && --depth == 0)
+            return i;
+    }
+    return -1;
+}
+
+qsizetype matchingOpen(const Tokens &t, qsizetype close)
+{
+    int depth = 0;
+    for (qsizetype i = close; i >= 0; --i) {
+        if (isPunct(t[i], ")"))
+            ++depth;
+        else if (isPunct(t[i], "(") && --depth == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool isName(const Token &t)
+{
+    return t.kind == Tok::Word || t.kind == Tok::Quoted;
+}
+
+// The operand of "&" that ends at index end: a literal, a (qualified) name, a call or a group.
+qsizetype operandStart(const Tokens &t, qsizetype end)
+{
+    if (end < 0)
+        return -1;
+    qsizetype start = end;
+    if (isPunct(t[end], ")")) {
+        start = matchingOpen(t, end);
+        if (start < 0)
+            return -1;
+        const qsizetype before = previousSolid(t, start - 1);
+        if (before >= 0 && t[before].kind == Tok::Word && before == start - 1)
+            start = before;
+        return start;
+    }
+    if (t[end].kind == Tok::String || t[end].kind == Tok::Date || t[end].kind == Tok::Number || t[end].kind == Tok::Param)
+        return end;
+    if (!isName(t[end]))
+        return -1;
+    while (start >= 2 && isPunct(t[start - 1], ".") && isName(t[start - 2]))
+        start -= 2;
+    return start;
+}
+
+qsizetype operandEnd(const Tokens &t, qsizetype start)
+{
+    if (start >= qsizetype(t.size()))
+        return -1;
+    if (isPunct(t[start], "("))
+        return matchingClose(t, start);
+    if (t[start].kind == Tok::String || t[start].kind == Tok::Date || t[start].kind == Tok::Number || t[start].kind == Tok::Param)
+        return start;
+    if (!isName(t[start]))
+        return -1;
+    qsizetype end = start;
+    const qsizetype after = nextSolid(t, end + 1);
+    if (t[start].kind == Tok::Word && after < qsizetype(t.size()) && isPunct(t[after], "("))
+        return matchingClose(t, after);
+    while (end + 2 < qsizetype(t.size()) && isPunct(t[end + 1], ".") && isName(t[end + 2]))
+        end += 2;
+    return end;
+}
+
+Tokens slice(const Tokens &t, qsizetype from, qsizetype to) // inclusive
+{
+    return Tokens(t.begin() + from, t.begin() + to + 1);
+}
+
+void append(Tokens &to, const Tokens &from)
+{
+    to.insert(to.end(), from.begin(), from.end());
+}
+
+Tokens wrapped(const char *function, const Tokens &inner)
+{
+    Tokens out{{Tok::Word, QLatin1String(function)}, {Tok::Punct, QStringLiteral("(")}};
+    append(out, inner);
+    out.push_back({Tok::Punct, QStringLiteral(")")});
+    return out;
+}
+
+// a & b becomes jetcat(a, b): Jet joins texts with Null read as empty text.
+bool rewriteConcatenation(Tokens &t, QString &error)
+{
+    for (qsizetype i = 0; i < qsizetype(t.size()); ++i) {
+        if (!isPunct(t[i], "&"))
+            continue;
+        const qsizetype leftEnd = previousSolid(t, i - 1);
+        const qsizetype leftStart = operandStart(t, leftEnd);
+        const qsizetype rightStart = nextSolid(t, i + 1);
+        const qsizetype rightEnd = operandEnd(t, rightStart);
+        if (leftStart < 0 || rightEnd < 0) {
+            error = QStringLiteral("\"&\" needs a value on each side");
+            return false;
+        }
+        Tokens inner = slice(t, leftStart, leftEnd);
+        inner.push_back({Tok::Punct, QStringLiteral(",")});
+        append(inner, slice(t, rightStart, rightEnd));
+        Tokens replaced(t.begin(), t.begin() + leftStart);
+        const Tokens call = wrapped("jetcat", inner);
+        append(replaced, call);
+        const qsizetype resume = qsizetype(replaced.size()) - 1;
+        replaced.insert(replaced.end(), t.begin() + rightEnd + 1, t.end());
+        t = std::move(replaced);
+        i = resume;
+    }
+    return true;
+}
+
+// Splits the tokens between from and to (exclusive) at the commas of depth zero.
+QList<std::pair<qsizetype, qsizetype>> splitList(const Tokens &t, qsizetype from, qsizetype to)
+{
+    QList<std::pair<qsizetype, qsizetype>> parts;
+    int depth = 0;
+    qsizetype start = from;
+    for (qsizetype i = from; i < to; ++i) {
+        if (isPunct(t[i], "("))
+            ++depth;
+        else if (isPunct(t[i], ")"))
+            --depth;
+        else if (depth == 0 && isPunct(t[i], ",")) {
+            parts.append({start, i});
+            start = i + 1;
+        }
+    }
+    parts.append({start, to});
+    return parts;
+}
+
+QString nameOf(const Token &t)
+{
+    if (t.kind == Tok::Quoted)
+        return t.text.mid(1, t.text.size() - 2);
+    return t.text;
+}
+
+// Wraps the expression in [from, to) in jetdate(); a trailing "as alias" stays outside.
+void wrapDate(Tokens &t, qsizetype from, qsizetype to, std::vector<std::pair<qsizetype, qsizetype>> &spans)
+{
+    qsizetype exprEnd = to;
+    qsizetype last = previousSolid(t, to - 1);
+    if (last > from && isName(t[last])) {
+        const qsizetype as = previousSolid(t, last - 1);
+        if (as > from && isWord(t[as], "as"))
+            exprEnd = as;
+    }
+    spans.push_back({from, exprEnd});
+}
+
+void applyDateWraps(Tokens &t, std::vector<std::pair<qsizetype, qsizetype>> spans)
+{
+    std::sort(spans.begin(), spans.end(), [](auto a, auto b) { return a.first > b.first; });
+    for (const auto &[from, to] : spans) {
+        const Tokens call = wrapped("jetdate", slice(t, from, to - 1));
+        Tokens replaced(t.begin(), t.begin() + from);
+        append(replaced, call);
+        replaced.insert(replaced.end(), t.begin() + to, t.end());
+        t = std::move(replaced);
+    }
+}
+
+// Index of the first word at depth zero from start on that is one of the given keywords.
+qsizetype findKeyword(const Tokens &t, qsizetype start, std::initializer_list<const char *> words)
+{
+    int depth = 0;
+    for (qsizetype i = start; i < qsizetype(t.size()); ++i) {
+        if (isPunct(t[i], "("))
+            ++depth;
+        else if (isPunct(t[i], ")"))
+            --depth;
+        else if (depth == 0)
+            for (const char *w : words)
+                if (isWord(t[i], w))
+                    return i;
+    }
+    return -1;
+}
+
+// Values written into Date/Time columns pass through jetdate(), which stores one canonical text.
+bool wrapDateAssignments(Tokens &t, JetStatementKind kind, const JetTableLookup &lookup, QString &error)
+{
+    if (!lookup)
+        return true;
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    if (kind == JetStatementKind::Insert) {
+        qsizetype i = nextSolid(t, 0) + 1;
+        i = nextSolid(t, i);
+        if (i >= qsizetype(t.size()) || !isWord(t[i], "into"))
+            return true;
+        i = nextSolid(t, i + 1);
+        if (i >= qsizetype(t.size()) || !isName(t[i]))
+            return true;
+        const QList<JetColumn> columns = lookup(nameOf(t[i]));
+        if (columns.isEmpty())
+            return true; // the engine reports the missing table
+        QList<bool> dateAt;
+        i = nextSolid(t, i + 1);
+        if (i < qsizetype(t.size()) && isPunct(t[i], "(")) {
+            const qsizetype close = matchingClose(t, i);
+            if (close < 0)
+                return true;
+            for (const auto &[from, to] : splitList(t, i + 1, close)) {
+                const qsizetype nameAt = nextSolid(t, from);
+                bool isDate = false;
+                if (nameAt < to)
+                    for (const JetColumn &c : columns)
+                        if (c.name.compare(nameOf(t[nameAt]), Qt::CaseInsensitive) == 0)
+                            isDate = c.isDate;
+                dateAt.append(isDate);
+            }
+            i = nextSolid(t, close + 1);
+        } else {
+            for (const JetColumn &c : columns)
+                dateAt.append(c.isDate);
+        }
+        if (!dateAt.contains(true) || i >= qsizetype(t.size()))
+            return true;
+        if (isWord(t[i], "values")) {
+            for (qsizetype g = nextSolid(t, i + 1); g < qsizetype(t.size()) && isPunct(t[g], "(");) {
+                const qsizetype close = matchingClose(t, g);
+                if (close < 0)
+                    return true;
+                const auto parts = splitList(t, g + 1, close);
+                for (qsizetype k = 0; k < parts.size() && k < dateAt.size(); ++k)
+                    if (dateAt[k])
+                        wrapDate(t, parts[k].first, parts[k].second, spans);
+                g = nextSolid(t, close + 1);
+                if (g < qsizetype(t.size()) && isPunct(t[g], ","))
+                    g = nextSolid(t, g + 1);
+                else
+                    break;
+            }
+        } else if (isWord(t[i], "select")) {
+            qsizetype from = nextSolid(t, i + 1);
+            if (from < qsizetype(t.size()) && (isWord(t[from], "distinct") || isWord(t[from], "all")))
+                from = from + 1;
+            qsizetype end = findKeyword(t, from, {"from"});
+            if (end < 0)
+                end = qsizetype(t.size());
+            const auto parts = splitList(t, from, end);
+            for (qsizetype k = 0; k < parts.size() && k < dateAt.size(); ++k) {
+                const qsizetype solid = nextSolid(t, parts[k].first);
+                if (dateAt[k] && !(solid < parts[k].second && isPunct(t[solid], "*")))
+                    wrapDate(t, parts[k].first, parts[k].second, spans);
+            }
+        }
+    } else if (kind == JetStatementKind::Update) {
+        const qsizetype tableAt = nextSolid(t, nextSolid(t, 0) + 1);
+        if (tableAt >= qsizetype(t.size()) || !isName(t[tableAt]))
+            return true;
+        const QList<JetColumn> columns = lookup(nameOf(t[tableAt]));
+        const qsizetype set = findKeyword(t, tableAt + 1, {"set"});
+        if (columns.isEmpty() || set < 0)
+            return true;
+        qsizetype end = findKeyword(t, set + 1, {"where"});
+        if (end < 0)
+            end = qsizetype(t.size());
+        for (const auto &[from, to] : splitList(t, set + 1, end)) {
+            qsizetype nameAt = nextSolid(t, from);
+            // "table.column = value" names the column last
+            qsizetype eq = nameAt;
+            while (eq < to && !isPunct(t[eq], "="))
+                ++eq;
+            if (eq >= to) {
+                error = QStringLiteral("an assignment needs \"=\"");
+                return false;
+            }
+            const qsizetype colAt = previousSolid(t, eq - 1);
+            if (colAt < nameAt || !isName(t[colAt]))
+                continue;
+            for (const JetColumn &c : columns)
+                if (c.isDate && c.name.compare(nameOf(t[colAt]), Qt::CaseInsensitive) == 0)
+                    wrapDate(t, eq + 1, to, spans);
+        }
+    }
+    applyDateWraps(t, spans);
+    return true;
+}
+
+bool translateCreateTable(Tokens &t, QString &error)
+{
+    const qsizetype tableWord = findKeyword(t, 0, {"table"});
+    if (tableWord < 0)
+        return true; // CREATE INDEX and the like pass as they are
+    qsizetype open = tableWord + 1;
+    while (open < qsizetype(t.size()) && !isPunct(t[open], "("))
+        ++open;
+    const qsizetype close = open < qsizetype(t.size()) ? matchingClose(t, open) : -1;
+    if (close < 0)
+        return true;
+    Tokens out(t.begin(), t.begin() + open + 1);
+    bool first = true;
+    for (const auto &[from, to] : splitList(t, open + 1, close)) {
+        if (!first)
+            out.push_back({Tok::Punct, QStringLiteral(",")});
+        first = false;
+        const qsizetype nameAt = nextSolid(t, from);
+        if (nameAt >= to)
+            continue;
+        static const char *tableConstraints[] = {"constraint", "primary", "unique", "foreign", "check"};
+        bool isConstraint = false;
+        for (const char *w : tableConstraints)
+            isConstraint = isConstraint || isWord(t[nameAt], w);
+        const qsizetype typeAt = nextSolid(t, nameAt + 1);
+        if (isConstraint || typeAt >= to || t[typeAt].kind != Tok::Word) {
+            append(out, slice(t, from, to - 1));
+            continue;
+        }
+        int length = 0;
+        qsizetype rest = typeAt + 1;
+        const qsizetype paren = nextSolid(t, rest);
+        if (paren < to && isPunct(t[paren], "(")) {
+            const qsizetype pclose = matchingClose(t, paren);
+            if (pclose < 0 || pclose >= to)
+                return false;
+            const qsizetype num = nextSolid(t, paren + 1);
+            if (num < pclose && t[num].kind == Tok::Number)
+                length = t[num].text.toInt();
+            rest = pclose + 1;
+        }
+        const QString column = t[nameAt].kind == Tok::Quoted ? nameOf(t[nameAt]) : t[nameAt].text;
+        const QString definition = sqliteColumnDefinition(column, t[typeAt].text, length);
+        if (definition.isEmpty()) {
+            error = QStringLiteral("unknown column type %1").arg(t[typeAt].text);
+            return false;
+        }
+        out.push_back(t[nameAt]);
+        out.push_back({Tok::Space, QStringLiteral(" ")});
+        out.push_back({Tok::Word, definition});
+        const bool counter = definition.contains(QLatin1String("AUTOINCREMENT"));
+        for (qsizetype k = rest; k < to; ++k) {
+            // a counter is the key already
+            if (counter && (isWord(t[k], "primary") || isWord(t[k], "key") || isWord(t[k], "not") || isWord(t[k], "null")))
+                continue;
+            out.push_back(t[k]);
+        }
+    }
+    out.insert(out.end(), t.begin() + close, t.end());
+    t = std::move(out);
+    return true;
+}
+
+// Numbers that follow these become parameters; elsewhere (ORDER BY 1, LIMIT) they stay text.
+bool liftsNumberAfter(const Token &t)
+{
+    static const QSet<QString> operators = {QStringLiteral("="),  QStringLiteral("<"),  QStringLiteral(">"),
+                                            QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("<>"),
+                                            QStringLiteral("!="), QStringLiteral("("),  QStringLiteral(","),
+                                            QStringLiteral("+"),  QStringLiteral("-"),  QStringLiteral("*"),
+                                            QStringLiteral("/")};
+    return t.kind == Tok::Punct && operators.contains(t.text);
+}
+
+void markLifts(Tokens &t)
+{
+    std::vector<bool> inBy{false};
+    for (qsizetype i = 0; i < qsizetype(t.size()); ++i) {
+        Token &k = t[i];
+        if (isPunct(k, "(")) {
+            inBy.push_back(false);
+        } else if (isPunct(k, ")")) {
+            if (inBy.size() > 1)
+                inBy.pop_back();
+        } else if (k.kind == Tok::Word) {
+            if (isWord(k, "by")) {
+                const qsizetype before = previousSolid(t, i - 1);
+                if (before >= 0 && (isWord(t[before], "order") || isWord(t[before], "group")))
+                    inBy.back() = true;
+            } else if (isWord(k, "where") || isWord(k, "having") || isWord(k, "limit") || isWord(k, "union")
+                       || isWord(k, "from") || isWord(k, "select")) {
+                inBy.back() = false;
+            }
+        } else if (k.kind == Tok::String || k.kind == Tok::Date) {
+            k.lift = true;
+        } else if (k.kind == Tok::Number && !inBy.back()) {
+            const qsizetype before = previousSolid(t, i - 1);
+            k.lift = before >= 0 && liftsNumberAfter(t[before]);
+        }
+    }
+}
+
+QString quoted(const QString &text)
+{
+    QString q = text;
+    q.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + q + u'\'';
+}
+
+QVariant numberValue(const QString &text)
+{
+    bool ok = false;
+    if (!text.contains(u'.') && !text.contains(u'e') && !text.contains(u'E')) {
+        const qint64 v = text.toLongLong(&ok);
+        if (ok)
+            return v;
+    }
+    return text.toDouble();
+}
+
+} // namespace
+
+QString sqliteColumnDefinition(const QString &column, const QString &jetType, int length)
+{
+    const QString type = jetType.toLower();
+    QString name = column;
+    name.replace(u'"', QStringLiteral("\"\""));
+    name = u'"' + name + u'"';
+    static const QSet<QString> counters = {"counter", "autoincrement", "identity"};
+    static const QSet<QString> texts = {"text", "varchar", "char", "nvarchar", "nchar", "character", "string",
+                                        "alphanumeric"};
+    static const QSet<QString> memos = {"memo", "longtext", "longchar", "note", "ntext", "hyperlink"};
+    static const QSet<QString> doubles = {"double", "float", "float8", "ieeedouble", "number", "numeric", "decimal",
+                                          "currency", "money", "real", "single", "float4", "ieeesingle"};
+    static const QSet<QString> integers = {"long", "integer", "int", "integer4", "short", "smallint", "integer2",
+                                           "byte", "tinyint", "integer1"};
+    static const QSet<QString> dates = {"datetime", "date", "time", "timestamp"};
+    static const QSet<QString> booleans = {"bit", "yesno", "logical", "logical1", "boolean"};
+    static const QSet<QString> binaries = {"binary", "varbinary", "longbinary", "oleobject", "general", "image"};
+    if (counters.contains(type))
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    if (texts.contains(type)) {
+        const int n = length > 0 ? length : 255;
+        return QStringLiteral("TEXT(%1) COLLATE NOCASE CHECK (length(%2) <= %1)").arg(n).arg(name);
+    }
+    if (memos.contains(type))
+        return QStringLiteral("LONGTEXT COLLATE NOCASE");
+    if (doubles.contains(type))
+        return QStringLiteral("DOUBLE CHECK (typeof(%1) IN ('real', 'null'))").arg(name);
+    if (integers.contains(type))
+        return QStringLiteral("INTEGER CHECK (typeof(%1) IN ('integer', 'null'))").arg(name);
+    if (dates.contains(type))
+        return QStringLiteral("DATETIME CHECK (%1 IS NULL OR %1 GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]' OR "
+                              "%1 GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-5][0-9]')")
+            .arg(name);
+    if (booleans.contains(type))
+        return QStringLiteral("BOOLEAN");
+    if (binaries.contains(type))
+        return QStringLiteral("BLOB");
+    return {};
+}
+
+JetStatement translateJet(const QString &text, const JetTableLookup &lookup)
+{
+    JetStatement result;
+    Tokens t;
+    if (!tokenize(text, t, result.error))
+        return result;
+
+    // One statement only; trailing semicolons are allowed.
+    for (qsizetype i = 0; i < qsizetype(t.size()); ++i) {
+        if (!isPunct(t[i], ";"))
+            continue;
+        for (qsizetype j = i; j < qsizetype(t.size()); ++j) {
+            if (t[j].kind != Tok::Space && !isPunct(t[j], ";")) {
+                result.error = QStringLiteral("more than one statement");
+                return result;
+            }
+        }
+        t.resize(i);
+        break;
+    }
+    const qsizetype first = nextSolid(t, 0);
+    if (first >= qsizetype(t.size())) {
+        result.error = QStringLiteral("empty statement");
+        return result;
+    }
+    static const QList<std::pair<const char *, JetStatementKind>> kinds = {
+        {"select", JetStatementKind::Select}, {"insert", JetStatementKind::Insert},
+        {"update", JetStatementKind::Update}, {"delete", JetStatementKind::Delete},
+        {"create", JetStatementKind::Create}, {"drop", JetStatementKind::Drop},
+        {"alter", JetStatementKind::Alter}};
+    for (const auto &[word, kind] : kinds)
+        if (isWord(t[first], word))
+            result.kind = kind;
+
+    for (const Token &k : t) {
+        if (k.kind == Tok::Quoted && k.text.startsWith(QLatin1String("[Excel 8.0;"), Qt::CaseInsensitive)) {
+            result.excelTarget = k.text.mid(1, k.text.size() - 2);
+            break;
+        }
+    }
+
+    for (Token &k : t) {
+        if (k.kind != Tok::Date)
+            continue;
+        bool ok = false;
+        const QDateTime when = parseDateText(k.text, &ok);
+        if (!ok) {
+            result.error = QStringLiteral("#%1# is no date").arg(k.text);
+            return result;
+        }
+        k.text = canonicalDateText(when);
+    }
+    if (!rewriteConcatenation(t, result.error))
+        return result;
+    if (result.kind == JetStatementKind::Create && !translateCreateTable(t, result.error)) {
+        if (result.error.isEmpty())
+            result.error = QStringLiteral("cannot read the table definition");
+        return result;
+    }
+    if (!wrapDateAssignments(t, result.kind, lookup, result.error))
+        return result;
+
+    const bool parameters = result.kind == JetStatementKind::Select || result.kind == JetStatementKind::Insert
+        || result.kind == JetStatementKind::Update || result.kind == JetStatementKind::Delete;
+    if (parameters)
+        markLifts(t);
+
+    QString sql;
+    sql.reserve(text.size() + 32);
+    for (const Token &k : t) {
+        switch (k.kind) {
+        case Tok::String:
+        case Tok::Date:
+            if (k.lift) {
+                sql += u'?';
+                result.values.append(k.text);
+            } else {
+                sql += quoted(k.text);
+            }
+            break;
+        case Tok::Number:
+            if (k.lift) {
+                sql += u'?';
+                result.values.append(numberValue(k.text));
+            } else {
+                sql += k.text;
+            }
+            break;
+        case Tok::Param:
+            // Jet statements carry no parameters of their own; a "?" is a value nobody gave.
+            result.error = QStringLiteral("a statement cannot hold \"?\"");
+            return result;
+        default:
+            sql += k.text;
+        }
+    }
+    result.sql = sql;
+    return result;
+}

@@ -1,0 +1,273 @@
+#include "jetfunctions.h"
+
+#include "common/clock.h"
+#include "common/datetext.h"
+#include "common/numbers.h"
+
+#include <QCollator>
+#include <QCollatorSortKey>
+#include <QLocale>
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+QString argumentText(sqlite3_value *v)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(v)), sqlite3_value_bytes(v));
+}
+
+// A date argument: canonical texts are read without detours, other texts through the date reader,
+// numbers as date serials. False when the value is no date.
+bool argumentDate(sqlite3_value *v, QDateTime *out)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: {
+        bool ok = false;
+        *out = serialToDate(sqlite3_value_double(v), &ok);
+        return ok;
+    }
+    case SQLITE_TEXT: {
+        const auto *s = reinterpret_cast<const char *>(sqlite3_value_text(v));
+        const int n = sqlite3_value_bytes(v);
+        if (n == 10 && s[4] == '-' && s[7] == '-') {
+            const auto digit = [&](int i) { return s[i] - '0'; };
+            bool digits = true;
+            for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+                digits = digits && s[i] >= '0' && s[i] <= '9';
+            if (digits) {
+                const QDate d(digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3), digit(5) * 10 + digit(6),
+                              digit(8) * 10 + digit(9));
+                if (d.isValid()) {
+                    *out = QDateTime(d, QTime(0, 0));
+                    return true;
+                }
+            }
+        }
+        bool ok = false;
+        *out = parseDateText(argumentText(v), &ok);
+        return ok;
+    }
+    default:
+        return false;
+    }
+}
+
+void resultDate(sqlite3_context *ctx, const QDateTime &value)
+{
+    const QByteArray text = canonicalDateText(value).toUtf8();
+    sqlite3_result_text(ctx, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+void noDate(sqlite3_context *ctx)
+{
+    sqlite3_result_error(ctx, "the value is no date", -1);
+}
+
+// month(d), year(d), day(d), hour(d), minute(d), second(d), weekday(d)
+template<int Part>
+void datePart(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    QDateTime d;
+    if (!argumentDate(argv[0], &d))
+        return noDate(ctx);
+    int value = 0;
+    switch (Part) {
+    case 0: value = d.date().year(); break;
+    case 1: value = d.date().month(); break;
+    case 2: value = d.date().day(); break;
+    case 3: value = d.time().hour(); break;
+    case 4: value = d.time().minute(); break;
+    case 5: value = d.time().second(); break;
+    case 6: value = d.date().dayOfWeek() % 7 + 1; break; // Sunday is 1
+    }
+    sqlite3_result_int(ctx, value);
+}
+
+void nowFunction(sqlite3_context *ctx, int, sqlite3_value **)
+{
+    const QDateTime now = Clock::now();
+    resultDate(ctx, QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second())));
+}
+
+void dateFunction(sqlite3_context *ctx, int, sqlite3_value **)
+{
+    resultDate(ctx, QDateTime(Clock::today(), QTime(0, 0)));
+}
+
+// DateAdd(interval, number, date) with Jet's interval letters.
+void dateAddFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL || sqlite3_value_type(argv[2]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    QDateTime d;
+    if (!argumentDate(argv[2], &d))
+        return noDate(ctx);
+    const QString interval = argumentText(argv[0]).toLower();
+    const qint64 n = truncateToInteger(sqlite3_value_double(argv[1]));
+    QDateTime r;
+    if (interval == u"yyyy")
+        r = d.addYears(int(n));
+    else if (interval == u"q")
+        r = d.addMonths(int(n * 3));
+    else if (interval == u"m")
+        r = d.addMonths(int(n));
+    else if (interval == u"d" || interval == u"y" || interval == u"w")
+        r = d.addDays(n);
+    else if (interval == u"ww")
+        r = d.addDays(n * 7);
+    else if (interval == u"h")
+        r = d.addSecs(n * 3600);
+    else if (interval == u"n")
+        r = d.addSecs(n * 60);
+    else if (interval == u"s")
+        r = d.addSecs(n);
+    else {
+        sqlite3_result_error(ctx, "unknown DateAdd interval", -1);
+        return;
+    }
+    if (!r.isValid() || r.date().year() < 100 || r.date().year() > 9999)
+        return noDate(ctx);
+    resultDate(ctx, r);
+}
+
+// jetdate(x): the canonical text of a date value, Null for Null; anything else makes the
+// statement fail.
+void jetDateFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    QDateTime d;
+    if (!argumentDate(argv[0], &d))
+        return noDate(ctx);
+    resultDate(ctx, d);
+}
+
+// jetcat(a, b): a & b, with Null joining as empty text.
+void jetCatFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    std::string joined;
+    for (int i = 0; i < 2; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
+            continue;
+        if (sqlite3_value_type(argv[i]) == SQLITE_FLOAT) {
+            // Whole numbers join without a decimal point, as Jet writes them.
+            const double v = sqlite3_value_double(argv[i]);
+            joined += QString::number(v, 'g', 15).toStdString();
+            continue;
+        }
+        joined.append(reinterpret_cast<const char *>(sqlite3_value_text(argv[i])), size_t(sqlite3_value_bytes(argv[i])));
+    }
+    sqlite3_result_text(ctx, joined.data(), int(joined.size()), SQLITE_TRANSIENT);
+}
+
+bool isPlainAscii(const char *s, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const char c = s[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' '))
+            return false;
+    }
+    return true;
+}
+
+class Ordering
+{
+public:
+    Ordering() : collator(QLocale(QLocale::Chinese, QLocale::China))
+    {
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+    }
+
+    int compare(const char *a, int an, const char *b, int bn)
+    {
+        // Letters, digits and blanks order the same either way; the short road avoids the collator.
+        if (isPlainAscii(a, an) && isPlainAscii(b, bn)) {
+            const int n = std::min(an, bn);
+            for (int i = 0; i < n; ++i) {
+                const int ca = lower(a[i]);
+                const int cb = lower(b[i]);
+                if (ca != cb)
+                    return ca < cb ? -1 : 1;
+            }
+            return an == bn ? 0 : (an < bn ? -1 : 1);
+        }
+        const int r = key(a, an).compare(key(b, bn));
+        return r < 0 ? -1 : (r > 0 ? 1 : 0);
+    }
+
+private:
+    static int lower(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
+
+    const QCollatorSortKey &key(const char *s, int n)
+    {
+        std::string text(s, size_t(n));
+        auto found = keys.find(text);
+        if (found != keys.end())
+            return found->second;
+        if (keys.size() > 20000)
+            keys.clear();
+        return keys.emplace(std::move(text), collator.sortKey(QString::fromUtf8(s, n))).first->second;
+    }
+
+    QCollator collator;
+    std::unordered_map<std::string, QCollatorSortKey> keys;
+};
+
+Ordering &ordering()
+{
+    static Ordering o;
+    return o;
+}
+
+int collationFunction(void *, int an, const void *a, int bn, const void *b)
+{
+    return jetCompare(static_cast<const char *>(a), an, static_cast<const char *>(b), bn);
+}
+
+} // namespace
+
+int jetCompare(const char *a, int aLength, const char *b, int bLength)
+{
+    return ordering().compare(a, aLength, b, bLength);
+}
+
+bool installJetFunctions(sqlite3 *db)
+{
+    struct Function
+    {
+        const char *name;
+        int arguments;
+        void (*call)(sqlite3_context *, int, sqlite3_value **);
+        bool deterministic;
+    };
+    static const Function functions[] = {
+        {"year", 1, datePart<0>, true},      {"month", 1, datePart<1>, true},  {"day", 1, datePart<2>, true},
+        {"hour", 1, datePart<3>, true},      {"minute", 1, datePart<4>, true}, {"second", 1, datePart<5>, true},
+        {"weekday", 1, datePart<6>, true},   {"now", 0, nowFunction, false},   {"date", 0, dateFunction, false},
+        {"dateadd", 3, dateAddFunction, true}, {"jetdate", 1, jetDateFunction, true},
+        {"jetcat", 2, jetCatFunction, true},
+    };
+    for (const Function &f : functions) {
+        const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
+        if (sqlite3_create_function_v2(db, f.name, f.arguments, flags, nullptr, f.call, nullptr, nullptr, nullptr)
+            != SQLITE_OK)
+            return false;
+    }
+    // Text columns are declared NOCASE, so other SQLite programs still read them; here NOCASE is
+    // Jet's ordering.
+    return sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, collationFunction, nullptr) == SQLITE_OK;
+}
