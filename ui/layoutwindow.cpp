@@ -1,0 +1,371 @@
+#include "ui/layoutwindow.h"
+
+#include "common/clock.h"
+#include "common/datetext.h"
+#include "common/settings.h"
+#include "ui/animationbox.h"
+#include "ui/drawingboard.h"
+#include "ui/filedialog.h"
+#include "ui/listview.h"
+#include "ui/printgrid.h"
+#include "ui/styledmenu.h"
+#include "ui/units.h"
+
+#include <QApplication>
+#include <QBitmap>
+#include <QEventLoop>
+#include <QHideEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWindow>
+
+namespace {
+
+QColor colourOption(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 3)
+        return {};
+    return QColor(parts[0].toInt(), parts[1].toInt(), parts[2].toInt());
+}
+
+Qt::Alignment alignmentOption(const QString &text)
+{
+    if (text == QStringLiteral("right"))
+        return Qt::AlignRight | Qt::AlignVCenter;
+    if (text == QStringLiteral("center"))
+        return Qt::AlignCenter;
+    if (text == QStringLiteral("top"))
+        return Qt::AlignLeft | Qt::AlignTop;
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+void applyTextOptions(QLabel *label, const LayoutUnit &unit)
+{
+    label->setText(unit.text);
+    label->setAlignment(alignmentOption(unit.option(QStringLiteral("align"))));
+    label->setWordWrap(unit.hasOption(QStringLiteral("wrap")));
+}
+
+void applyFontOptions(QWidget *widget, const LayoutUnit &unit)
+{
+    if (!unit.hasOption(QStringLiteral("font")) && !unit.hasOption(QStringLiteral("bold")))
+        return;
+    QFont font = widget->font();
+    if (unit.hasOption(QStringLiteral("font")))
+        font.setPixelSize(unit.option(QStringLiteral("font")).toInt());
+    if (unit.hasOption(QStringLiteral("bold")))
+        font.setBold(true);
+    widget->setFont(font);
+}
+
+// The entry page's one-time hint: a bubble whose point reaches up to the choice of expense or
+// income above its left end.
+QImage hintBubble(const QSize &size, const QFont &font)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF body(0.5, 12.5, size.width() - 1.0, 28);
+    QPainterPath path;
+    path.addRoundedRect(body, 6, 6);
+    QPainterPath point;
+    point.moveTo(30, body.top() + 1);
+    point.lineTo(40, 0.5);
+    point.lineTo(52, body.top() + 1);
+    point.closeSubpath();
+    path = path.united(point);
+    painter.setPen(QPen(QColor(196, 160, 64), 1));
+    painter.setBrush(QColor(255, 250, 214));
+    painter.drawPath(path);
+    painter.setFont(font);
+    painter.setPen(QColor(80, 64, 16));
+    painter.drawText(body.adjusted(8, 4, -8, -4), Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("点这里切换支出金额或收入金额"));
+    return image;
+}
+
+} // namespace
+
+LayoutWindow::LayoutWindow(const QString &layoutName, QWidget *parent) : LayoutWindow(loadLayout(layoutName), parent) {}
+
+LayoutWindow::LayoutWindow(const LayoutTable &layoutTable, QWidget *parent) : QWidget(parent), table(layoutTable)
+{
+    setObjectName(table.name);
+    if (!table.page)
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle(table.caption);
+    if (table.size.isValid())
+        resize(table.size);
+    if (isValid())
+        build();
+}
+
+void LayoutWindow::build()
+{
+    QList<QWidget *> lowered, raised;
+    for (const LayoutUnit &unit : std::as_const(table.units)) {
+        QWidget *container = this;
+        if (!unit.inside.isEmpty())
+            container = qobject_cast<QWidget *>(byName.value(unit.inside));
+        QObject *created = createUnit(unit, container);
+        created->setObjectName(unit.name);
+        setUnitKind(created, unit.kind);
+        setUnitTag(created, unit.tag);
+        if (auto *widget = qobject_cast<QWidget *>(created); widget && unit.kind != UnitKind::StyledMenu) {
+            widget->setGeometry(unit.rect);
+            applyFontOptions(widget, unit);
+            if (unit.hasOption(QStringLiteral("hidden")))
+                widget->hide();
+            if (unit.hasOption(QStringLiteral("bottom")))
+                lowered.append(widget);
+            if (unit.hasOption(QStringLiteral("top")))
+                raised.append(widget);
+        } else {
+            setUnitDesignRect(created, unit.rect);
+        }
+        byName.insert(unit.name, created);
+        order.append(created);
+    }
+    // Later units lie above earlier ones; a unit marked to lie below goes under all its siblings,
+    // one marked to lie on top above them.
+    for (QWidget *widget : std::as_const(lowered))
+        widget->lower();
+    for (QWidget *widget : std::as_const(raised))
+        widget->raise();
+}
+
+QObject *LayoutWindow::createUnit(const LayoutUnit &unit, QWidget *container)
+{
+    const QColor background = colourOption(unit.option(QStringLiteral("background")));
+    const QColor colour = colourOption(unit.option(QStringLiteral("colour")));
+    const QStringList items = unit.option(QStringLiteral("items")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    switch (unit.kind) {
+    case UnitKind::GraphicButton: {
+        auto *button = new GraphicButton(container);
+        button->setText(unit.text);
+        return button;
+    }
+    case UnitKind::TransparentLabel: {
+        auto *label = new TransparentLabel(container);
+        applyTextOptions(label, unit);
+        if (colour.isValid())
+            label->setTextColour(colour);
+        return label;
+    }
+    case UnitKind::Label: {
+        auto *label = new Label(container);
+        applyTextOptions(label, unit);
+        if (background.isValid())
+            label->setBackgroundColour(background);
+        if (colour.isValid())
+            label->setTextColour(colour);
+        return label;
+    }
+    case UnitKind::EditBox: {
+        auto *edit = new EditBox(container);
+        edit->setText(unit.text);
+        edit->setPasswordMode(unit.hasOption(QStringLiteral("password")));
+        if (unit.hasOption(QStringLiteral("align")))
+            edit->setAlignment(alignmentOption(unit.option(QStringLiteral("align"))));
+        return edit;
+    }
+    case UnitKind::ShapeBox:
+        return new ShapeBox(container);
+    case UnitKind::PictureBox: {
+        auto *box = new PictureBox(container);
+        if (background.isValid())
+            box->setBackgroundColour(background);
+        return box;
+    }
+    case UnitKind::DrawingBoard:
+        return new DrawingBoard(container);
+    case UnitKind::ComboBox: {
+        auto *combo = new ComboBox(container);
+        combo->addItems(items);
+        return combo;
+    }
+    case UnitKind::DateBox:
+        return new DateBox(container);
+    case UnitKind::ListView: {
+        auto *list = new ListView(container);
+        for (const QString &column : unit.option(QStringLiteral("columns")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const QStringList parts = column.split(QLatin1Char('/'));
+            const QString align = parts.value(2);
+            list->addColumn(parts.value(0), parts.value(1).toInt(),
+                            align == QStringLiteral("center")  ? Qt::AlignHCenter
+                            : align == QStringLiteral("right") ? Qt::AlignRight
+                                                               : Qt::AlignLeft);
+        }
+        return list;
+    }
+    case UnitKind::SuperEditBox: {
+        auto *edit = new SuperEditBox(container);
+        edit->setPlainText(unit.text);
+        return edit;
+    }
+    case UnitKind::AnimationBox:
+        return new AnimationBox(container);
+    case UnitKind::FileDialog:
+        return new FileDialog(this);
+    case UnitKind::Timer:
+        return new Timer(this);
+    case UnitKind::Grid:
+        return new PrintGrid(this);
+    case UnitKind::StyledMenu: {
+        auto *menu = new StyledMenu(this);
+        menu->addItems(items);
+        return menu;
+    }
+    case UnitKind::DataSource:
+    case UnitKind::GenericProvider:
+    case UnitKind::DatabaseProvider:
+    case UnitKind::None:
+        break;
+    }
+    return new HiddenUnit(this);
+}
+
+QList<QObject *> LayoutWindow::units(UnitKind kind) const
+{
+    QList<QObject *> found;
+    for (QObject *u : order)
+        if (unitKind(u) == kind)
+            found.append(u);
+    return found;
+}
+
+void LayoutWindow::placeAtCreation(QWidget *mainWindow)
+{
+    const QString name = table.name;
+    auto place = [this](const QString &unitName, int left, int top, int width, int height) {
+        if (auto *w = unit<QWidget>(unitName))
+            w->setGeometry(left, top, width, height);
+    };
+    if (table.page) {
+        const QSize pageSize(856, 460);
+        if (mainWindow && parentWidget() != mainWindow)
+            setParent(mainWindow);
+        setGeometry(QRect(QPoint(2, 116), pageSize));
+    } else if (name == QStringLiteral("message") || name == QStringLiteral("confirm")) {
+        resize(450, 250);
+    } else if (name == QStringLiteral("newuser")) {
+        resize(450, 320);
+    } else if (name == QStringLiteral("help")) {
+        resize(800, 560);
+    } else if (name == QStringLiteral("splash")) {
+        resize(400, 200);
+    } else if (name == QStringLiteral("main")) {
+        resize(860, 600);
+    }
+
+    if (name == QStringLiteral("message") || name == QStringLiteral("confirm") || name == QStringLiteral("newuser")) {
+        if (auto *title = unit<QWidget>(QStringLiteral("标题标签")))
+            title->move(30, 5);
+    } else if (name == QStringLiteral("view")) {
+        const int w = width(), h = height();
+        place(QStringLiteral("理财列表框"), 0, 42, w, h - 82);
+        place(QStringLiteral("标题标签"), 0, 38, w, 20);
+        // The three bars lie on one another; one of them shows at a time.
+        for (const QString &bar : {QStringLiteral("登录界面框"), QStringLiteral("统计界面框1"), QStringLiteral("统计界面框2")})
+            place(bar, 2, h - 36, w - 4, 36);
+        const QDateTime now = Clock::now();
+        for (const QString &box : {QStringLiteral("开始日期框"), QStringLiteral("结束日期框")})
+            if (auto *dateBox = unit<DateBox>(box))
+                dateBox->setDateTime(now);
+        for (const QString &label : {QStringLiteral("开始日期标签"), QStringLiteral("结束日期标签")})
+            if (auto *dateLabel = unit<Label>(label))
+                dateLabel->setText(dateText(now, 1));
+        place(QStringLiteral("刷新标签"), w - 15, 42, 15, h - 82);
+    } else if (name == QStringLiteral("entry")) {
+        const int w = width(), h = height();
+        place(QStringLiteral("添加理财列表框"), 0, 200, w, h - 202);
+        place(QStringLiteral("标题标签"), 0, 197, w, 20);
+        if (auto *hint = unit<GraphicButton>(QStringLiteral("提示按钮标签"))) {
+            if (hint->normalPicture().isNull()) {
+                const QImage bubble = hintBubble(hint->size(), hint->font());
+                hint->setNormalPicture(bubble);
+                hint->setHoverPicture(bubble);
+                // Only the bubble takes clicks; the buttons beside and below it stay reachable.
+                hint->setMask(QBitmap::fromImage(bubble.createAlphaMask()));
+            }
+            hint->setVisible(readSetting(QStringLiteral("tsbq"), QStringLiteral("tjje")) != QStringLiteral("1"));
+        }
+    }
+}
+
+void LayoutWindow::setBackgroundColour(const QColor &colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, colour);
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+QColor LayoutWindow::backgroundColour() const
+{
+    return palette().color(QPalette::Window);
+}
+
+void LayoutWindow::setAlwaysOnTop(bool on)
+{
+    if (alwaysOnTop() == on)
+        return;
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing a window flag hides the window; it comes back where it was.
+    if (wasVisible)
+        show();
+}
+
+bool LayoutWindow::alwaysOnTop() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void LayoutWindow::startMove(const QPoint &globalPressPosition)
+{
+    QWidget *top = window();
+    if (top->windowHandle() && top->windowHandle()->startSystemMove())
+        return;
+    moveOffset = globalPressPosition - top->pos();
+    followingMouse = true;
+    qApp->installEventFilter(this);
+}
+
+bool LayoutWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (followingMouse) {
+        if (event->type() == QEvent::MouseMove) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->buttons() & Qt::LeftButton)
+                window()->move(mouse->globalPosition().toPoint() - moveOffset);
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            followingMouse = false;
+            qApp->removeEventFilter(this);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void LayoutWindow::execModal()
+{
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    if (!isVisible())
+        return;
+    QEventLoop loop;
+    connect(this, &LayoutWindow::closed, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void LayoutWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        emit closed();
+}

@@ -1,0 +1,232 @@
+#include "ui/printgrid.h"
+
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+namespace {
+// Grid units are tenths of a millimetre.
+constexpr double unitsPerMillimetre = 10.0;
+} // namespace
+
+PrintGrid::PrintGrid(QObject *parent)
+    : QObject(parent),
+      page(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter)
+{
+}
+
+void PrintGrid::clear()
+{
+    columnWidths.clear();
+    rows.clear();
+    joins.clear();
+}
+
+void PrintGrid::setColumnCount(int count)
+{
+    columnWidths.resize(qMax(0, count));
+    for (Row &row : rows)
+        row.cells.resize(columnWidths.size());
+}
+
+void PrintGrid::setColumnWidth(int column, int width)
+{
+    if (column >= 0 && column < columnWidths.size())
+        columnWidths[column] = qMax(0, width);
+}
+
+int PrintGrid::appendRow(int height)
+{
+    Row row;
+    row.height = qMax(0, height);
+    row.cells.resize(columnWidths.size());
+    rows.append(row);
+    return int(rows.size()) - 1;
+}
+
+void PrintGrid::setRowHeight(int row, int height)
+{
+    if (row >= 0 && row < rows.size())
+        rows[row].height = qMax(0, height);
+}
+
+int PrintGrid::rowHeight(int row) const
+{
+    return row >= 0 && row < rows.size() ? rows[row].height : 0;
+}
+
+const PrintGrid::Cell *PrintGrid::cell(int row, int column) const
+{
+    if (row < 0 || row >= rows.size() || column < 0 || column >= rows[row].cells.size())
+        return nullptr;
+    return &rows[row].cells[column];
+}
+
+void PrintGrid::setCellText(int row, int column, const QString &text)
+{
+    if (cell(row, column))
+        rows[row].cells[column].text = text;
+}
+
+QString PrintGrid::cellText(int row, int column) const
+{
+    const Cell *c = cell(row, column);
+    return c ? c->text : QString();
+}
+
+void PrintGrid::joinCells(int firstRow, int firstColumn, int lastRow, int lastColumn)
+{
+    const QRect join(QPoint(firstColumn, firstRow), QPoint(lastColumn, lastRow));
+    // A new join replaces the joins it overlaps.
+    joins.removeIf([&](const QRect &j) { return j.intersects(join); });
+    joins.append(join.normalized());
+}
+
+QRect PrintGrid::cellSpan(int row, int column) const
+{
+    for (const QRect &j : joins)
+        if (j.contains(column, row))
+            return j;
+    return QRect(column, row, 1, 1);
+}
+
+void PrintGrid::setCellStyle(int firstRow, int firstColumn, int lastRow, int lastColumn, int pointSize, bool bold,
+                             Qt::Alignment alignment)
+{
+    for (int r = firstRow; r <= lastRow; ++r)
+        for (int c = firstColumn; c <= lastColumn; ++c)
+            if (cell(r, c)) {
+                Cell &target = rows[r].cells[c];
+                target.pointSize = pointSize;
+                target.bold = bold;
+                target.alignment = alignment;
+            }
+}
+
+QFont PrintGrid::cellFont(int row, int column) const
+{
+    QFont font(QStringLiteral("宋体"));
+    if (const Cell *c = cell(row, column)) {
+        font.setPointSize(c->pointSize);
+        font.setBold(c->bold);
+    }
+    return font;
+}
+
+Qt::Alignment PrintGrid::cellAlignment(int row, int column) const
+{
+    const Cell *c = cell(row, column);
+    return c ? c->alignment : Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+int PrintGrid::printablePageWidth() const
+{
+    return qRound(page.paintRect(QPageLayout::Millimeter).width() * unitsPerMillimetre);
+}
+
+int PrintGrid::printablePageHeight() const
+{
+    return qRound(page.paintRect(QPageLayout::Millimeter).height() * unitsPerMillimetre);
+}
+
+QList<int> PrintGrid::pageStarts() const
+{
+    QList<int> starts{0};
+    const int height = printablePageHeight();
+    int used = 0;
+    for (int r = 0; r < rows.size(); ++r) {
+        if (used > 0 && used + rows[r].height > height) {
+            starts.append(r);
+            used = 0;
+        }
+        used += rows[r].height;
+    }
+    return starts;
+}
+
+int PrintGrid::pageCount() const
+{
+    return int(pageStarts().size());
+}
+
+void PrintGrid::print(QPrinter *printer) const
+{
+    printer->setPageLayout(page);
+    QPainter painter;
+    if (!painter.begin(printer))
+        return;
+    // Device pixels per grid unit.
+    const double scale = printer->resolution() / 25.4 / unitsPerMillimetre;
+    const QList<int> starts = pageStarts();
+    QList<int> columnLefts{0};
+    for (int w : columnWidths)
+        columnLefts.append(columnLefts.last() + w);
+
+    for (int p = 0; p < starts.size(); ++p) {
+        if (p > 0)
+            printer->newPage();
+        const int first = starts[p];
+        const int end = p + 1 < starts.size() ? starts[p + 1] : int(rows.size());
+        QList<int> rowTops{0};
+        for (int r = first; r < end; ++r)
+            rowTops.append(rowTops.last() + rows[r].height);
+        painter.save();
+        painter.scale(scale, scale);
+        QPen line(Qt::black);
+        line.setWidthF(2); // 0.2 mm
+        for (int r = first; r < end; ++r) {
+            for (int c = 0; c < columnWidths.size(); ++c) {
+                const QRect span = cellSpan(r, c);
+                // A joined rectangle is drawn once, from its top-left cell or from the page's first row.
+                if (span.left() != c || (span.top() != r && r != first))
+                    continue;
+                const int lastRow = qMin(span.bottom(), end - 1);
+                const QRectF box(columnLefts[c], rowTops[r - first], columnLefts[span.right() + 1] - columnLefts[c],
+                                 rowTops[lastRow - first + 1] - rowTops[r - first]);
+                if (box.width() <= 0 || box.height() <= 0)
+                    continue;
+                const Cell *source = cell(span.top(), span.left());
+                if (!source)
+                    continue;
+                // Margin columns stay blank and unruled.
+                const bool margin = (c == 0 || c == columnWidths.size() - 1) && source->text.isEmpty() && span.width() == 1;
+                if (!margin) {
+                    painter.setPen(line);
+                    painter.drawRect(box);
+                }
+                if (source->text.isEmpty())
+                    continue;
+                QFont font = cellFont(span.top(), span.left());
+                // Points to grid units: 1 pt = 0.3528 mm.
+                font.setPixelSize(qMax(1, qRound(source->pointSize * 0.3528 * unitsPerMillimetre)));
+                painter.setFont(font);
+                painter.setPen(Qt::black);
+                QString text = source->text;
+                text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+                painter.drawText(box.adjusted(8, 4, -8, -4), int(source->alignment), text);
+            }
+        }
+        painter.restore();
+    }
+    painter.end();
+}
+
+void PrintGrid::showPreview(QWidget *parent)
+{
+    if (preview) {
+        preview->raise();
+        preview->activateWindow();
+        return;
+    }
+    preview = new QPrintPreviewDialog(parent);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->printer()->setPageLayout(page);
+    connect(preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *printer) { print(printer); });
+    preview->resize(900, 700);
+    preview->show();
+}
+
+bool PrintGrid::previewOpen() const
+{
+    return preview && preview->isVisible();
+}
