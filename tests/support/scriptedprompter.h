@@ -1,0 +1,32 @@
+#pragma once
+// A prompter for tests: answers questions from a script and records every message and question.
+#include "common/prompter.h"
+
+#include <QStringList>
+
+class ScriptedPrompter : public Prompter
+{
+public:
+    QStringList messages;
+    QStringList questions;
+    QList<bool> answers;     // taken in order; a question beyond the script is answered no
+    QStringList files;       // paths the file dialogs return in order; empty text is a cancel
+    QStringList fileFilters; // the filters the dialogs were shown with
+
+    void showMessage(const QString &text) override { messages.append(text); }
+    bool askConfirm(const QString &text) override
+    {
+        questions.append(text);
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    QString pickOpenFile(const QString &filter, const QString &) override
+    {
+        fileFilters.append(filter);
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
+    QString pickSaveFile(const QString &filter, const QString &, const QString &) override
+    {
+        fileFilters.append(filter);
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
+};

@@ -1,0 +1,19 @@
+#pragma once
+// The user directory (data/yhlb.dat) and where each user's ledger lives.
+#include "common/prompter.h"
+
+#include <QStringList>
+
+QString userDirectoryPath();
+// programDirectory/data/<name>_lc.dat, the name exactly as typed.
+QString ledgerPath(const QString &userName);
+
+enum class DirectoryOpen { Opened, EndProgram };
+
+// Opens the directory on directoryConnection, writing the empty directory first when there is
+// none, and fills the list with the user names. EndProgram after the message when the directory
+// cannot be used at all.
+DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList);
+
+// Replaces the list with the user names of the directory, in the order the database sorts them.
+void fillUserList(QStringList &userList);
