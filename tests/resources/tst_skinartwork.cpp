@@ -4,10 +4,12 @@
 #include "common/program.h"
 #include "resources/artwork.h"
 #include "tools/artwork/encoding.h"
+#include "tools/artwork/gifwriter.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -49,6 +51,8 @@ private slots:
     void highlightAnimation();
     void encodingAvoidsSeparators_data();
     void encodingAvoidsSeparators();
+    void gifRoundTrip_data();
+    void gifRoundTrip();
 };
 
 void TestSkinArtwork::initTestCase()
@@ -256,6 +260,63 @@ void TestSkinArtwork::encodingAvoidsSeparators()
     calmBuffer.open(QIODevice::WriteOnly);
     QVERIFY(calm.save(&calmBuffer, "BMP"));
     QCOMPARE(encodeFitting(calm, "bmp"), calmBytes);
+}
+
+void TestSkinArtwork::gifRoundTrip_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("colours");
+    QTest::addColumn<int>("frameCount");
+    QTest::newRow("two colours") << QSize(5, 3) << 2 << 2;
+    QTest::newRow("highlight sized") << QSize(38, 4) << 8 << 9;
+    // noise fills the code table past 4095 entries, so the writer must start it afresh
+    QTest::newRow("table restarts") << QSize(160, 120) << 256 << 2;
+}
+
+void TestSkinArtwork::gifRoundTrip()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, colours);
+    QFETCH(int, frameCount);
+    QRandomGenerator random(7);
+    QList<QRgb> palette{qRgb(255, 255, 255)};
+    while (palette.size() < colours)
+        palette.append(qRgb(random.bounded(250), random.bounded(256), random.bounded(256)));
+    QList<QImage> frames;
+    QList<int> delays;
+    for (int f = 0; f < frameCount; ++f) {
+        QImage frame(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                frame.setPixel(x, y, palette[random.bounded(colours)]);
+        frames.append(frame);
+        delays.append(5 + f);
+    }
+    const QByteArray gif = encodeAnimatedGif(frames, delays, qRgb(255, 255, 255));
+    QVERIFY(!gif.isEmpty());
+
+    QByteArray bytes = gif;
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, "gif");
+    for (int f = 0; f < frameCount; ++f) {
+        QImage decoded;
+        QVERIFY2(reader.read(&decoded), qPrintable(reader.errorString()));
+        QCOMPARE(reader.nextImageDelay(), delays[f] * 10);
+        decoded = decoded.convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(decoded.size(), size);
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                const QRgb want = frames[f].pixel(x, y) & 0xffffff;
+                const QRgb got = decoded.pixel(x, y);
+                if (want == 0xffffff)
+                    QCOMPARE(qAlpha(got), 0);
+                else
+                    QCOMPARE(got, want | 0xff000000);
+            }
+        }
+    }
+    QImage extra;
+    QVERIFY(!reader.read(&extra));
 }
 
 QTEST_MAIN(TestSkinArtwork)

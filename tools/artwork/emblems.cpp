@@ -190,6 +190,19 @@ QImage guidePicture()
     p.drawText(QRectF(28, 338, 344, 60), Qt::AlignLeft | Qt::TextWordWrap,
                QStringLiteral("图中的数字对应右边的步骤。鼠标移到按钮上，按钮会亮起；当前页面的按钮下方有一条绿色标记。"));
 
+    // a card of tips below the picture
+    const QRectF card(28, 392, 344, 80);
+    p.setPen(QPen(palette::line, 1));
+    p.setBrush(QColor(0xe8, 0xf4, 0xec));
+    p.drawRoundedRect(card, 6, 6);
+    p.setFont(sansFont(13, true));
+    p.setPen(palette::deep);
+    p.drawText(card.adjusted(12, 8, -12, 0), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("小贴士"));
+    p.setFont(sansFont(12));
+    p.setPen(QColor(0x3c, 0x4f, 0x45));
+    p.drawText(card.adjusted(12, 30, -12, -6), Qt::AlignLeft | Qt::AlignTop,
+               QStringLiteral("每天记上一笔，月底到「统计」看看钱花在了哪里。\n数据请定期「备份」，换电脑时用「恢复数据」取回。"));
+
     struct Step
     {
         const char16_t *title;
