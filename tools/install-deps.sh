@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libsqlite3-dev sqlite3
   libgsf-1-dev
+  python3-xlrd
   libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth

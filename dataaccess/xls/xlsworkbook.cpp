@@ -385,8 +385,10 @@ QByteArray emptyWorkbookStream()
 class SheetWriter
 {
 public:
-    SheetWriter(SstBuilder &sst, quint16 generalXf, quint16 dateXf)
-        : sst(sst), generalXf(generalXf), dateXf(dateXf) {}
+    SheetWriter(SstBuilder &sst, quint16 generalXf, quint16 dateXf, bool system1904)
+        : sst(sst), generalXf(generalXf), dateXf(dateXf),
+          // Day serials of a 1904 workbook count from 1904-01-01, 1462 days later.
+          dateShift(system1904 ? 1462 : 0) {}
 
     QByteArray write(const QList<XlsColumn> &columns, const QList<QList<XlsValue>> &rows,
                      bool firstSheet)
@@ -458,12 +460,14 @@ private:
         case XlsValue::Number:
             if (!std::isfinite(v.number))
                 boolErr(row, col, 0x24, true);
+            else if (type == XlsColumnType::Date)
+                number(row, col, v.number - dateShift, dateXf); // a day serial of the 1900 system
             else
-                number(row, col, v.number, type == XlsColumnType::Date ? dateXf : generalXf);
+                number(row, col, v.number, generalXf);
             break;
         case XlsValue::Date:
             if (v.date.isValid())
-                number(row, col, serialFromDate(v.date), dateXf);
+                number(row, col, serialFromDate(v.date) - dateShift, dateXf);
             break;
         case XlsValue::Boolean:
             boolErr(row, col, v.number != 0 ? 1 : 0, false);
@@ -478,6 +482,7 @@ private:
     SstBuilder &sst;
     quint16 generalXf;
     quint16 dateXf;
+    double dateShift;
 };
 
 const QString dateCode = QStringLiteral("YYYY-MM-DD");
@@ -531,7 +536,7 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
             return fail(error, damaged);
     }
     SstBuilder sst = g.sstRecord >= 0 ? SstBuilder(sstParts, g.stringStarts) : SstBuilder();
-    const QByteArray sheetBytes = SheetWriter(sst, generalXf, dateXf)
+    const QByteArray sheetBytes = SheetWriter(sst, generalXf, dateXf, g.system1904)
                                       .write(columns, rows, g.sheets.isEmpty());
 
     // The globals again, with the additions in their places.

@@ -28,7 +28,9 @@ struct XlsValue
 
 // The type a written column gives its cells: text cells, number cells, or date cells (numbers
 // shown as YYYY-MM-DD). A value of another kind is written as its own kind; Null leaves the
-// cell empty.
+// cell empty. Dates are written as day serials of the workbook's own date system (1900, or 1904
+// when an existing workbook uses it); a Number in a Date column is taken as a 1900-system serial
+// (days since 1899-12-30). A Text value, also an empty one, is a text cell.
 enum class XlsColumnType { Text, Number, Date };
 
 // A written column: its title in the first row and the type of its cells.
