@@ -58,6 +58,7 @@ void ListHeader::paintSection(QPainter *painter, const QRect &rect, int logicalI
 ListView::ListView(QWidget *parent) : QTreeWidget(parent), headerView(new ListHeader(this))
 {
     setHeader(headerView);
+    headerView->setSectionsClickable(true);
     setFrameShape(QFrame::NoFrame);
     setRootIsDecorated(false);
     setItemsExpandable(false);

@@ -1,0 +1,536 @@
+#include "ui/drawingboard.h"
+#include "ui/filedialog.h"
+#include "ui/listview.h"
+#include "ui/printgrid.h"
+#include "ui/styledmenu.h"
+#include "ui/unit.h"
+#include "ui/units.h"
+
+#include <QAbstractItemView>
+#include <QCalendarWidget>
+#include <QFile>
+#include <QPrinter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QImage solid(const QColor &colour, const QSize &size = QSize(20, 10))
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(colour);
+    return image;
+}
+
+QColor centreOf(const QImage &image)
+{
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+} // namespace
+
+class TestUnits : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void graphicButtonStates_data();
+    void graphicButtonStates();
+    void graphicButtonClicks();
+    void labelsReportPresses();
+    void listRowsAndItemValues();
+    void listReportsTitleClicksAndDoubleClicks();
+    void listHiddenWhileFilling_data();
+    void listHiddenWhileFilling();
+    void listRowHeightWithoutRows();
+    void listHeaderLook();
+    void wrappedLines_data();
+    void wrappedLines();
+    void fileDialogFilter_data();
+    void fileDialogFilter();
+    void fileDialogAnswers();
+    void timerIntervalZeroStops();
+    void drawingBoardKeepsWhatIsDrawn();
+    void printGridJoinsAndPages();
+    void printGridPrintsToPdf();
+    void printPreviewOpensOnce();
+    void styledMenuItems();
+    void dateBoxCalendarDropsDown();
+    void comboBoxOpensWhileHidden();
+    void kindNamesRoundTrip();
+
+private:
+    QTemporaryDir dir;
+};
+
+void TestUnits::initTestCase()
+{
+    useProgramFont();
+}
+
+void TestUnits::graphicButtonStates_data()
+{
+    QTest::addColumn<bool>("withHover");
+    QTest::addColumn<bool>("withPressed");
+    QTest::addColumn<QColor>("hovered");
+    QTest::addColumn<QColor>("pressed");
+    QTest::newRow("three pictures") << true << true << QColor(Qt::green) << QColor(Qt::blue);
+    QTest::newRow("no pressed picture: hover shows while pressed") << true << false << QColor(Qt::green) << QColor(Qt::green);
+    QTest::newRow("normal only") << false << false << QColor(Qt::red) << QColor(Qt::red);
+}
+
+void TestUnits::graphicButtonStates()
+{
+    QFETCH(bool, withHover);
+    QFETCH(bool, withPressed);
+    QFETCH(QColor, hovered);
+    QFETCH(QColor, pressed);
+    QWidget window;
+    window.resize(100, 100);
+    GraphicButton button(&window);
+    button.setGeometry(10, 10, 20, 10);
+    button.setNormalPicture(solid(Qt::red));
+    if (withHover)
+        button.setHoverPicture(solid(Qt::green));
+    if (withPressed)
+        button.setPressedPicture(solid(Qt::blue));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QCOMPARE(centreOf(button.grab().toImage()), QColor(Qt::red));
+    QEnterEvent enter(QPointF(5, 5), QPointF(15, 15), QPointF(15, 15));
+    QApplication::sendEvent(&button, &enter);
+    QCOMPARE(centreOf(button.grab().toImage()), hovered);
+    button.setDown(true);
+    QCOMPARE(centreOf(button.grab().toImage()), pressed);
+    button.setDown(false);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&button, &leave);
+    QCOMPARE(centreOf(button.shownPicture()), QColor(Qt::red));
+}
+
+void TestUnits::graphicButtonClicks()
+{
+    GraphicButton button;
+    button.resize(68, 24);
+    QSignalSpy clicks(&button, &QAbstractButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(30, 12));
+    QCOMPARE(clicks.size(), 1);
+    // Undressed it still shows the caption its tag gives, without the navigation suffix.
+    setUnitTag(&button, QStringLiteral("添加导航"));
+    const QImage face = button.grab().toImage();
+    QVERIFY(!face.isNull());
+}
+
+void TestUnits::labelsReportPresses()
+{
+    TransparentLabel transparent;
+    transparent.resize(80, 20);
+    QSignalSpy transparentPresses(&transparent, &TransparentLabel::pressed);
+    QTest::mousePress(&transparent, Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(transparentPresses.size(), 1);
+    QCOMPARE(transparentPresses.at(0).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
+    QVERIFY(!transparent.autoFillBackground());
+
+    Label label;
+    label.resize(80, 20);
+    QSignalSpy presses(&label, &Label::pressed);
+    QTest::mousePress(&label, Qt::RightButton, {}, QPoint(3, 3));
+    QCOMPARE(presses.size(), 1);
+    QCOMPARE(presses.at(0).at(0).value<Qt::MouseButton>(), Qt::RightButton);
+
+    label.setBackgroundColour(QColor(10, 20, 30));
+    QCOMPARE(label.grab().toImage().pixelColor(1, 1), QColor(10, 20, 30));
+    label.setGradientColours(Qt::red, Qt::green, Qt::blue);
+    const QImage gradient = label.grab().toImage();
+    QVERIFY(gradient.pixelColor(1, 0).red() > 230 && gradient.pixelColor(1, 0).blue() < 30);
+    QVERIFY(gradient.pixelColor(1, 19).blue() > 200 && gradient.pixelColor(1, 19).red() < 30);
+}
+
+void TestUnits::listRowsAndItemValues()
+{
+    ListView list;
+    list.addColumn(QStringLiteral("项目类型"), 100);
+    list.addColumn(QStringLiteral("支出金额"), 100, Qt::AlignHCenter);
+    QCOMPARE(list.appendRow({QStringLiteral("餐饮"), QStringLiteral("12.50")}, 7), 0);
+    QCOMPARE(list.appendRow({QStringLiteral("交通")}, 9), 1);
+    list.appendRow({QStringLiteral("汇总"), QStringLiteral("3.00")});
+    QCOMPARE(list.rowCount(), 3);
+    QCOMPARE(list.cellText(0, 1), QStringLiteral("12.50"));
+    QCOMPARE(list.cellText(1, 1), QString());
+    QCOMPARE(list.itemValue(1), 9);
+    QCOMPARE(list.itemValue(2), 0);
+    QCOMPARE(list.selectedRow(), -1);
+    list.selectRow(1);
+    QCOMPARE(list.selectedRow(), 1);
+    list.removeRow(0);
+    QCOMPARE(list.rowCount(), 2);
+    QCOMPARE(list.itemValue(0), 9);
+    QCOMPARE(list.selectedRow(), 0);
+    list.setCellText(1, 0, QStringLiteral("改"));
+    QCOMPARE(list.cellText(1, 0), QStringLiteral("改"));
+    QCOMPARE(list.cellText(5, 0), QString());
+    QCOMPARE(list.itemValue(5), 0);
+    list.clearRows();
+    QCOMPARE(list.rowCount(), 0);
+    QCOMPARE(list.columnCount(), 2);
+}
+
+void TestUnits::listReportsTitleClicksAndDoubleClicks()
+{
+    ListView list;
+    list.resize(300, 200);
+    list.addColumn(QStringLiteral("项目类型"), 100);
+    list.addColumn(QStringLiteral("项目名称"), 100);
+    list.appendRow({QStringLiteral("a"), QStringLiteral("b")}, 3);
+    list.appendRow({QStringLiteral("c"), QStringLiteral("d")}, 4);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy titles(&list, &ListView::columnTitleClicked);
+    QTest::mouseClick(list.listHeader()->viewport(), Qt::LeftButton, {}, QPoint(150, 5));
+    QCOMPARE(titles.size(), 1);
+    QCOMPARE(titles.at(0).at(0).toInt(), 1);
+
+    QSignalSpy doubles(&list, &ListView::rowDoubleClicked);
+    const QRect second = list.visualItemRect(list.topLevelItem(1));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, second.center());
+    QCOMPARE(doubles.size(), 1);
+    QCOMPARE(doubles.at(0).at(0).toInt(), 1);
+    QCOMPARE(list.itemValue(doubles.at(0).at(0).toInt()), 4);
+    // A click anywhere on a row selects the whole row.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(150, list.visualItemRect(list.topLevelItem(0)).center().y()));
+    QCOMPARE(list.selectedRow(), 0);
+}
+
+void TestUnits::listHiddenWhileFilling_data()
+{
+    QTest::addColumn<bool>("hiddenBefore");
+    QTest::newRow("shown list comes back") << false;
+    QTest::newRow("hidden list stays hidden") << true;
+}
+
+void TestUnits::listHiddenWhileFilling()
+{
+    QFETCH(bool, hiddenBefore);
+    QWidget page;
+    ListView list(&page);
+    list.addColumn(QStringLiteral("x"), 50);
+    list.setHidden(hiddenBefore);
+    list.beginFilling();
+    QVERIFY(list.isHidden());
+    for (int i = 0; i < 50; ++i)
+        list.appendRow({QString::number(i)}, i);
+    list.endFilling();
+    QCOMPARE(list.isHidden(), hiddenBefore);
+    QCOMPARE(list.rowCount(), 50);
+    QVERIFY(list.updatesEnabled());
+}
+
+void TestUnits::listRowHeightWithoutRows()
+{
+    ListView list;
+    list.resize(200, 200);
+    list.addColumn(QStringLiteral("x"), 50);
+    const int empty = list.rowHeight();
+    QVERIFY(empty >= list.fontMetrics().height());
+    list.appendRow({QStringLiteral("1")});
+    list.appendRow({QStringLiteral("2")});
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const int measured = list.visualItemRect(list.topLevelItem(1)).top() - list.visualItemRect(list.topLevelItem(0)).top();
+    QCOMPARE(list.rowHeight(), measured);
+    QCOMPARE(empty, measured);
+}
+
+void TestUnits::listHeaderLook()
+{
+    ListView list;
+    list.resize(400, 100);
+    list.addColumn(QStringLiteral("项目类型"), 100);
+    list.addColumn(QStringLiteral("项目名称"), 100);
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    list.listHeader()->setLook(Qt::black, QColor(230, 230, 230), font);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QImage header = list.listHeader()->grab().toImage();
+    // Grey inside the columns and beyond the last one.
+    QCOMPARE(header.pixelColor(2, 2), QColor(230, 230, 230));
+    QCOMPARE(header.pixelColor(350, header.height() / 2), QColor(230, 230, 230));
+    // A caption is drawn: some dark pixels in the first column.
+    bool dark = false;
+    for (int x = 0; x < 100 && !dark; ++x)
+        for (int y = 0; y < header.height() && !dark; ++y)
+            dark = header.pixelColor(x, y).lightness() < 100;
+    QVERIFY(dark);
+}
+
+void TestUnits::wrappedLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("minimumLines");
+    QTest::addColumn<int>("maximumLines");
+    QTest::newRow("empty") << "" << 1 << 1;
+    QTest::newRow("short") << "餐饮" << 1 << 1;
+    QTest::newRow("long Chinese") << "姓名姓名姓名姓名字姓名姓名姓名姓名字姓名姓名" << 2 << 4;
+    QTest::newRow("long Latin") << "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz" << 2 << 6;
+    QTest::newRow("line breaks") << "甲\r\n乙\n丙" << 3 << 3;
+}
+
+void TestUnits::wrappedLines()
+{
+    QFETCH(QString, text);
+    QFETCH(int, minimumLines);
+    QFETCH(int, maximumLines);
+    SuperEditBox box;
+    box.resize(115, 36);
+    const QStringList lines = box.wrappedLines(text);
+    QVERIFY2(lines.size() >= minimumLines && lines.size() <= maximumLines, qPrintable(lines.join(QLatin1Char('|'))));
+    QString joined = lines.join(QString());
+    QString plain = text;
+    plain.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+    QCOMPARE(joined, plain);
+    for (const QString &line : lines)
+        QVERIFY(box.fontMetrics().horizontalAdvance(line.trimmed()) <= 115);
+}
+
+void TestUnits::fileDialogFilter_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("toolkit");
+    QTest::newRow("pictures") << "图片文件(*.bmp,*.jpg)|*.bmp;*.jpg" << "图片文件 (*.bmp *.jpg)";
+    QTest::newRow("two filters") << "Excel文件(*.xls)|*.xls|所有文件(*.*)|*.*" << "Excel文件 (*.xls);;所有文件 (*.*)";
+    QTest::newRow("no description bracket") << "备份文件|*.bak" << "备份文件 (*.bak)";
+    QTest::newRow("bare pattern") << "*.dat" << "*.dat";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestUnits::fileDialogFilter()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, toolkit);
+    QCOMPARE(FileDialog::toolkitFilter(filter), toolkit);
+}
+
+void TestUnits::fileDialogAnswers()
+{
+    FileDialog dialog;
+    dialog.setFilter(QStringLiteral("Excel文件(*.xls)|*.xls"));
+    dialog.setDefaultExtension(QStringLiteral(".xls"));
+    QCOMPARE(dialog.defaultExtension(), QStringLiteral("xls"));
+    dialog.setFileName(QStringLiteral("账本20261210"));
+    FileDialog::queueAnswers({QStringLiteral("/tmp/账本"), QString(), QStringLiteral("/tmp/a.bak")});
+    QVERIFY(dialog.showSave());
+    QCOMPARE(dialog.fileName(), QStringLiteral("/tmp/账本.xls"));
+    QVERIFY(!dialog.showOpen());
+    QCOMPARE(dialog.fileName(), QStringLiteral("/tmp/账本.xls"));
+    // An opened name is taken as chosen; the default extension is for saving.
+    QVERIFY(dialog.showOpen());
+    QCOMPARE(dialog.fileName(), QStringLiteral("/tmp/a.bak"));
+    QCOMPARE(FileDialog::queuedAnswers(), 0);
+    const QList<FileDialog::Opening> openings = FileDialog::takeOpenings();
+    QCOMPARE(openings.size(), 3);
+    QCOMPARE(openings[0].kind, QStringLiteral("save"));
+    QCOMPARE(openings[0].proposedName, QStringLiteral("账本20261210"));
+    QCOMPARE(openings[0].filter, QStringLiteral("Excel文件(*.xls)|*.xls"));
+    QCOMPARE(openings[1].kind, QStringLiteral("open"));
+    QCOMPARE(FileDialog::withDefaultExtension(QStringLiteral("/a/b.bak"), QStringLiteral("xls")), QStringLiteral("/a/b.bak"));
+    QCOMPARE(FileDialog::withDefaultExtension(QStringLiteral("/a.d/b"), QStringLiteral("xls")), QStringLiteral("/a.d/b.xls"));
+}
+
+void TestUnits::timerIntervalZeroStops()
+{
+    Timer timer;
+    QSignalSpy ticks(&timer, &QTimer::timeout);
+    timer.setTickInterval(20);
+    QVERIFY(timer.isActive());
+    QCOMPARE(timer.tickInterval(), 20);
+    QVERIFY(ticks.wait(1000));
+    timer.setTickInterval(0);
+    QVERIFY(!timer.isActive());
+    QCOMPARE(timer.tickInterval(), 0);
+    ticks.clear();
+    QTest::qWait(60);
+    QCOMPARE(ticks.size(), 0);
+}
+
+void TestUnits::drawingBoardKeepsWhatIsDrawn()
+{
+    QWidget page;
+    DrawingBoard board(&page);
+    board.setBackgroundColour(Qt::white);
+    // A hidden work surface, resized and drawn on before it is ever shown.
+    board.hide();
+    board.setGeometry(0, 0, 1, 40);
+    board.clear();
+    board.fillRect(QRect(0, 0, 1, 20), Qt::white);
+    board.fillRect(QRect(0, 20, 1, 20), QColor(230, 230, 230));
+    QImage stripes = board.picture();
+    QCOMPARE(stripes.size(), QSize(1, 40));
+    QCOMPARE(stripes.pixelColor(0, 19), QColor(Qt::white));
+    QCOMPARE(stripes.pixelColor(0, 20), QColor(230, 230, 230));
+
+    board.resize(50, 50);
+    board.drawPicture(solid(Qt::red, QSize(4, 4)), 10, 10, 8, 8);
+    board.setPenStyle(Qt::SolidLine);
+    board.drawLine(QPoint(0, 45), QPoint(49, 45), QColor(118, 118, 118));
+    const QImage drawn = board.picture();
+    QCOMPARE(drawn.pixelColor(0, 39), QColor(230, 230, 230)); // kept through the resize
+    QCOMPARE(drawn.pixelColor(17, 17), QColor(Qt::red));      // scaled to 8 by 8
+    QCOMPARE(drawn.pixelColor(18, 18), QColor(Qt::white));
+    QCOMPARE(drawn.pixelColor(30, 45), QColor(118, 118, 118));
+}
+
+void TestUnits::printGridJoinsAndPages()
+{
+    PrintGrid grid;
+    grid.setColumnCount(8);
+    for (int c = 1; c <= 6; ++c)
+        grid.setColumnWidth(c, 300);
+    QCOMPARE(grid.printablePageWidth(), 1900); // A4, 10 mm margins, tenths of a millimetre
+    grid.appendRow(80);
+    grid.appendRow(80);
+    grid.joinCells(0, 1, 1, 6);
+    QCOMPARE(grid.cellSpan(1, 4), QRect(1, 0, 6, 2));
+    QCOMPARE(grid.cellSpan(1, 7), QRect(7, 1, 1, 1));
+    grid.setCellText(0, 1, QStringLiteral("账本数据"));
+    QCOMPARE(grid.cellText(0, 1), QStringLiteral("账本数据"));
+    grid.setCellText(9, 1, QStringLiteral("no such row"));
+    grid.setCellStyle(0, 1, 0, 6, 18, true, Qt::AlignCenter);
+    QVERIFY(grid.cellFont(0, 3).bold());
+    QCOMPARE(grid.cellFont(0, 3).pointSize(), 18);
+    QCOMPARE(grid.cellAlignment(0, 3), Qt::AlignCenter);
+    QCOMPARE(grid.pageCount(), 1);
+    const int perPage = grid.printablePageHeight() / 68;
+    for (int i = 0; i < perPage; ++i)
+        grid.appendRow(68);
+    QCOMPARE(grid.pageCount(), 2);
+    grid.clear();
+    QCOMPARE(grid.rowCount(), 0);
+    QCOMPARE(grid.columnCount(), 0);
+}
+
+void TestUnits::printGridPrintsToPdf()
+{
+    PrintGrid grid;
+    grid.setColumnCount(3);
+    grid.setColumnWidth(1, 600);
+    for (int r = 0; r < 60; ++r) {
+        grid.appendRow(68);
+        grid.setCellText(r, 1, QStringLiteral("第%1行\r\n换行").arg(r));
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString path = dir.filePath(QStringLiteral("grid.pdf"));
+    printer.setOutputFileName(path);
+    grid.print(&printer);
+    QFile pdf(path);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    QVERIFY(bytes.startsWith("%PDF"));
+    QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), qsizetype(grid.pageCount()));
+}
+
+void TestUnits::printPreviewOpensOnce()
+{
+    PrintGrid grid;
+    grid.setColumnCount(1);
+    grid.setColumnWidth(0, 100);
+    grid.appendRow(80);
+    grid.showPreview();
+    QVERIFY(grid.previewOpen());
+    const QList<QWidget *> before = QApplication::topLevelWidgets();
+    grid.showPreview();
+    QCOMPARE(QApplication::topLevelWidgets().size(), before.size());
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->inherits("QPrintPreviewDialog"))
+            w->close();
+    QTRY_VERIFY(!grid.previewOpen());
+}
+
+void TestUnits::styledMenuItems()
+{
+    StyledMenu menu;
+    menu.addItems({QStringLiteral("甲"), QStringLiteral("-"), QStringLiteral("组/乙"), QStringLiteral("组/丙"), QStringLiteral("丁")});
+    QCOMPARE(menu.actions().size(), 4);
+    QVERIFY(menu.actions().at(1)->isSeparator());
+    QAction *c = menu.findAction(QStringLiteral("组/丙"));
+    QVERIFY(c);
+    QCOMPARE(c->text(), QStringLiteral("丙"));
+    QCOMPARE(menu.findAction(QStringLiteral("组"))->menu()->actions().size(), 2);
+    menu.setBackgroundColour(QColor(1, 2, 3));
+    menu.setLeftBorderColours(QColor(4, 5, 6), QColor(7, 8, 9));
+    menu.setSelectionColours(QColor(10, 11, 12), QColor(13, 14, 15), QColor(16, 17, 18));
+    menu.setSeparatorColours(QColor(19, 20, 21), QColor(22, 23, 24));
+    QCOMPARE(menu.backgroundColour(), QColor(1, 2, 3));
+    QCOMPARE(menu.selectionColours().at(2), QColor(16, 17, 18));
+    // The sub-menu takes the same look.
+    auto *sub = qobject_cast<StyledMenu *>(menu.findAction(QStringLiteral("组"))->menu());
+    QVERIFY(sub);
+    QCOMPARE(sub->backgroundColour(), QColor(1, 2, 3));
+    QCOMPARE(sub->separatorColours().at(0), QColor(19, 20, 21));
+    const QImage face = menu.grab().toImage();
+    QCOMPARE(face.pixelColor(face.width() - 6, face.height() / 2), QColor(1, 2, 3));
+}
+
+void TestUnits::dateBoxCalendarDropsDown()
+{
+    QWidget page;
+    page.resize(300, 200);
+    QWidget frame(&page);
+    frame.setGeometry(10, 10, 180, 22);
+    DateBox box(&frame);
+    box.setGeometry(27, 4, 146, 14);
+    box.hide(); // behind its proxy label
+    box.setDateTime(QDateTime(QDate(2012, 11, 18), QTime(8, 30)));
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QSignalSpy changes(&box, &QDateTimeEdit::dateChanged);
+    box.openCalendar();
+    QVERIFY(box.calendarOpen());
+    QCOMPARE(box.calendar()->selectedDate(), QDate(2012, 11, 18));
+    emit box.calendar()->clicked(QDate(2012, 11, 25));
+    QCOMPARE(box.date(), QDate(2012, 11, 25));
+    QCOMPARE(box.time(), QTime(8, 30));
+    QCOMPARE(changes.size(), 1);
+    QTRY_VERIFY(!box.calendarOpen());
+    QCOMPARE(box.displayFormat(), QStringLiteral("yyyy-MM-dd"));
+}
+
+void TestUnits::comboBoxOpensWhileHidden()
+{
+    QWidget page;
+    page.resize(300, 200);
+    ComboBox combo(&page);
+    combo.setGeometry(10, 10, 120, 20);
+    combo.addItems({QStringLiteral("支出金额"), QStringLiteral("收入金额")});
+    combo.hide();
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QSignalSpy chosen(&combo, &QComboBox::textActivated);
+    combo.openDropDown();
+    QTRY_VERIFY(combo.view()->isVisible());
+    QTest::keyClick(combo.view(), Qt::Key_Down);
+    QTest::keyClick(combo.view(), Qt::Key_Return);
+    QTRY_COMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.at(0).at(0).toString(), QStringLiteral("收入金额"));
+}
+
+void TestUnits::kindNamesRoundTrip()
+{
+    for (int k = int(UnitKind::GraphicButton); k <= int(UnitKind::StyledMenu); ++k) {
+        const auto kind = static_cast<UnitKind>(k);
+        QVERIFY(!unitKindName(kind).isEmpty());
+        QCOMPARE(unitKindFromName(unitKindName(kind)), kind);
+    }
+    QCOMPARE(unitKindFromName(QStringLiteral("按钮")), UnitKind::None);
+    QObject plain;
+    QCOMPARE(unitKind(&plain), UnitKind::None);
+    QCOMPARE(unitTag(&plain), QString());
+    QCOMPARE(unitGeometry(nullptr), QRect());
+}
+
+QTEST_MAIN(TestUnits)
+#include "tst_units.moc"
