@@ -11,7 +11,13 @@ namespace {
 void initGsf()
 {
     static std::once_flag once;
-    std::call_once(once, [] { gsf_init(); });
+    std::call_once(once, [] {
+        gsf_init();
+        // A damaged file makes the compound file reader complain on the console; the caller
+        // learns of it from the answer.
+        g_log_set_handler("libgsf:msole", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+                          [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {}, nullptr);
+    });
 }
 
 // Owns one GObject reference.

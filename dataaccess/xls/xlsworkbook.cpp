@@ -212,6 +212,8 @@ bool readCells(const Workbook &book, const SheetEntry &sheet, QList<Cell> *cells
         return fail(error, damaged);
     int depth = 1;
     while (reader.next(&r)) {
+        if (cells->size() > maxCells)
+            return fail(error, QStringLiteral("the worksheet %1 is too large").arg(sheet.name));
         if (r.type == Bof) {
             ++depth;
             continue;
@@ -553,7 +555,7 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
             lastSheet = i;
     }
     Writer w;
-    w.bytes.reserve(g.end + 1024 + sheetBytes.size());
+    w.bytes.reserve(tailEnd + 1024 + sst.extSstSize() + sheetBytes.size());
     QList<QPair<qsizetype, quint32>> sheetPositions; // where a BOUNDSHEET's position lies, new value
     qsizetype newSheetAt = -1;
     auto writeFormat = [&] {

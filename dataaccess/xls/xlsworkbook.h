@@ -59,11 +59,16 @@ struct XlsSheet
 // Writes a new worksheet: row 1 holds the column titles, then one row per entry of rows (each
 // entry as wide as columns). Creates the workbook when the file is missing; adds the sheet to an
 // existing workbook after its last sheet, keeping every other sheet, cell, format and stream.
-// Fails, leaving the file as it was, when a sheet of that name exists (names compare without
-// regard to letter case), when the name is not a valid sheet name, when the file is locked by
-// another program, unwritable, not a BIFF8 workbook or encrypted, when there are more than 65535
-// rows or 256 columns, or when a text exceeds 32767 characters. The new file is written beside
-// the old one and renamed over it.
+// Fails with an error text, leaving the file as it was, when:
+// - the workbook has a sheet of that name (any kind of sheet; names compare without regard to
+//   letter case), or the name is no sheet name (empty, over 31 characters, holding [ ] : * ? / or
+//   a backslash, or starting or ending with an apostrophe);
+// - the file is locked by another program (a POSIX record lock, as LibreOffice holds on a
+//   document it has open, or a whole-file flock), cannot be opened for writing, is not a BIFF8
+//   workbook, is encrypted or damaged, or its folder is not writable;
+// - there are more than 65535 rows, no columns or more than 256, a row of another width than
+//   columns, or a text over 32767 characters.
+// The new file is written beside the old one and renamed over it, keeping its permissions.
 bool writeXlsSheet(const QString &path, const QString &sheet, const QList<XlsColumn> &columns,
                    const QList<QList<XlsValue>> &rows, QString *error = nullptr);
 
