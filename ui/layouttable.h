@@ -6,9 +6,10 @@
 //     unit | kind | left | top | width | height | inside | initial text | tag | options
 //
 // The first line names the window: 窗口 | 顶层 or 页面 | width | height | caption.
-// Options, separated by blanks: hidden, password, bottom (below its siblings), wrap,
-// align=left|right|center|top, font=<pixels>, bold, background=<r,g,b>, colour=<r,g,b>,
-// items=<a,b,...> (drop-down items, menu captions), columns=<title/width/left|center|right,...>.
+// Options, separated by blanks: hidden, password, bottom or top (below or above its siblings),
+// wrap, align=left|right|center|top, margin=<pixels left and right>, font=<pixels>, bold,
+// background=<r,g,b>, colour=<r,g,b>, items=<a,b,...> (drop-down items, menu captions),
+// columns=<title/width/left|center|right,...>.
 // A container must come before the units inside it.
 #include "ui/unit.h"
 

@@ -46,6 +46,10 @@ void applyTextOptions(QLabel *label, const LayoutUnit &unit)
     label->setText(unit.text);
     label->setAlignment(alignmentOption(unit.option(QStringLiteral("align"))));
     label->setWordWrap(unit.hasOption(QStringLiteral("wrap")));
+    if (unit.hasOption(QStringLiteral("margin"))) {
+        const int margin = unit.option(QStringLiteral("margin")).toInt();
+        label->setContentsMargins(margin, 0, margin, 0);
+    }
 }
 
 void applyFontOptions(QWidget *widget, const LayoutUnit &unit)

@@ -11,6 +11,9 @@
 #include "ui/units.h"
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -392,6 +395,9 @@ private slots:
     void entryHintFollowsTheSetting();
     void refusedTables_data();
     void refusedTables();
+    void modalWindowReturnsWhenClosed();
+    void windowFollowsTheMouseWhenMoved();
+    void alwaysOnTopKeepsTheWindowShown();
 
 private:
     LayoutWindow *window(const QString &name);
@@ -807,6 +813,57 @@ void TestWindowBuilder::refusedTables()
     LayoutWindow w(parsed);
     QVERIFY(!w.isValid());
     QVERIFY(w.units().isEmpty());
+}
+
+void TestWindowBuilder::modalWindowReturnsWhenClosed()
+{
+    LayoutWindow message(QStringLiteral("message"));
+    message.placeAtCreation();
+    QSignalSpy closed(&message, &LayoutWindow::closed);
+    QTimer::singleShot(50, &message, [&] {
+        QVERIFY(message.isVisible());
+        QCOMPARE(message.windowModality(), Qt::ApplicationModal);
+        message.unit<GraphicButton>(QStringLiteral("图形按钮1"))->click();
+    });
+    connect(message.unit<GraphicButton>(QStringLiteral("图形按钮1")), &QAbstractButton::clicked, &message, &QWidget::close);
+    message.execModal();
+    QVERIFY(!message.isVisible());
+    QCOMPARE(closed.size(), 1);
+}
+
+void TestWindowBuilder::windowFollowsTheMouseWhenMoved()
+{
+    LayoutWindow help(QStringLiteral("help"));
+    help.move(100, 100);
+    help.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&help));
+    const QPoint start = help.pos();
+    // This platform has no window-system move, so the window follows the mouse itself.
+    help.startMove(start + QPoint(40, 20));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(10, 10), QPointF(start + QPoint(70, 70)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&help, &drag);
+    QCOMPARE(help.pos(), start + QPoint(30, 50));
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(10, 10), QPointF(start + QPoint(70, 70)), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&help, &release);
+    QMouseEvent later(QEvent::MouseMove, QPointF(10, 10), QPointF(start + QPoint(300, 300)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&help, &later);
+    QCOMPARE(help.pos(), start + QPoint(30, 50));
+}
+
+void TestWindowBuilder::alwaysOnTopKeepsTheWindowShown()
+{
+    LayoutWindow splash(QStringLiteral("splash"));
+    splash.show();
+    splash.setAlwaysOnTop(true);
+    QVERIFY(splash.alwaysOnTop());
+    QVERIFY(splash.isVisible());
+    QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
+    splash.setAlwaysOnTop(false);
+    QVERIFY(!splash.alwaysOnTop());
+    QVERIFY(splash.isVisible());
+    splash.setBackgroundColour(QColor(224, 242, 231));
+    QCOMPARE(splash.backgroundColour(), QColor(224, 242, 231));
 }
 
 QTEST_MAIN(TestWindowBuilder)

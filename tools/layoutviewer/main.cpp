@@ -1,12 +1,49 @@
 // Shows one window of the program as its layout table builds it, undressed, to look at it:
-//     layoutviewer <layout name>     (main, splash, view, entry, backup, statistics, user, skin,
-//                                     message, confirm, newuser, help)
-// A page is shown inside the main window, at its place in the page area.
+//     layoutviewer <layout name> [filled]
+// (main, splash, view, entry, backup, statistics, user, skin, message, confirm, newuser, help).
+// A page is shown inside the main window, at its place in the page area. With "filled" the
+// window shows sample content: a message, list rows, the totals bar, the backup password prompt.
 #include "ui/layoutwindow.h"
+#include "ui/listview.h"
+#include "ui/units.h"
 #include "ui/unit.h"
 
 #include <QApplication>
 #include <QTextStream>
+
+namespace {
+
+void fillWithSamples(LayoutWindow *window)
+{
+    if (auto *message = window->unit<TransparentLabel>(QStringLiteral("提示内容标签")))
+        message->setText(QStringLiteral("是否真的要删除用户“张三”及其全部理财记录？删除后将无法恢复，请先备份数据。"));
+    if (auto *text = window->unit<TransparentLabel>(QStringLiteral("说明标签")))
+        text->setText(QStringLiteral("欢迎使用Varnel家庭理财！\n\n本软件是一款简单易用的家庭理财软件，主要功能：\n"
+                                     "1、合计查询和详细查询；\n2、按项目名称和项目类型查询；\n3、快速记录日常收入和支出；\n"
+                                     "4、按年份统计每月收支；\n5、多用户，各自的账本；\n6、可更换皮肤和自己的背景图片；\n"
+                                     "7、打印当前列表；\n8、数据备份与恢复，Excel导出与导入。"));
+    for (const QString &name : {QStringLiteral("理财列表框"), QStringLiteral("添加理财列表框")}) {
+        if (auto *list = window->unit<ListView>(name)) {
+            list->setRowColours(Qt::white, QColor(230, 230, 230));
+            const QStringList kinds{QStringLiteral("餐饮"), QStringLiteral("交通"), QStringLiteral("工资"), QStringLiteral("日用品")};
+            for (int i = 0; i < 12; ++i)
+                list->appendRow({kinds[i % 4], QStringLiteral("午餐%1").arg(i), i % 4 == 2 ? QStringLiteral("0.00") : QStringLiteral("%1.50").arg(i * 3),
+                                 i % 4 == 2 ? QStringLiteral("5200.00") : QStringLiteral("0.00"), QStringLiteral("张三"),
+                                 QStringLiteral("2026-12-%1").arg(i + 1, 2, 10, QLatin1Char('0')), QStringLiteral("和同事一起")},
+                                i + 1);
+        }
+    }
+    if (auto *bar = window->unit<QWidget>(QStringLiteral("统计界面框1"))) {
+        bar->show();
+        window->unit<QWidget>(QStringLiteral("登录界面框"))->hide();
+    }
+    for (const QString &name : {QStringLiteral("备份密码标签"), QStringLiteral("备份密码外形框"), QStringLiteral("备份密码确认按钮"),
+                                QStringLiteral("备份密码取消按钮")})
+        if (auto *unit = window->unit<QWidget>(name))
+            unit->show();
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -22,6 +59,8 @@ int main(int argc, char **argv)
         QTextStream(stderr) << window->buildError() << '\n';
         return 1;
     }
+    if (argc > 2 && QString::fromLocal8Bit(argv[2]) == QStringLiteral("filled"))
+        fillWithSamples(window);
     LayoutWindow *shown = window;
     if (window->isPage()) {
         shown = new LayoutWindow(QStringLiteral("main"));
