@@ -4,6 +4,7 @@
 #include "dataaccess/xls/compoundfile.h"
 #include "dataaccess/xls/xlsformat.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -646,6 +647,11 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
 // Another program holds a lock on the file, or the file cannot be opened for writing.
 bool fileWritable(const QString &path, QString *error)
 {
+    // LibreOffice marks a document it has open with a lock file beside it; a sheet written
+    // behind its back would be lost when it saves.
+    const QFileInfo info(path);
+    if (QFileInfo::exists(info.dir().filePath(QStringLiteral(".~lock.") + info.fileName() + u'#')))
+        return fail(error, QStringLiteral("the workbook %1 is locked by another program").arg(path));
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return fail(error, QStringLiteral("the workbook %1 cannot be written").arg(path));

@@ -63,8 +63,8 @@ struct XlsSheet
 // - the workbook has a sheet of that name (any kind of sheet; names compare without regard to
 //   letter case), or the name is no sheet name (empty, over 31 characters, holding [ ] : * ? / or
 //   a backslash, or starting or ending with an apostrophe);
-// - the file is locked by another program (a POSIX record lock, as LibreOffice holds on a
-//   document it has open, or a whole-file flock), cannot be opened for writing, is not a BIFF8
+// - the file is locked by another program (LibreOffice's lock file ".~lock.<name>#" beside it,
+//   a POSIX record lock or a whole-file flock), cannot be opened for writing, is not a BIFF8
 //   workbook, is encrypted or damaged, or its folder is not writable;
 // - there are more than 65535 rows, no columns or more than 256, a row of another width than
 //   columns, or a text over 32767 characters.

@@ -233,6 +233,7 @@ private slots:
     void readsStringsOverContinueRecords();
     void readsUsedRangeWithEmptyCells();
     void reportsMissingAndDuplicateTitles();
+    void readsEveryCellRecord();
     void datesFromSerials_data();
     void datesFromSerials();
     void dateFormats_data();
@@ -346,6 +347,102 @@ void TestXlsWorkbook::reportsMissingAndDuplicateTitles()
     XlsSheet latin;
     latin.titles = QStringList{"Name", "Amount"};
     QCOMPARE(latin.column(QStringLiteral("AMOUNT")), 1);
+}
+
+// Cell records the fixtures' writers do not use: LABEL and RSTRING, every kind of RK, booleans and
+// empty texts from formulas, a formula's STRING going on in a CONTINUE record in another width,
+// and blank cells that do not widen the used range.
+void TestXlsWorkbook::readsEveryCellRecord()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("records.xls");
+    QVERIFY(writeXlsSheet(path, QStringLiteral("lcsj"), {{"x", XlsColumnType::Text}}, {}));
+    const QByteArray stream = workbookStream(path);
+    Globals g;
+    QVERIFY(readGlobals(stream, &g, nullptr));
+    const qsizetype sheetAt = g.sheets.first().position;
+
+    const auto cell = [](int row, int col) {
+        QByteArray b;
+        put16(b, quint16(row));
+        put16(b, quint16(col));
+        put16(b, 15);
+        return b;
+    };
+    const auto rk = [&](int row, int col, quint32 value) {
+        QByteArray b = cell(row, col);
+        put32(b, value);
+        return b;
+    };
+    const auto formula = [&](int row, int col, const QByteArray &result) {
+        QByteArray b = cell(row, col) + result;
+        put16(b, 0);
+        put32(b, 0);
+        put16(b, 0);
+        return b;
+    };
+    Writer w;
+    RecordReader reader(stream, sheetAt);
+    Record bof;
+    reader.next(&bof);
+    w.record(Bof, bof.body, bof.size);
+    w.record(Dimensions, QByteArray::fromHex("000000000a000000" "00000a000000"));
+    QByteArray label = cell(0, 0);
+    putString16(label, QStringLiteral("名称"));
+    w.record(Label, label);
+    label = cell(0, 1);
+    putString16(label, QStringLiteral("value"));
+    w.record(Label, label);
+    QByteArray rich = cell(0, 2);
+    putString16(rich, QStringLiteral("富文本"));
+    rich += QByteArray::fromHex("01000000" "0000");
+    w.record(RString, rich);
+    w.record(Rk, rk(1, 0, quint32(-5 * 4) | 2));   // integer
+    w.record(Rk, rk(1, 1, (1234u << 2) | 3));       // integer over 100
+    w.record(Rk, rk(1, 2, 0x40040000u));            // the high bits of 2.5
+    QByteArray mulrk;
+    put16(mulrk, 2);
+    put16(mulrk, 0);
+    for (quint32 v : {(1u << 2) | 2, (2u << 2) | 2, 0x3FE00000u}) {
+        put16(mulrk, 15);
+        put32(mulrk, v);
+    }
+    put16(mulrk, 2);
+    w.record(MulRk, mulrk);
+    w.record(Formula, formula(2, 3, QByteArray::fromHex("010001000000ffff")));  // TRUE
+    w.record(Formula, formula(3, 0, QByteArray::fromHex("000000000000ffff")));  // text, below
+    w.record(0x04BC, QByteArray(8, '\0'));                                      // a shared formula
+    w.record(String, QByteArray::fromHex("050000") + "abc");
+    w.record(Continue, QByteArray::fromHex("01") + QByteArray::fromHex("2d4e8765"));  // 中文
+    w.record(Formula, formula(3, 1, QByteArray::fromHex("030000000000ffff")));  // empty text
+    w.record(Blank, cell(3, 2));
+    QByteArray mulblank;
+    put16(mulblank, 9);
+    put16(mulblank, 0);
+    for (int i = 0; i < 9; ++i)
+        put16(mulblank, 15);
+    put16(mulblank, 8);
+    w.record(MulBlank, mulblank);
+    w.record(Eof, QByteArray());
+
+    QByteArray file;
+    QVERIFY(buildCompoundFile(stream.left(sheetAt) + w.bytes, {}, &file, nullptr));
+    QVERIFY(writeBytes(path, file));
+    XlsSheet sheet;
+    QString error;
+    QVERIFY2(readXlsSheet(path, QStringLiteral("lcsj"), &sheet, &error), qPrintable(error));
+    QCOMPARE(sheet.titles, (QStringList{"名称", "value", "富文本", ""}));
+    XlsValue yes;
+    yes.kind = XlsValue::Boolean;
+    yes.number = 1;
+    yes.text = QStringLiteral("TRUE");
+    const XlsValue n;
+    const QList<QList<XlsValue>> expected{
+        {number(-5), number(12.34), number(2.5), n},
+        {number(1), number(2), number(0.5), yes},
+        {text("abc中文"), n, n, n},
+    };
+    QCOMPARE(describe(sheet.rows), describe(expected));
 }
 
 void TestXlsWorkbook::datesFromSerials_data()
@@ -655,8 +752,11 @@ void TestXlsWorkbook::refusesToWrite()
 void TestXlsWorkbook::refusesLockedFile_data()
 {
     QTest::addColumn<QString>("lock");
-    QTest::newRow("record lock, as LibreOffice holds it") << "fcntl.lockf(f, fcntl.LOCK_EX)";
+    QTest::newRow("record lock") << "fcntl.lockf(f, fcntl.LOCK_EX)";
     QTest::newRow("whole-file lock") << "fcntl.flock(f, fcntl.LOCK_EX)";
+    QTest::newRow("LibreOffice lock file") << "open(os.path.join(os.path.dirname(sys.argv[1]), "
+                                              "'.~lock.' + os.path.basename(sys.argv[1]) + '#'), 'w')"
+                                              ".write('user,host,10.12.2026 12:00,;')";
 }
 
 void TestXlsWorkbook::refusesLockedFile()
@@ -668,7 +768,7 @@ void TestXlsWorkbook::refusesLockedFile()
     QProcess holder;
     holder.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral("-c"),
-                  QStringLiteral("import fcntl, sys, time\nf = open(sys.argv[1], 'r+b')\n%1\n"
+                  QStringLiteral("import fcntl, os, sys, time\nf = open(sys.argv[1], 'r+b')\n%1\n"
                                  "print('locked', flush=True)\ntime.sleep(60)").arg(lock),
                   path});
     QVERIFY(holder.waitForReadyRead(10000));
@@ -676,6 +776,7 @@ void TestXlsWorkbook::refusesLockedFile()
     const bool written = writeXlsSheet(path, QStringLiteral("lcsj"), ledgerColumns(), {}, &error);
     holder.kill();
     holder.waitForFinished();
+    QFile::remove(dir.filePath(QStringLiteral(".~lock.lo_twosheets.xls#")));
     QVERIFY(!written);
     QVERIFY(error.contains(QStringLiteral("locked")));
     QCOMPARE(fileBytes(path), before);
