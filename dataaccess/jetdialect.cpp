@@ -184,9 +184,16 @@ qsizetype matchingOpen(const Tokens &t, qsizetype close)
     return -1;
 }
 
+bool isKeyword(const Token &t)
+{
+    static const QSet<QString> keywords = {"select", "from", "where", "and", "or", "not", "as", "group", "order", "by",
+                                           "having", "into", "values", "set", "union", "on", "join", "like", "is", "in"};
+    return t.kind == Tok::Word && keywords.contains(t.text.toLower());
+}
+
 bool isName(const Token &t)
 {
-    return t.kind == Tok::Word || t.kind == Tok::Quoted;
+    return (t.kind == Tok::Word && !isKeyword(t)) || t.kind == Tok::Quoted;
 }
 
 // The operand of "&" that ends at index end: a literal, a (qualified) name, a call or a group.
@@ -313,7 +320,7 @@ void wrapDate(Tokens &t, qsizetype from, qsizetype to, std::vector<std::pair<qsi
     if (last > from && isName(t[last])) {
         const qsizetype as = previousSolid(t, last - 1);
         if (as > from && isWord(t[as], "as"))
-            exprEnd = as;
+            exprEnd = previousSolid(t, as - 1) + 1;
     }
     spans.push_back({from, exprEnd});
 }

@@ -1,0 +1,105 @@
+#include "dataaccess/jetdialect.h"
+
+#include <QTest>
+
+namespace {
+
+QList<JetColumn> lcsjColumns(const QString &table)
+{
+    if (table.compare(QLatin1String("lcsj"), Qt::CaseInsensitive) != 0)
+        return {};
+    return {{"id", false}, {"xmlx", false}, {"zcje", false}, {"rq", true}, {"gxrq", true}};
+}
+
+} // namespace
+
+class TestJetDialect : public QObject
+{
+    Q_OBJECT
+private slots:
+    void translation_data();
+    void translation();
+    void refusals_data();
+    void refusals();
+    void workbookTargetsAreRecognised();
+    void createTableTypes();
+};
+
+void TestJetDialect::translation_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+    QTest::newRow("texts and dates become values")
+        << "select * from lcsj where rq>=#2012-11-1# and xmlx='生活'" << "select * from lcsj where rq>=? and xmlx=?"
+        << QVariantList{"2012-11-01", "生活"};
+    QTest::newRow("doubled quotes read as one") << "select * from rysj where ry='Tom''s'" << "select * from rysj where ry=?"
+                                                << QVariantList{"Tom's"};
+    QTest::newRow("& joins with Null as empty text")
+        << "select month(rq)&'月' as yf from lcsj" << "select jetcat(month(rq),?) as yf from lcsj" << QVariantList{"月"};
+    QTest::newRow("chained &") << "select a & b & c from t" << "select jetcat(jetcat(a,b),c) from t" << QVariantList{};
+    QTest::newRow("numbers after operators") << "delete from lcsj where id=5" << "delete from lcsj where id=?"
+                                             << QVariantList{qint64(5)};
+    QTest::newRow("numbers in order by stay") << "select * from t order by 1" << "select * from t order by 1" << QVariantList{};
+    QTest::newRow("dates written into date columns")
+        << "insert into lcsj(xmlx,zcje,rq,gxrq) values ('生活',12.50,'2012-11-5',now())"
+        << "insert into lcsj(xmlx,zcje,rq,gxrq) values (?,?,jetdate(?),jetdate(now()))"
+        << QVariantList{"生活", 12.5, "2012-11-5"};
+    QTest::newRow("dates in an update") << "update lcsj set rq='2012-1-2',xmlx='a' where id=1"
+                                        << "update lcsj set rq=jetdate(?),xmlx=? where id=?"
+                                        << QVariantList{"2012-1-2", "a", qint64(1)};
+    QTest::newRow("dates from a select, alias outside")
+        << "insert into lcsj(xmlx,rq) select a, b as x from other" << "insert into lcsj(xmlx,rq) select a,jetdate( b) as x from other"
+        << QVariantList{};
+    QTest::newRow("a trailing semicolon") << "select 1;" << "select 1" << QVariantList{};
+    QTest::newRow("date literal with a time") << "select * from t where d<#2012-11-30 8:05#" << "select * from t where d<?"
+                                              << QVariantList{"2012-11-30 08:05:00"};
+}
+
+void TestJetDialect::translation()
+{
+    QFETCH(QString, jet);
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    const JetStatement s = translateJet(jet, lcsjColumns);
+    QCOMPARE(s.error, QString());
+    QCOMPARE(s.sql, sql);
+    QCOMPARE(s.values, values);
+}
+
+void TestJetDialect::refusals_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::newRow("two statements") << "delete from a; delete from b";
+    QTest::newRow("unterminated text") << "select * from t where a='x";
+    QTest::newRow("no date") << "select * from t where d=#2012-02-30#";
+    QTest::newRow("a parameter") << "select * from t where a=?";
+    QTest::newRow("empty") << "  ";
+    QTest::newRow("& without a right side") << "select a & from t";
+    QTest::newRow("unknown column type") << "create table t (a gizmo)";
+}
+
+void TestJetDialect::refusals()
+{
+    QFETCH(QString, jet);
+    QVERIFY(!translateJet(jet, lcsjColumns).error.isEmpty());
+}
+
+void TestJetDialect::workbookTargetsAreRecognised()
+{
+    const JetStatement s = translateJet("SELECT xmlx as 项目类型 INTO [Excel 8.0;DATABASE=/tmp/a b.xls].lcsj FROM lcsj ", lcsjColumns);
+    QCOMPARE(s.excelTarget, QStringLiteral("Excel 8.0;DATABASE=/tmp/a b.xls"));
+}
+
+void TestJetDialect::createTableTypes()
+{
+    const JetStatement s = translateJet("create table t (id counter primary key, a text(30), b memo, c double, d datetime)", {});
+    QCOMPARE(s.error, QString());
+    QVERIFY(s.sql.contains("id INTEGER PRIMARY KEY AUTOINCREMENT"));
+    QVERIFY(s.sql.contains("a TEXT(30) COLLATE NOCASE CHECK (length(\"a\") <= 30)"));
+    QVERIFY(s.sql.contains("b LONGTEXT COLLATE NOCASE"));
+    QVERIFY(!s.sql.contains("primary key"));
+}
+
+QTEST_APPLESS_MAIN(TestJetDialect)
+#include "tst_jetdialect.moc"
