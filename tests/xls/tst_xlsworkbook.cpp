@@ -1,6 +1,6 @@
-// Reading and writing worksheets of .xls workbooks: fixtures written by LibreOffice Calc and
-// xlwt (tests/xls/fixtures/makefixtures.py), our own workbooks read back by us and by xlrd, and
-// damaged, encrypted and locked files.
+// Reading and writing worksheets of .xls workbooks: fixtures written by LibreOffice Calc, xlwt
+// (tests/xls/fixtures/makefixtures.py) and SheetJS (makesheetjs.js), our own workbooks read back
+// by us and by xlrd, and damaged, encrypted and locked files.
 #include "dataaccess/xls/biff.h"
 #include "dataaccess/xls/compoundfile.h"
 #include "dataaccess/xls/xlsformat.h"
@@ -259,6 +259,7 @@ void TestXlsWorkbook::readsLedgerSheets_data()
     // LibreOffice keeps an empty text as a text cell; xlwt writes it as a blank cell.
     QTest::newRow("LibreOffice") << "lo_lcsj.xls" << text("");
     QTest::newRow("xlwt") << "xlwt_lcsj.xls" << XlsValue();
+    QTest::newRow("SheetJS, LABEL records") << "sheetjs_lcsj.xls" << text("");
 }
 
 void TestXlsWorkbook::readsLedgerSheets()
@@ -580,6 +581,7 @@ void TestXlsWorkbook::addsSheetKeepingTheWorkbook_data()
     QTest::newRow("LibreOffice, strings over CONTINUE") << "lo_longstrings.xls";
     QTest::newRow("xlwt, padded stream") << "xlwt_lcsj.xls";
     QTest::newRow("1904 dates") << "lo_1904.xls";
+    QTest::newRow("SheetJS, no EXTSST") << "sheetjs_lcsj.xls";
 }
 
 void TestXlsWorkbook::addsSheetKeepingTheWorkbook()
