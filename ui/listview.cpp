@@ -1,5 +1,6 @@
 #include "ui/listview.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -190,4 +191,27 @@ void ListView::setRowColours(const QColor &first, const QColor &second)
     p.setColor(QPalette::AlternateBase, second);
     setPalette(p);
     setAlternatingRowColors(true);
+}
+
+void ListView::setBackgroundPicture(const QImage &picture)
+{
+    setAlternatingRowColors(false);
+    rowPicture = picture;
+    viewport()->update();
+}
+
+void ListView::paintEvent(QPaintEvent *event)
+{
+    if (!rowPicture.isNull()) {
+        // The picture starts at the top of the first row, wherever the list is scrolled to, so a
+        // stripe stays with its row.
+        QPainter painter(viewport());
+        int origin = 0;
+        const QModelIndex top = indexAt(QPoint(1, 1));
+        if (top.isValid())
+            origin = visualRect(top).top() - top.row() * rowHeight();
+        painter.setBrushOrigin(0, origin);
+        painter.fillRect(viewport()->rect(), QBrush(rowPicture));
+    }
+    QTreeWidget::paintEvent(event);
 }

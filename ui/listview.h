@@ -54,14 +54,21 @@ public:
     void endFilling();
 
     void setRowColours(const QColor &first, const QColor &second);
+    // A picture tiled behind the rows from the first row on; a stripe picture two rows high makes
+    // the rows alternate, and the stripes stay with their rows as the list scrolls.
+    void setBackgroundPicture(const QImage &picture);
     ListHeader *listHeader() const { return headerView; }
 
 signals:
     void columnTitleClicked(int column);
     void rowDoubleClicked(int row);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     ListHeader *headerView;
+    QImage rowPicture;
     QList<Qt::Alignment> alignments;
     bool visibleBeforeFilling = true;
     int fillingDepth = 0;

@@ -10,6 +10,7 @@
 #include <QCalendarWidget>
 #include <QFile>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,6 +46,7 @@ private slots:
     void listHiddenWhileFilling();
     void listRowHeightWithoutRows();
     void listHeaderLook();
+    void listStripesStayWithTheirRows();
     void wrappedLines_data();
     void wrappedLines();
     void fileDialogFilter_data();
@@ -265,6 +267,35 @@ void TestUnits::listHeaderLook()
         for (int y = 0; y < header.height() && !dark; ++y)
             dark = header.pixelColor(x, y).lightness() < 100;
     QVERIFY(dark);
+}
+
+void TestUnits::listStripesStayWithTheirRows()
+{
+    ListView list;
+    list.resize(200, 200);
+    list.addColumn(QStringLiteral("x"), 150);
+    for (int i = 0; i < 40; ++i)
+        list.appendRow({QString::number(i)});
+    const int h = list.rowHeight();
+    QImage stripes(1, 2 * h, QImage::Format_RGB32);
+    stripes.fill(Qt::white);
+    for (int y = h; y < 2 * h; ++y)
+        stripes.setPixelColor(0, y, QColor(230, 230, 230));
+    list.setBackgroundPicture(stripes);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    auto rowColour = [&](int row) {
+        const QRect r = list.visualItemRect(list.topLevelItem(row));
+        return list.viewport()->grab().toImage().pixelColor(r.right() - 2, r.center().y());
+    };
+    // (The first row is the current one and may be drawn lit.)
+    QCOMPARE(rowColour(1), QColor(230, 230, 230));
+    QCOMPARE(rowColour(2), QColor(Qt::white));
+    list.verticalScrollBar()->setValue(3);
+    const QRect top = list.visualItemRect(list.topLevelItem(3));
+    QCOMPARE(top.top(), 0);
+    QCOMPARE(rowColour(4), QColor(Qt::white));
+    QCOMPARE(rowColour(5), QColor(230, 230, 230));
 }
 
 void TestUnits::wrappedLines_data()
