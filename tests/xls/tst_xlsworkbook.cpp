@@ -7,6 +7,7 @@
 #include "dataaccess/xls/xlsworkbook.h"
 #include "testpaths.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -875,6 +876,11 @@ for path in sys.argv[1:]:
     book = xlrd.open_workbook(path, formatting_info=True)
     for sheet in book.sheets():
         print('sheet', sheet.name)
+        if sheet.name == 'strings':
+            import hashlib
+            texts = '\n'.join(sheet.cell_value(r, 0) for r in range(sheet.nrows))
+            print(hashlib.md5(texts.encode('utf-8')).hexdigest())
+            continue
         for r in range(sheet.nrows):
             cells = []
             for c in sheet.row(r):
@@ -899,8 +905,30 @@ for path in sys.argv[1:]:
     QVERIFY2(writeXlsSheet(added, QStringLiteral("lcsj"), ledgerColumns(), rows.mid(0, 1), &error),
              qPrintable(error));
 
+    // Shared strings of every length in both widths fill the SST and its CONTINUE records at
+    // every offset.
+    const QString strings = dir.filePath("strings.xls");
+    QList<QList<XlsValue>> texts;
+    QStringList all{QStringLiteral("text")};
+    quint32 seed = 7;
+    for (int i = 0; i < 3000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int length = int(seed >> 16) % 400;
+        QString s = QString::number(i) + u':';
+        for (int k = 0; k < length; ++k)
+            s += (i % 3 == 0) ? QChar(u'a' + k % 26) : QChar(0x4E00 + (i * 7 + k) % 500);
+        texts.append({text(s)});
+        all << s;
+    }
+    QVERIFY(writeXlsSheet(strings, QStringLiteral("strings"), {{"text", XlsColumnType::Text}}, texts));
+    XlsSheet back;
+    QVERIFY(readXlsSheet(strings, QStringLiteral("strings"), &back));
+    QCOMPARE(describe(back.rows), describe(texts));
+    const QString digest = QString::fromLatin1(
+        QCryptographicHash::hash(all.join(u'\n').toUtf8(), QCryptographicHash::Md5).toHex());
+
     QProcess xlrd;
-    xlrd.start(python, {QStringLiteral("-c"), QString::fromUtf8(script), created, added});
+    xlrd.start(python, {QStringLiteral("-c"), QString::fromUtf8(script), created, added, strings});
     QVERIFY(xlrd.waitForFinished(60000));
     QVERIFY2(xlrd.exitCode() == 0,
              qPrintable(QStringLiteral("python3-xlrd failed (install it with tools/install-deps.sh): ")
@@ -922,6 +950,7 @@ for path in sys.argv[1:]:
         "T:小计 | N:1480.75 | N:1.0 | - | - | -",
         "sheet Sheet2", "T:x | T:y", "N:1.0 | N:2.0", "N:3.0 | N:4.0",
         "sheet lcsj", titles, first,
+        "sheet strings", digest,
     };
     QCOMPARE(lines, expected);
 }
