@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 
 #include <cmath>
 #include <fcntl.h>
@@ -625,9 +626,11 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
     for (const auto &[at, old] : sheetPositions)
         qToLittleEndian<quint32>(quint32(old + shift), w.bytes.data() + at);
     QByteArray tail = stream.mid(g.end, tailEnd - g.end);
+    QSet<qsizetype> patched; // two sheet entries may name one substream
     for (const Record &r : indexRecords) {
-        if (r.size < 16)
+        if (r.size < 16 || patched.contains(r.offset))
             continue;
+        patched.insert(r.offset);
         char *body = tail.data() + (r.offset + 4 - g.end);
         if (u32(body + 12))
             patch32(body + 12, shift);
