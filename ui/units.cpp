@@ -313,6 +313,9 @@ void DateBox::openCalendar()
         layout->setContentsMargins(1, 1, 1, 1);
         calendarWidget = new QCalendarWidget(popup);
         calendarWidget->setGridVisible(true);
+        // Month and weekday names in Chinese, whatever the system's language.
+        calendarWidget->setLocale(QLocale(QLocale::Chinese, QLocale::China));
+        calendarWidget->setFirstDayOfWeek(Qt::Monday);
         calendarWidget->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
         layout->addWidget(calendarWidget);
         connect(calendarWidget, &QCalendarWidget::clicked, this, [this](QDate day) {

@@ -522,6 +522,7 @@ void TestUnits::dateBoxCalendarDropsDown()
     box.openCalendar();
     QVERIFY(box.calendarOpen());
     QCOMPARE(box.calendar()->selectedDate(), QDate(2012, 11, 18));
+    QCOMPARE(box.calendar()->locale().language(), QLocale::Chinese);
     emit box.calendar()->clicked(QDate(2012, 11, 25));
     QCOMPARE(box.date(), QDate(2012, 11, 25));
     QCOMPARE(box.time(), QTime(8, 30));

@@ -1,14 +1,18 @@
 // Shows one window of the program as its layout table builds it, undressed, to look at it:
-//     layoutviewer <layout name> [filled]
+//     layoutviewer <layout name> [filled | menu | calendar | dropdown]
 // (main, splash, view, entry, backup, statistics, user, skin, message, confirm, newuser, help).
 // A page is shown inside the main window, at its place in the page area. With "filled" the
-// window shows sample content: a message, list rows, the totals bar, the backup password prompt.
+// window shows sample content: a message, list rows, the totals bar, the backup password prompt;
+// "menu" pops up the main menu, "calendar" the view page's first calendar, "dropdown" the entry
+// page's choice of expense or income.
 #include "ui/layoutwindow.h"
 #include "ui/listview.h"
+#include "ui/styledmenu.h"
 #include "ui/units.h"
 #include "ui/unit.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QTextStream>
 
 namespace {
@@ -59,7 +63,8 @@ int main(int argc, char **argv)
         QTextStream(stderr) << window->buildError() << '\n';
         return 1;
     }
-    if (argc > 2 && QString::fromLocal8Bit(argv[2]) == QStringLiteral("filled"))
+    const QString mode = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (mode == QStringLiteral("filled"))
         fillWithSamples(window);
     LayoutWindow *shown = window;
     if (window->isPage()) {
@@ -72,5 +77,23 @@ int main(int argc, char **argv)
     shown->setBackgroundColour(QColor(232, 242, 232));
     shown->move(20, 20);
     shown->show();
+    QTimer::singleShot(300, window, [window, mode] {
+        if (mode == QStringLiteral("menu")) {
+            if (auto *menu = window->unit<StyledMenu>(QStringLiteral("菜单"))) {
+                menu->setBackgroundColour(QColor(255, 255, 255));
+                menu->setLeftBorderColours(QColor(208, 220, 208), QColor(112, 160, 137));
+                menu->setSelectionColours(QColor(170, 235, 175), QColor(112, 160, 137), QColor(170, 235, 175));
+                menu->setSeparatorColours(QColor(208, 220, 208), QColor(255, 255, 255));
+                menu->popup(window->mapToGlobal(QPoint(730, 21)));
+                menu->setActiveAction(menu->actions().at(2));
+            }
+        } else if (mode == QStringLiteral("calendar")) {
+            if (auto *box = window->unit<DateBox>(QStringLiteral("开始日期框")))
+                box->openCalendar();
+        } else if (mode == QStringLiteral("dropdown")) {
+            if (auto *combo = window->unit<ComboBox>(QStringLiteral("收支金额组合框")))
+                combo->openDropDown();
+        }
+    });
     return app.exec();
 }
