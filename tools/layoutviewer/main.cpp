@@ -1,10 +1,15 @@
 // Shows one window of the program as its layout table builds it, undressed, to look at it:
-//     layoutviewer <layout name> [filled | menu | calendar | dropdown]
+//     layoutviewer <layout name> [filled | menu | calendar | dropdown | skinned]
 // (main, splash, view, entry, backup, statistics, user, skin, message, confirm, newuser, help).
 // A page is shown inside the main window, at its place in the page area. With "filled" the
 // window shows sample content: a message, list rows, the totals bar, the backup password prompt;
 // "menu" pops up the main menu, "calendar" the view page's first calendar, "dropdown" the entry
-// page's choice of expense or income.
+// page's choice of expense or income; "skinned" gives a rough look with the pictures and colours of
+// Skin/Green.cskn beside the program (buttons, colours, the first background picture), without the
+// composing that the real dressing does.
+#include "appearance/skinfile.h"
+#include "common/program.h"
+#include "ui/animationbox.h"
 #include "ui/layoutwindow.h"
 #include "ui/listview.h"
 #include "ui/styledmenu.h"
@@ -47,6 +52,54 @@ void fillWithSamples(LayoutWindow *window)
             unit->show();
 }
 
+QColor skinColour(const QString &name)
+{
+    const int value = QString::fromLatin1(getSkinEntry(name)).toInt();
+    return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
+}
+
+// Roughly what the dressing will do, enough to see the layouts with their pictures.
+void roughSkin(LayoutWindow *window, LayoutWindow *top)
+{
+    const QColor shape = skinColour(QStringLiteral("外形框背景颜色"));
+    const QColor line = skinColour(QStringLiteral("外形框线条颜色"));
+    for (QObject *u : window->units(UnitKind::GraphicButton)) {
+        auto *button = static_cast<GraphicButton *>(u);
+        const QString tag = unitTag(button);
+        if (tag == QStringLiteral("N"))
+            continue;
+        button->setNormalPicture(imageFromBytes(getSkinEntry(tag + QStringLiteral("正常图片"))));
+        button->setHoverPicture(imageFromBytes(getSkinEntry(tag + QStringLiteral("点燃图片"))));
+        button->setPressedPicture(imageFromBytes(getSkinEntry(tag + QStringLiteral("按下图片"))));
+    }
+    for (QObject *u : window->units(UnitKind::ShapeBox)) {
+        static_cast<ShapeBox *>(u)->setFillColour(shape);
+        static_cast<ShapeBox *>(u)->setLineColour(line);
+    }
+    for (QObject *u : window->units(UnitKind::EditBox))
+        static_cast<EditBox *>(u)->setBackgroundColour(shape);
+    for (QObject *u : window->units(UnitKind::Label))
+        if (unitTag(u) != QStringLiteral("N"))
+            static_cast<Label *>(u)->setBackgroundColour(shape);
+    if (window != top)
+        return;
+    top->setBackgroundColour(skinColour(QStringLiteral("窗口背景颜色")));
+    if (auto *canvas = top->unit<AnimationBox>(QStringLiteral("背景动画框"))) {
+        canvas->setGeometry(top->rect());
+        canvas->setBackgroundMode(AnimationBox::BackgroundMode::Stretched);
+        canvas->setBackgroundPicture(getSkinEntry(QStringLiteral("背景图片1")));
+        const QRect content = top->layoutName() == QStringLiteral("main") ? QRect(2, 116, 856, 460)
+                                                                          : QRect(0, 50, top->width(), top->height() - 74);
+        const int id = canvas->addObject(QStringLiteral("背景矩形860"), content.left(), content.top());
+        canvas->setObjectPicture(id, getSkinEntry(QStringLiteral("矩形")));
+        const QSize natural = canvas->naturalSize(id);
+        if (!natural.isEmpty())
+            canvas->setObjectScale(id, content.width() * 1000 / natural.width(), content.height() * 1000 / natural.height());
+        canvas->setObjectTransparency(id, 30);
+        canvas->lower();
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -75,6 +128,15 @@ int main(int argc, char **argv)
         window->placeAtCreation();
     }
     shown->setBackgroundColour(QColor(232, 242, 232));
+    if (mode == QStringLiteral("skinned")) {
+        if (!loadSkinFile(programPath(QStringLiteral("Skin/Green.cskn")), applicationTitle)) {
+            QTextStream(stderr) << "no skin file at " << programPath(QStringLiteral("Skin/Green.cskn")) << '\n';
+            return 1;
+        }
+        roughSkin(shown, shown);
+        if (shown != window)
+            roughSkin(window, shown);
+    }
     shown->move(20, 20);
     shown->show();
     QTimer::singleShot(300, window, [window, mode] {
