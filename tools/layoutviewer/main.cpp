@@ -1,17 +1,18 @@
 // Shows one window of the program as its layout table builds it, undressed, to look at it:
-//     layoutviewer <layout name> [filled | menu | calendar | dropdown | skinned]
+//     layoutviewer <layout name> [filled | menu | calendar | dropdown | skinned | print]
 // (main, splash, view, entry, backup, statistics, user, skin, message, confirm, newuser, help).
 // A page is shown inside the main window, at its place in the page area. With "filled" the
 // window shows sample content: a message, list rows, the totals bar, the backup password prompt;
 // "menu" pops up the main menu, "calendar" the view page's first calendar, "dropdown" the entry
 // page's choice of expense or income; "skinned" gives a rough look with the pictures and colours of
 // Skin/Green.cskn beside the program (buttons, colours, the first background picture), without the
-// composing that the real dressing does.
+// composing that the real dressing does; "print" opens the print preview of a sample grid.
 #include "appearance/skinfile.h"
 #include "common/program.h"
 #include "ui/animationbox.h"
 #include "ui/layoutwindow.h"
 #include "ui/listview.h"
+#include "ui/printgrid.h"
 #include "ui/styledmenu.h"
 #include "ui/units.h"
 #include "ui/unit.h"
@@ -50,6 +51,47 @@ void fillWithSamples(LayoutWindow *window)
                                 QStringLiteral("备份密码取消按钮")})
         if (auto *unit = window->unit<QWidget>(name))
             unit->show();
+}
+
+// A grid laid out like the printed ledger list, to look at the grid's drawing in the preview.
+void printSample(LayoutWindow *window)
+{
+    auto *grid = new PrintGrid(window);
+    grid->setColumnCount(8);
+    const QList<int> widths{0, 320, 320, 320, 320, 300, 280, 0};
+    for (int c = 0; c < 8; ++c)
+        grid->setColumnWidth(c, widths[c]);
+    for (int r = 0; r < 3; ++r)
+        grid->appendRow(80);
+    grid->joinCells(0, 1, 1, 6);
+    grid->setCellText(0, 1, QStringLiteral("账本数据"));
+    grid->setCellStyle(0, 1, 1, 6, 18, true, Qt::AlignCenter);
+    grid->joinCells(2, 1, 2, 6);
+    grid->setCellText(2, 1, QStringLiteral("自 [2026-12-01] 至 [2026-12-31]"));
+    const QStringList headers{QStringLiteral("项目类型"), QStringLiteral("项目名称"), QStringLiteral("支出"), QStringLiteral("收入"),
+                              QStringLiteral("人员"), QStringLiteral("日期")};
+    const int header = grid->appendRow(68);
+    for (int c = 0; c < 6; ++c)
+        grid->setCellText(header, c + 1, headers[c]);
+    grid->setCellStyle(header, 1, header, 6, 11, true, Qt::AlignCenter);
+    for (int i = 0; i < 30; ++i) {
+        const int row = grid->appendRow(i == 3 ? 2 * 45 + 5 : 68);
+        const QStringList cells{QStringLiteral("餐饮"), i == 3 ? QStringLiteral("和家人一起的\r\n晚餐") : QStringLiteral("午餐"),
+                                QStringLiteral("%1.50").arg(i * 3), QStringLiteral("0.00"), QStringLiteral("张三"),
+                                QStringLiteral("2026-12-%1").arg(i + 1, 2, 10, QLatin1Char('0'))};
+        for (int c = 0; c < 6; ++c)
+            grid->setCellText(row, c + 1, cells[c]);
+        grid->setCellStyle(row, 1, row, 6, 10, false, Qt::AlignCenter);
+    }
+    const int totals = grid->appendRow(68);
+    grid->joinCells(totals, 1, totals, 2);
+    grid->setCellText(totals, 1, QStringLiteral("支出合计：1350.00"));
+    grid->joinCells(totals, 3, totals, 4);
+    grid->setCellText(totals, 3, QStringLiteral("收入合计：0.00"));
+    const int margin = (grid->printablePageWidth() - (320 * 4 + 300 + 280)) / 2;
+    grid->setColumnWidth(0, margin);
+    grid->setColumnWidth(7, margin);
+    grid->showPreview(window);
 }
 
 QColor skinColour(const QString &name)
@@ -152,6 +194,8 @@ int main(int argc, char **argv)
         } else if (mode == QStringLiteral("calendar")) {
             if (auto *box = window->unit<DateBox>(QStringLiteral("开始日期框")))
                 box->openCalendar();
+        } else if (mode == QStringLiteral("print")) {
+            printSample(window);
         } else if (mode == QStringLiteral("dropdown")) {
             if (auto *combo = window->unit<ComboBox>(QStringLiteral("收支金额组合框")))
                 combo->openDropDown();
