@@ -2,49 +2,76 @@
 
 #include <cmath>
 
-static QString two(int n)
+namespace {
+
+// Writes n with at least width digits; the texts are built in place, as every list row needs one.
+void put(char16_t *&at, int n, int width)
 {
-    return QString::number(n).rightJustified(2, u'0');
+    char16_t digits[12];
+    int count = 0;
+    do {
+        digits[count++] = char16_t(u'0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    for (int i = count; i < width; ++i)
+        *at++ = u'0';
+    while (count > 0)
+        *at++ = digits[--count];
 }
 
-static QString year(int y)
+void put(char16_t *&at, char16_t c)
 {
-    // All the year's digits, at least four so that texts sort as dates do.
-    return QString::number(y).rightJustified(4, u'0');
+    *at++ = c;
 }
+
+} // namespace
 
 QString dateText(const QDateTime &value, int format)
 {
-    if (!value.isValid())
+    if (!value.isValid() || format < 0 || format > 9)
         return {};
     const QDate d = value.date();
     const QTime t = value.time();
-    const QString ymd = year(d.year()) + two(d.month()) + two(d.day());
-    const QString hms = two(t.hour()) + two(t.minute()) + two(t.second());
-    switch (format) {
-    case 0:
-        return dateText(value, 1) + u' ' + dateText(value, 2);
-    case 1:
-        return year(d.year()) + u'-' + two(d.month()) + u'-' + two(d.day());
-    case 2:
-        return two(t.hour()) + u':' + two(t.minute()) + u':' + two(t.second());
-    case 3:
-        return year(d.year()) + QStringLiteral("年") + two(d.month()) + QStringLiteral("月") + two(d.day()) + QStringLiteral("日");
-    case 4:
-        return two(t.hour()) + QStringLiteral("时") + two(t.minute()) + QStringLiteral("分") + two(t.second()) + QStringLiteral("秒");
-    case 5:
-    case 8:
-        return ymd;
-    case 6:
-        return QString::number(d.year()) + QStringLiteral("年") + QString::number(d.month()) + QStringLiteral("月") + QString::number(d.day())
-            + QStringLiteral("日");
-    case 7:
-        return ymd + hms;
-    case 9:
-        return hms;
-    default:
+    const int y = d.year();
+    if (y < 0)
         return {};
+    char16_t buffer[48];
+    char16_t *at = buffer;
+    const bool withDate = format != 2 && format != 4 && format != 9;
+    const bool withTime = format == 0 || format == 2 || format == 4 || format == 7 || format == 9;
+    const int pad = format == 6 ? 1 : 2;
+    if (withDate) {
+        put(at, y, format == 6 ? 1 : 4);
+        if (format == 0 || format == 1)
+            put(at, u'-');
+        else if (format == 3 || format == 6)
+            put(at, u'年');
+        put(at, d.month(), pad);
+        if (format == 0 || format == 1)
+            put(at, u'-');
+        else if (format == 3 || format == 6)
+            put(at, u'月');
+        put(at, d.day(), pad);
+        if (format == 3 || format == 6)
+            put(at, u'日');
     }
+    if (withTime) {
+        if (format == 0)
+            put(at, u' ');
+        const char16_t first = format == 4 ? u'时' : u':';
+        const char16_t second = format == 4 ? u'分' : u':';
+        const bool separated = format == 0 || format == 2 || format == 4;
+        put(at, t.hour(), 2);
+        if (separated)
+            put(at, first);
+        put(at, t.minute(), 2);
+        if (separated)
+            put(at, second);
+        put(at, t.second(), 2);
+        if (format == 4)
+            put(at, u'秒');
+    }
+    return QString(reinterpret_cast<const QChar *>(buffer), at - buffer);
 }
 
 QString dateText(const QDate &day, int format)

@@ -107,6 +107,7 @@ void ConnectionObject::close()
         return;
     clearCache();
     columnsByTable.clear();
+    shapes.clear();
     sqlite3_close_v2(db); // an open transaction is rolled back
     db = nullptr;
     transactionLevel = 0;
@@ -195,8 +196,15 @@ bool bindValues(sqlite3_stmt *statement, const QList<QVariant> &values)
         case QMetaType::Nullptr:
             rc = sqlite3_bind_null(statement, i + 1);
             break;
+        case QMetaType::QString: {
+            const auto *text = static_cast<const QString *>(v.constData());
+            // An empty text is a text, not Null.
+            rc = sqlite3_bind_text16(statement, i + 1, text->isNull() ? static_cast<const void *>(u"") : static_cast<const void *>(text->constData()), int(text->size() * 2),
+                                     SQLITE_TRANSIENT);
+            break;
+        }
         default: {
-            if (v.isNull() && v.typeId() != QMetaType::QString) {
+            if (v.isNull()) {
                 rc = sqlite3_bind_null(statement, i + 1);
                 break;
             }
@@ -241,7 +249,7 @@ sqlite3_stmt *ConnectionObject::prepare(const QString &text, JetStatement *trans
         lastError = QStringLiteral("the connection is closed");
         return nullptr;
     }
-    JetStatement jet = translateJet(text, [this](const QString &table) { return tableColumns(table); });
+    JetStatement jet = translateJet(text, [this](const QString &table) { return tableColumns(table); }, &shapes);
     if (!jet.error.isEmpty()) {
         lastError = jet.error;
         return nullptr;
@@ -253,8 +261,10 @@ sqlite3_stmt *ConnectionObject::prepare(const QString &text, JetStatement *trans
             *translated = std::move(jet);
         return nullptr;
     }
-    if (jet.kind == JetStatementKind::Create || jet.kind == JetStatementKind::Drop || jet.kind == JetStatementKind::Alter)
+    if (jet.kind == JetStatementKind::Create || jet.kind == JetStatementKind::Drop || jet.kind == JetStatementKind::Alter) {
         columnsByTable.clear();
+        shapes.clear();
+    }
     sqlite3_stmt *statement = cachedPrepare(jet.sql);
     if (statement && !bindValues(statement, jet.values)) {
         lastError = QStringLiteral("cannot bind the statement's values");

@@ -62,6 +62,7 @@ private:
     QHash<QString, Cached> cache;
     quint64 useCounter = 0;
     QHash<QString, QList<JetColumn>> columnsByTable;
+    JetShapes shapes;
 };
 
 using ConnectionHandle = std::shared_ptr<ConnectionObject>;

@@ -191,6 +191,7 @@ std::unique_ptr<DbConnection> DbRecordset::GetConnection()
 bool DbRecordset::runQuery(const QString &text)
 {
     columns.clear();
+    nextGuess = 0;
     cells.clear();
     status.clear();
     pool.clear();
@@ -224,6 +225,8 @@ bool DbRecordset::runQuery(const QString &text)
         }
         columns.push_back(c);
     }
+    // Results are read whole; most queries of the program are a few thousand rows at most.
+    cells.reserve(size_t(count) * 64);
 
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
@@ -315,6 +318,7 @@ bool DbRecordset::Close()
         return false;
     open = false;
     columns.clear();
+    nextGuess = 0;
     cells.clear();
     status.clear();
     pool.clear();
@@ -329,9 +333,18 @@ int DbRecordset::columnIndex(const DbField &field) const
 {
     if (!field.byName)
         return field.position >= 0 && field.position < int(columns.size()) ? field.position : -1;
-    for (int i = 0; i < int(columns.size()); ++i)
-        if (columns[size_t(i)].name == field.name)
+    // Exact names first, starting after the column read last.
+    const int n = int(columns.size());
+    const QChar *wanted = field.name.constData();
+    const qsizetype length = field.name.size();
+    for (int k = 0; k < n; ++k) {
+        const int i = (nextGuess + k) % n;
+        const QString &name = columns[size_t(i)].name;
+        if (name.size() == length && std::equal(wanted, wanted + length, name.constData())) {
+            nextGuess = (i + 1) % n;
             return i;
+        }
+    }
     for (int i = 0; i < int(columns.size()); ++i)
         if (columns[size_t(i)].name.compare(field.name, Qt::CaseInsensitive) == 0)
             return i;
@@ -474,6 +487,22 @@ QDateTime DbRecordset::GetDateTime(const DbField &field)
         return earliestDateTime();
     bool ok = false;
     QDateTime d;
+    if (c->kind == Cell::Text && qint64(c->real) == 10) {
+        // The stored day form is read straight from its digits.
+        const char *s = pool.constData() + c->integer;
+        const auto number = [&](int at, int width) {
+            int v = 0;
+            for (int i = at; i < at + width; ++i) {
+                if (s[i] < '0' || s[i] > '9')
+                    return -1;
+                v = v * 10 + (s[i] - '0');
+            }
+            return v;
+        };
+        const QDate day(number(0, 4), number(5, 2), number(8, 2));
+        if (s[4] == '-' && s[7] == '-' && day.isValid())
+            return QDateTime(day, QTime(0, 0));
+    }
     if (c->kind == Cell::Text)
         d = parseDateText(cellText(*c), &ok);
     else if (c->kind == Cell::Integer || c->kind == Cell::Real)

@@ -5,6 +5,7 @@
 #include "dbconnection.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QDateTime>
 #include <QStringList>
 
@@ -130,6 +131,7 @@ private:
     bool open = false;
     QString query;
     std::vector<Column> columns;
+    mutable int nextGuess = 0; // callers read the columns in the same order on every row
     std::vector<Cell> cells; // row after row
     std::vector<quint8> status;
     QByteArray pool;

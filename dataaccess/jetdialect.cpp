@@ -29,9 +29,22 @@ bool isDigit(QChar c)
     return c.unicode() >= u'0' && c.unicode() <= u'9';
 }
 
+// A token's text without a copy; the statement text outlives its tokens.
+QString view(const QString &s, qsizetype from, qsizetype length)
+{
+    return QString::fromRawData(s.constData() + from, length);
+}
+
+// A copy that owns its characters, for what leaves the translation.
+QString owned(const QString &text)
+{
+    return QString(text.constData(), text.size());
+}
+
 bool tokenize(const QString &s, Tokens &out, QString &error)
 {
     const qsizetype n = s.size();
+    out.reserve(size_t(n / 3 + 8));
     qsizetype i = 0;
     while (i < n) {
         const QChar c = s[i];
@@ -53,8 +66,9 @@ bool tokenize(const QString &s, Tokens &out, QString &error)
             i = end + 2;
             out.push_back({Tok::Space, QStringLiteral(" ")});
         } else if (c == u'\'') {
-            QString value;
             ++i;
+            const qsizetype from = i;
+            bool doubled = false;
             for (;;) {
                 if (i >= n) {
                     error = QStringLiteral("unterminated text");
@@ -62,15 +76,18 @@ bool tokenize(const QString &s, Tokens &out, QString &error)
                 }
                 if (s[i] == u'\'') {
                     if (i + 1 < n && s[i + 1] == u'\'') {
-                        value += u'\'';
+                        doubled = true;
                         i += 2;
                         continue;
                     }
                     ++i;
                     break;
                 }
-                value += s[i++];
+                ++i;
             }
+            QString value = view(s, from, i - 1 - from);
+            if (doubled)
+                value = QString(value).replace(QStringLiteral("''"), QStringLiteral("'"));
             out.push_back({Tok::String, value});
         } else if (c == u'#') {
             const qsizetype end = s.indexOf(u'#', i + 1);
@@ -78,7 +95,7 @@ bool tokenize(const QString &s, Tokens &out, QString &error)
                 error = QStringLiteral("unterminated date");
                 return false;
             }
-            out.push_back({Tok::Date, s.mid(i + 1, end - i - 1)});
+            out.push_back({Tok::Date, view(s, i + 1, end - i - 1)});
             i = end + 1;
         } else if (c == u'[' || c == u'"' || c == u'`') {
             const QChar close = c == u'[' ? u']' : c;
@@ -88,7 +105,7 @@ bool tokenize(const QString &s, Tokens &out, QString &error)
                 return false;
             }
             i = end + 1;
-            out.push_back({Tok::Quoted, s.mid(start, i - start)});
+            out.push_back({Tok::Quoted, view(s, start, i - start)});
         } else if (isDigit(c) || (c == u'.' && i + 1 < n && isDigit(s[i + 1]))) {
             while (i < n && isDigit(s[i]))
                 ++i;
@@ -111,25 +128,25 @@ bool tokenize(const QString &s, Tokens &out, QString &error)
                 // "1abc" is a name in Jet, not a number followed by a word
                 while (i < n && isWordChar(s[i]))
                     ++i;
-                out.push_back({Tok::Word, s.mid(start, i - start)});
+                out.push_back({Tok::Word, view(s, start, i - start)});
             } else {
-                out.push_back({Tok::Number, s.mid(start, i - start)});
+                out.push_back({Tok::Number, view(s, start, i - start)});
             }
         } else if (isWordChar(c)) {
             while (i < n && isWordChar(s[i]))
                 ++i;
-            out.push_back({Tok::Word, s.mid(start, i - start)});
+            out.push_back({Tok::Word, view(s, start, i - start)});
         } else if (c == u'?') {
             ++i;
             out.push_back({Tok::Param, QStringLiteral("?")});
         } else {
-            static const QStringList pairs = {QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("<>"),
-                                              QStringLiteral("!="), QStringLiteral("||"), QStringLiteral("==")};
-            QString op(c);
-            if (i + 1 < n && pairs.contains(s.mid(i, 2)))
-                op = s.mid(i, 2);
-            i += op.size();
-            out.push_back({Tok::Punct, op});
+            static const char *const pairs[] = {"<=", ">=", "<>", "!=", "||", "=="};
+            qsizetype length = 1;
+            for (const char *pair : pairs)
+                if (i + 1 < n && QStringView(s).mid(i, 2) == QLatin1String(pair))
+                    length = 2;
+            out.push_back({Tok::Punct, view(s, i, length)});
+            i += length;
         }
     }
     return true;
@@ -327,13 +344,11 @@ void wrapDate(Tokens &t, qsizetype from, qsizetype to, std::vector<std::pair<qsi
 
 void applyDateWraps(Tokens &t, std::vector<std::pair<qsizetype, qsizetype>> spans)
 {
+    // From the right, so the places still to wrap keep their indexes.
     std::sort(spans.begin(), spans.end(), [](auto a, auto b) { return a.first > b.first; });
     for (const auto &[from, to] : spans) {
-        const Tokens call = wrapped("jetdate", slice(t, from, to - 1));
-        Tokens replaced(t.begin(), t.begin() + from);
-        append(replaced, call);
-        replaced.insert(replaced.end(), t.begin() + to, t.end());
-        t = std::move(replaced);
+        t.insert(t.begin() + to, {Tok::Punct, QStringLiteral(")")});
+        t.insert(t.begin() + from, {{Tok::Word, QStringLiteral("jetdate")}, {Tok::Punct, QStringLiteral("(")}});
     }
 }
 
@@ -521,12 +536,13 @@ bool translateCreateTable(Tokens &t, QString &error)
 // Numbers that follow these become parameters; elsewhere (ORDER BY 1, LIMIT) they stay text.
 bool liftsNumberAfter(const Token &t)
 {
-    static const QSet<QString> operators = {QStringLiteral("="),  QStringLiteral("<"),  QStringLiteral(">"),
-                                            QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("<>"),
-                                            QStringLiteral("!="), QStringLiteral("("),  QStringLiteral(","),
-                                            QStringLiteral("+"),  QStringLiteral("-"),  QStringLiteral("*"),
-                                            QStringLiteral("/")};
-    return t.kind == Tok::Punct && operators.contains(t.text);
+    if (t.kind != Tok::Punct)
+        return false;
+    static const char *const operators[] = {"=", "<", ">", "<=", ">=", "<>", "!=", "(", ",", "+", "-", "*", "/"};
+    for (const char *op : operators)
+        if (t.text == QLatin1String(op))
+            return true;
+    return false;
 }
 
 void markLifts(Tokens &t)
@@ -617,7 +633,53 @@ QString sqliteColumnDefinition(const QString &column, const QString &jetType, in
     return {};
 }
 
-JetStatement translateJet(const QString &text, const JetTableLookup &lookup)
+namespace {
+
+bool isLiteral(const Token &t)
+{
+    return t.kind == Tok::String || t.kind == Tok::Date || t.kind == Tok::Number;
+}
+
+// The statement with each value replaced by a mark of its kind.
+QString shapeOf(const Tokens &t, qsizetype length)
+{
+    QString key;
+    key.reserve(length);
+    for (const Token &k : t) {
+        if (isLiteral(k)) {
+            key += QChar(u'\x01');
+            key += QChar(char16_t(u'0' + int(k.kind)));
+        } else {
+            key += k.text;
+        }
+    }
+    return key;
+}
+
+// The values of a statement whose shape is known, in the order the shape's marks stand.
+bool valuesOf(const Tokens &t, QList<QVariant> &values, QString &error)
+{
+    for (const Token &k : t) {
+        if (k.kind == Tok::String) {
+            values.append(k.text);
+        } else if (k.kind == Tok::Number) {
+            values.append(numberValue(k.text));
+        } else if (k.kind == Tok::Date) {
+            bool ok = false;
+            const QDateTime when = parseDateText(k.text, &ok);
+            if (!ok) {
+                error = QStringLiteral("#%1# is no date").arg(k.text);
+                return false;
+            }
+            values.append(canonicalDateText(when));
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+JetStatement translateJet(const QString &text, const JetTableLookup &lookup, JetShapes *shapes)
 {
     JetStatement result;
     Tokens t;
@@ -651,9 +713,22 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup)
         if (isWord(t[first], word))
             result.kind = kind;
 
+    const bool parameters = result.kind == JetStatementKind::Select || result.kind == JetStatementKind::Insert
+        || result.kind == JetStatementKind::Update || result.kind == JetStatementKind::Delete;
+    QString shape;
+    if (shapes && parameters) {
+        shape = shapeOf(t, text.size());
+        const auto known = shapes->constFind(shape);
+        if (known != shapes->constEnd()) {
+            if (valuesOf(t, result.values, result.error))
+                result.sql = known->sql;
+            return result;
+        }
+    }
+
     for (const Token &k : t) {
         if (k.kind == Tok::Quoted && k.text.startsWith(QLatin1String("[Excel 8.0;"), Qt::CaseInsensitive)) {
-            result.excelTarget = k.text.mid(1, k.text.size() - 2);
+            result.excelTarget = owned(k.text.mid(1, k.text.size() - 2));
             break;
         }
     }
@@ -679,10 +754,9 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup)
     if (!wrapDateAssignments(t, result.kind, lookup, result.error))
         return result;
 
-    const bool parameters = result.kind == JetStatementKind::Select || result.kind == JetStatementKind::Insert
-        || result.kind == JetStatementKind::Update || result.kind == JetStatementKind::Delete;
     if (parameters)
         markLifts(t);
+    bool everyValueLifted = true;
 
     QString sql;
     sql.reserve(text.size() + 32);
@@ -695,6 +769,7 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup)
                 result.values.append(k.text);
             } else {
                 sql += quoted(k.text);
+                everyValueLifted = false;
             }
             break;
         case Tok::Number:
@@ -703,6 +778,7 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup)
                 result.values.append(numberValue(k.text));
             } else {
                 sql += k.text;
+                everyValueLifted = false;
             }
             break;
         case Tok::Param:
@@ -714,5 +790,11 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup)
         }
     }
     result.sql = sql;
+    // A shape is kept only when every value travels as a parameter, so the text is the same for all.
+    if (!shape.isEmpty() && everyValueLifted && result.excelTarget.isEmpty()) {
+        if (shapes->size() > 256)
+            shapes->clear();
+        shapes->insert(shape, {sql, result.kind});
+    }
     return result;
 }

@@ -142,6 +142,39 @@ void dateAddFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
     resultDate(ctx, r);
 }
 
+// True when the text is a valid date in the stored form "YYYY-MM-DD" or "YYYY-MM-DD hh:mm:ss";
+// *midnight tells whether a time part is all zeros.
+bool isStoredForm(const char *s, int n, bool *midnight)
+{
+    if (n != 10 && n != 19)
+        return false;
+    const auto digits = [&](std::initializer_list<int> at) {
+        for (int i : at)
+            if (s[i] < '0' || s[i] > '9')
+                return false;
+        return true;
+    };
+    const auto number = [&](int at, int width) {
+        int v = 0;
+        for (int i = at; i < at + width; ++i)
+            v = v * 10 + (s[i] - '0');
+        return v;
+    };
+    if (!digits({0, 1, 2, 3, 5, 6, 8, 9}) || s[4] != '-' || s[7] != '-')
+        return false;
+    const int year = number(0, 4);
+    if (year < 100 || !QDate(year, number(5, 2), number(8, 2)).isValid())
+        return false;
+    *midnight = true;
+    if (n == 10)
+        return true;
+    if (s[10] != ' ' || s[13] != ':' || s[16] != ':' || !digits({11, 12, 14, 15, 17, 18}))
+        return false;
+    const int h = number(11, 2), m = number(14, 2), sec = number(17, 2);
+    *midnight = h == 0 && m == 0 && sec == 0;
+    return h < 24 && m < 60 && sec < 60;
+}
+
 // jetdate(x): the canonical text of a date value, Null for Null; anything else makes the
 // statement fail.
 void jetDateFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
@@ -149,6 +182,16 @@ void jetDateFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
+    }
+    if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
+        // Texts already in the stored form, as the program writes them, pass unchanged.
+        const auto *s = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+        const int n = sqlite3_value_bytes(argv[0]);
+        bool midnight = false;
+        if (isStoredForm(s, n, &midnight)) {
+            sqlite3_result_text(ctx, s, midnight ? 10 : n, SQLITE_TRANSIENT);
+            return;
+        }
     }
     QDateTime d;
     if (!argumentDate(argv[0], &d))
