@@ -217,3 +217,33 @@ QString canonicalDateText(const QDateTime &value)
         return {};
     return value.time() == QTime(0, 0) ? dateText(value, 1) : dateText(value, 0);
 }
+
+QDateTime parseStoredDate(const char *s, int n, bool *ok)
+{
+    const auto number = [&](int at, int width) {
+        int v = 0;
+        for (int i = at; i < at + width; ++i) {
+            if (s[i] < '0' || s[i] > '9')
+                return -1;
+            v = v * 10 + (s[i] - '0');
+        }
+        return v;
+    };
+    if ((n == 10 || n == 19) && s[4] == '-' && s[7] == '-') {
+        const QDate day(number(0, 4), number(5, 2), number(8, 2));
+        if (day.isValid() && day.year() >= 100) {
+            if (n == 10) {
+                if (ok)
+                    *ok = true;
+                return QDateTime(day, QTime(0, 0));
+            }
+            const QTime time(number(11, 2), number(14, 2), number(17, 2));
+            if (s[10] == ' ' && s[13] == ':' && s[16] == ':' && time.isValid()) {
+                if (ok)
+                    *ok = true;
+                return QDateTime(day, time);
+            }
+        }
+    }
+    return parseDateText(QString::fromUtf8(s, n), ok);
+}

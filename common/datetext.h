@@ -23,3 +23,7 @@ QDateTime serialToDate(double serial, bool *ok = nullptr);
 
 // The one stored form of a date: format 1 at midnight, format 0 otherwise.
 QString canonicalDateText(const QDateTime &value);
+
+// Reads a date from UTF-8 bytes; the stored forms are read straight from their digits, anything
+// else through parseDateText.
+QDateTime parseStoredDate(const char *utf8, int length, bool *ok = nullptr);

@@ -2,6 +2,9 @@
 
 #include "databasefile.h"
 #include "jetfunctions.h"
+#include "xls/xlsworkbook.h"
+
+#include "common/datetext.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -93,6 +96,9 @@ bool ConnectionObject::openJet(const QString &filePath, const QString &password)
         return false;
     }
     sqlite3_busy_timeout(db, 2000);
+    internal = true;
+    sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+    internal = false;
     sqlite3_set_authorizer(db, authorize, this);
     path = fileKey(filePath);
     ++openFiles()[path];
@@ -111,6 +117,10 @@ void ConnectionObject::close()
     sqlite3_close_v2(db); // an open transaction is rolled back
     db = nullptr;
     transactionLevel = 0;
+    if (!workbook.isEmpty()) {
+        workbook.clear();
+        return;
+    }
     if (--openFiles()[path] <= 0)
         openFiles().remove(path);
     path.clear();
@@ -249,6 +259,13 @@ sqlite3_stmt *ConnectionObject::prepare(const QString &text, JetStatement *trans
         lastError = QStringLiteral("the connection is closed");
         return nullptr;
     }
+    if (!workbook.isEmpty()) {
+        // A workbook connection reads each worksheet the statement names, once.
+        for (const QString &sheet : worksheetReferences(text)) {
+            if (tableColumns(sheet + u'$').isEmpty() && !loadWorksheet(workbook, sheet, false))
+                return nullptr;
+        }
+    }
     JetStatement jet = translateJet(text, [this](const QString &table) { return tableColumns(table); }, &shapes);
     if (!jet.error.isEmpty()) {
         lastError = jet.error;
@@ -313,12 +330,225 @@ static bool stepToEnd(ConnectionObject *connection, sqlite3_stmt *statement)
 
 bool ConnectionObject::run(const QString &text)
 {
-    sqlite3_stmt *statement = prepare(text);
-    return statement && stepToEnd(this, statement);
+    JetStatement jet;
+    sqlite3_stmt *statement = prepare(text, &jet);
+    if (statement)
+        return stepToEnd(this, statement);
+    if (!jet.excelTarget.isEmpty()) {
+        const bool ok = runWorkbookStatement(text);
+        lastStatement = text;
+        return ok;
+    }
+    return false;
 }
 
 bool ConnectionObject::runNative(const QString &sql, const QList<QVariant> &values)
 {
     sqlite3_stmt *statement = prepareNative(sql, values);
     return statement && stepToEnd(this, statement);
+}
+
+namespace {
+
+QString identifier(const QString &name)
+{
+    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+} // namespace
+
+bool ConnectionObject::openWorkbook(const QString &filePath)
+{
+    if (db) {
+        lastError = QStringLiteral("the connection is open already");
+        return false;
+    }
+    bool readable = false;
+    xlsSheetNames(filePath, &readable);
+    if (!readable) {
+        lastError = QStringLiteral("'%1' is not a workbook").arg(filePath);
+        return false;
+    }
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK
+        || !installJetFunctions(db)) {
+        recordEngineError();
+        sqlite3_close_v2(db);
+        db = nullptr;
+        return false;
+    }
+    sqlite3_set_authorizer(db, authorize, this);
+    workbook = filePath;
+    provider = QStringLiteral("Microsoft.Jet.OLEDB.4.0");
+    transactionLevel = 0;
+    return true;
+}
+
+// The worksheet's rows as the table "name$": columns named by the first row (an empty title is
+// F and its position, as the Jet driver named it), cells as text, numbers, stored date texts or
+// Null. Columns carry no type, so each statement converts the values as it writes them.
+bool ConnectionObject::loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary)
+{
+    XlsSheet rows;
+    QString error;
+    if (!readXlsSheet(workbookPath, sheet, &rows, &error)) {
+        lastError = error;
+        return false;
+    }
+    if (rows.titles.isEmpty()) {
+        lastError = QStringLiteral("the worksheet %1 is empty").arg(sheet);
+        return false;
+    }
+    const QString table = (temporary ? QStringLiteral("temp.") : QString()) + identifier(sheet + u'$');
+    QStringList names;
+    QStringList placeholders;
+    for (qsizetype i = 0; i < rows.titles.size(); ++i) {
+        names.append(identifier(rows.titles[i].isEmpty() ? QStringLiteral("F%1").arg(i + 1) : rows.titles[i]));
+        placeholders.append(QStringLiteral("?"));
+    }
+    // Two columns of one title make the table, and so the statement, fail.
+    if (!runNative(QStringLiteral("DROP TABLE IF EXISTS ") + table)
+        || !runNative(QStringLiteral("CREATE %1TABLE %2 (%3)")
+                          .arg(temporary ? QStringLiteral("TEMP ") : QString(),
+                               identifier(sheet + u'$'), names.join(u','))))
+        return false;
+    columnsByTable.clear();
+    shapes.clear();
+    sqlite3_stmt *insert = cachedPrepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, placeholders.join(u',')));
+    if (!insert)
+        return false;
+    bool ok = true;
+    for (const QList<XlsValue> &row : std::as_const(rows.rows)) {
+        for (int i = 0; i < row.size(); ++i) {
+            const XlsValue &v = row[i];
+            switch (v.kind) {
+            case XlsValue::Text: {
+                const QByteArray text = v.text.toUtf8();
+                sqlite3_bind_text(insert, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            case XlsValue::Number:
+                sqlite3_bind_double(insert, i + 1, v.number);
+                break;
+            case XlsValue::Boolean:
+                sqlite3_bind_int(insert, i + 1, v.number != 0 ? -1 : 0); // Jet's True is -1
+                break;
+            case XlsValue::Date: {
+                const QByteArray text = canonicalDateText(v.date).toUtf8();
+                sqlite3_bind_text(insert, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            default:
+                sqlite3_bind_null(insert, i + 1);
+            }
+        }
+        if (sqlite3_step(insert) != SQLITE_DONE) {
+            recordEngineError();
+            ok = false;
+            break;
+        }
+        sqlite3_reset(insert);
+    }
+    finish(insert);
+    return ok;
+}
+
+bool ConnectionObject::runWorkbookStatement(const QString &text)
+{
+    if (!workbook.isEmpty()) {
+        lastError = QStringLiteral("a workbook connection only reads its worksheets");
+        return false;
+    }
+    const WorkbookStatement w = splitWorkbookStatement(text);
+    if (!w.error.isEmpty()) {
+        lastError = w.error;
+        return false;
+    }
+    return w.form == WorkbookStatement::Export ? exportToWorkbook(w) : importFromWorkbook(w);
+}
+
+bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
+{
+    sqlite3_stmt *statement = prepare(w.statement);
+    if (!statement)
+        return false;
+    const int count = sqlite3_column_count(statement);
+    QList<XlsColumn> columns;
+    QList<bool> typed;
+    for (int i = 0; i < count; ++i) {
+        XlsColumn c;
+        c.title = QString::fromUtf8(sqlite3_column_name(statement, i));
+        const QString declared = QString::fromUtf8(sqlite3_column_decltype(statement, i)).toUpper();
+        typed.append(!declared.isEmpty());
+        if (declared.startsWith(QLatin1String("DATETIME")))
+            c.type = XlsColumnType::Date;
+        else if (declared.startsWith(QLatin1String("DOUBLE")) || declared.startsWith(QLatin1String("INTEGER"))
+                 || declared.startsWith(QLatin1String("BOOLEAN")))
+            c.type = XlsColumnType::Number;
+        columns.append(c);
+    }
+    QList<QList<XlsValue>> rows;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        if (rows.size() >= 65535) {
+            lastError = QStringLiteral("a worksheet holds 65,535 records at most");
+            finish(statement);
+            return false;
+        }
+        QList<XlsValue> row;
+        row.reserve(count);
+        for (int i = 0; i < count; ++i) {
+            const int type = sqlite3_column_type(statement, i);
+            if (type == SQLITE_NULL) {
+                row.append(XlsValue());
+                continue;
+            }
+            if (!typed[i]) {
+                // A computed column takes the type of its first value.
+                columns[i].type = type == SQLITE_TEXT ? XlsColumnType::Text : XlsColumnType::Number;
+                typed[i] = true;
+            }
+            if (columns[i].type == XlsColumnType::Date && type == SQLITE_TEXT) {
+                bool ok = false;
+                const QDateTime d = parseStoredDate(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
+                                                    sqlite3_column_bytes(statement, i), &ok);
+                row.append(ok ? XlsValue::fromDate(d) : XlsValue());
+            } else if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+                row.append(XlsValue::fromNumber(sqlite3_column_double(statement, i)));
+            } else {
+                row.append(XlsValue::fromText(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
+                                                                sqlite3_column_bytes(statement, i))));
+            }
+        }
+        rows.append(row);
+    }
+    const bool stepped = rc == SQLITE_DONE;
+    if (!stepped)
+        recordEngineError();
+    finish(statement);
+    QString error;
+    if (!stepped)
+        return false;
+    if (!writeXlsSheet(w.path, w.sheet, columns, rows, &error)) {
+        lastError = error;
+        return false;
+    }
+    return true;
+}
+
+bool ConnectionObject::importFromWorkbook(const WorkbookStatement &w)
+{
+    // The worksheet lives in a temporary table for this one statement; the statement inserts all
+    // of its rows or none.
+    if (!runNative(QStringLiteral("SAVEPOINT workbook")))
+        return false;
+    bool ok = loadWorksheet(w.path, w.sheet, true) && run(w.statement);
+    const QString error = lastError;
+    if (!ok)
+        runNative(QStringLiteral("ROLLBACK TO workbook"));
+    runNative(QStringLiteral("RELEASE workbook"));
+    runNative(QStringLiteral("DROP TABLE IF EXISTS temp.") + identifier(w.sheet + u'$'));
+    columnsByTable.clear();
+    shapes.clear();
+    lastError = error;
+    return ok;
 }

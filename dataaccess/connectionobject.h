@@ -21,6 +21,8 @@ public:
     ConnectionObject &operator=(const ConnectionObject &) = delete;
 
     bool openJet(const QString &path, const QString &password);
+    // A workbook as a connection: its worksheets are read as the tables "[name$]".
+    bool openWorkbook(const QString &path);
     void close();
     bool isOpen() const { return db != nullptr; }
 
@@ -38,6 +40,7 @@ public:
 
     sqlite3 *db = nullptr;
     QString path;
+    QString workbook; // set while the connection is open on a workbook
     QString provider = QStringLiteral("MSDASQL");
     int mode = 0;
     int commandTimeout = 30;
@@ -52,6 +55,10 @@ public:
     static bool isFileOpen(const QString &path);
 
 private:
+    bool runWorkbookStatement(const QString &text);
+    bool exportToWorkbook(const WorkbookStatement &w);
+    bool importFromWorkbook(const WorkbookStatement &w);
+    bool loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary);
     struct Cached
     {
         sqlite3_stmt *statement = nullptr;

@@ -137,10 +137,8 @@ bool DbConnection::Open(const QString &connectionString)
         object->lastError = QStringLiteral("provider cannot be found");
         return false;
     }
-    if (parts.value(QStringLiteral("extended properties")).contains(QLatin1String("Excel 8.0"), Qt::CaseInsensitive)) {
-        object->lastError = QStringLiteral("workbooks cannot be opened as connections yet");
-        return false;
-    }
+    if (parts.value(QStringLiteral("extended properties")).contains(QLatin1String("Excel 8.0"), Qt::CaseInsensitive))
+        return object->openWorkbook(parts.value(QStringLiteral("data source")));
     return object->openJet(parts.value(QStringLiteral("data source")),
                            parts.value(QStringLiteral("jet oledb:database password")));
 }

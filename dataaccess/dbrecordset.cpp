@@ -487,24 +487,8 @@ QDateTime DbRecordset::GetDateTime(const DbField &field)
         return earliestDateTime();
     bool ok = false;
     QDateTime d;
-    if (c->kind == Cell::Text && qint64(c->real) == 10) {
-        // The stored day form is read straight from its digits.
-        const char *s = pool.constData() + c->integer;
-        const auto number = [&](int at, int width) {
-            int v = 0;
-            for (int i = at; i < at + width; ++i) {
-                if (s[i] < '0' || s[i] > '9')
-                    return -1;
-                v = v * 10 + (s[i] - '0');
-            }
-            return v;
-        };
-        const QDate day(number(0, 4), number(5, 2), number(8, 2));
-        if (s[4] == '-' && s[7] == '-' && day.isValid())
-            return QDateTime(day, QTime(0, 0));
-    }
     if (c->kind == Cell::Text)
-        d = parseDateText(cellText(*c), &ok);
+        d = parseStoredDate(pool.constData() + c->integer, int(c->real), &ok);
     else if (c->kind == Cell::Integer || c->kind == Cell::Real)
         d = serialToDate(c->kind == Cell::Integer ? double(c->integer) : c->real, &ok);
     return ok ? d : earliestDateTime();

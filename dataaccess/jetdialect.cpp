@@ -798,3 +798,94 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup, Jet
     }
     return result;
 }
+
+namespace {
+
+// The tokens back as Jet text.
+QString render(const Tokens &t, qsizetype from, qsizetype to)
+{
+    QString out;
+    for (qsizetype i = from; i < to; ++i) {
+        const Token &k = t[size_t(i)];
+        if (k.kind == Tok::String)
+            out += quoted(k.text);
+        else if (k.kind == Tok::Date)
+            out += u'#' + k.text + u'#';
+        else
+            out += k.text;
+    }
+    return out;
+}
+
+bool isWorkbook(const Token &t)
+{
+    return t.kind == Tok::Quoted && t.text.startsWith(QLatin1String("[Excel 8.0;"), Qt::CaseInsensitive);
+}
+
+QString workbookPath(const Token &t)
+{
+    const QString inside = t.text.mid(1, t.text.size() - 2);
+    const qsizetype at = inside.indexOf(QLatin1String("DATABASE="), 0, Qt::CaseInsensitive);
+    return at < 0 ? QString() : owned(inside.mid(at + 9));
+}
+
+// "[name$]" as a worksheet name, or empty text.
+QString worksheetOf(const Token &t)
+{
+    if (t.kind != Tok::Quoted || !t.text.startsWith(u'[') || !t.text.endsWith(QLatin1String("$]")))
+        return {};
+    return owned(t.text.mid(1, t.text.size() - 3));
+}
+
+} // namespace
+
+WorkbookStatement splitWorkbookStatement(const QString &text)
+{
+    WorkbookStatement w;
+    Tokens t;
+    if (!tokenize(text, t, w.error))
+        return w;
+    const qsizetype n = qsizetype(t.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (!isWorkbook(t[size_t(i)]))
+            continue;
+        w.path = workbookPath(t[size_t(i)]);
+        if (w.path.isEmpty() || i + 2 >= n || !isPunct(t[size_t(i + 1)], ".") || !isName(t[size_t(i + 2)])) {
+            w.error = QStringLiteral("a workbook needs a worksheet after its name");
+            return w;
+        }
+        const Token &sheet = t[size_t(i + 2)];
+        const qsizetype into = previousSolid(t, i - 1);
+        if (into >= 0 && isWord(t[size_t(into)], "into") && isWord(t[size_t(nextSolid(t, 0))], "select")) {
+            w.form = WorkbookStatement::Export;
+            w.sheet = owned(nameOf(sheet));
+            w.statement = render(t, 0, into) + render(t, i + 3, n);
+        } else {
+            w.sheet = worksheetOf(sheet);
+            if (w.sheet.isEmpty()) {
+                w.error = QStringLiteral("a worksheet is read as [name$]");
+                return w;
+            }
+            w.form = WorkbookStatement::Import;
+            w.statement = render(t, 0, i) + render(t, i + 2, n);
+        }
+        return w;
+    }
+    w.error = QStringLiteral("the statement names no workbook");
+    return w;
+}
+
+QStringList worksheetReferences(const QString &text)
+{
+    Tokens t;
+    QString error;
+    QStringList sheets;
+    if (!tokenize(text, t, error))
+        return sheets;
+    for (const Token &k : t) {
+        const QString sheet = worksheetOf(k);
+        if (!sheet.isEmpty() && !sheets.contains(sheet, Qt::CaseInsensitive))
+            sheets.append(sheet);
+    }
+    return sheets;
+}

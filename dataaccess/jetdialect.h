@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -45,3 +46,22 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup, Jet
 // The SQLite column declaration for a Jet column type ("text(30)", "double", "counter", …);
 // empty text for a type Jet does not know.
 QString sqliteColumnDefinition(const QString &column, const QString &jetType, int length);
+
+// A statement that names a workbook, taken apart for the workbook driver:
+// - Export: "SELECT … INTO [Excel 8.0;DATABASE=path].sheet FROM …" becomes the query without its
+//   INTO clause, whose rows go into a new worksheet;
+// - Import: "… FROM [Excel 8.0;DATABASE=path].[sheet$] …" becomes the statement with the workbook
+//   prefix dropped, so "[sheet$]" names a table that holds the worksheet's rows.
+struct WorkbookStatement
+{
+    enum Form { None, Export, Import } form = None;
+    QString path;
+    QString sheet;     // without brackets and "$"
+    QString statement; // the rewritten Jet text
+    QString error;
+};
+
+WorkbookStatement splitWorkbookStatement(const QString &text);
+
+// The worksheets a statement reads as "[name$]", for a connection opened on a workbook.
+QStringList worksheetReferences(const QString &text);

@@ -33,24 +33,8 @@ bool argumentDate(sqlite3_value *v, QDateTime *out)
         return ok;
     }
     case SQLITE_TEXT: {
-        const auto *s = reinterpret_cast<const char *>(sqlite3_value_text(v));
-        const int n = sqlite3_value_bytes(v);
-        if (n == 10 && s[4] == '-' && s[7] == '-') {
-            const auto digit = [&](int i) { return s[i] - '0'; };
-            bool digits = true;
-            for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
-                digits = digits && s[i] >= '0' && s[i] <= '9';
-            if (digits) {
-                const QDate d(digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3), digit(5) * 10 + digit(6),
-                              digit(8) * 10 + digit(9));
-                if (d.isValid()) {
-                    *out = QDateTime(d, QTime(0, 0));
-                    return true;
-                }
-            }
-        }
         bool ok = false;
-        *out = parseDateText(argumentText(v), &ok);
+        *out = parseStoredDate(reinterpret_cast<const char *>(sqlite3_value_text(v)), sqlite3_value_bytes(v), &ok);
         return ok;
     }
     default:
