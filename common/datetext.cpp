@@ -218,7 +218,7 @@ QString canonicalDateText(const QDateTime &value)
     return value.time() == QTime(0, 0) ? dateText(value, 1) : dateText(value, 0);
 }
 
-QDateTime parseStoredDate(const char *s, int n, bool *ok)
+bool parseStoredDate(const char *s, int n, QDate *day, QTime *time)
 {
     const auto number = [&](int at, int width) {
         int v = 0;
@@ -230,20 +230,34 @@ QDateTime parseStoredDate(const char *s, int n, bool *ok)
         return v;
     };
     if ((n == 10 || n == 19) && s[4] == '-' && s[7] == '-') {
-        const QDate day(number(0, 4), number(5, 2), number(8, 2));
-        if (day.isValid() && day.year() >= 100) {
+        const QDate d(number(0, 4), number(5, 2), number(8, 2));
+        if (d.isValid() && d.year() >= 100) {
             if (n == 10) {
-                if (ok)
-                    *ok = true;
-                return QDateTime(day, QTime(0, 0));
+                *day = d;
+                *time = QTime(0, 0);
+                return true;
             }
-            const QTime time(number(11, 2), number(14, 2), number(17, 2));
-            if (s[10] == ' ' && s[13] == ':' && s[16] == ':' && time.isValid()) {
-                if (ok)
-                    *ok = true;
-                return QDateTime(day, time);
+            const QTime t(number(11, 2), number(14, 2), number(17, 2));
+            if (s[10] == ' ' && s[13] == ':' && s[16] == ':' && t.isValid()) {
+                *day = d;
+                *time = t;
+                return true;
             }
         }
     }
-    return parseDateText(QString::fromUtf8(s, n), ok);
+    bool ok = false;
+    const QDateTime parsed = parseDateText(QString::fromUtf8(s, n), &ok);
+    *day = parsed.date();
+    *time = parsed.time();
+    return ok;
+}
+
+QDateTime parseStoredDate(const char *s, int n, bool *ok)
+{
+    QDate day;
+    QTime time;
+    const bool read = parseStoredDate(s, n, &day, &time);
+    if (ok)
+        *ok = read;
+    return read ? QDateTime(day, time) : QDateTime();
 }

@@ -27,3 +27,5 @@ QString canonicalDateText(const QDateTime &value);
 // Reads a date from UTF-8 bytes; the stored forms are read straight from their digits, anything
 // else through parseDateText.
 QDateTime parseStoredDate(const char *utf8, int length, bool *ok = nullptr);
+// The same as a day and a time of day, without the cost of placing them in the local time zone.
+bool parseStoredDate(const char *utf8, int length, QDate *day, QTime *time);

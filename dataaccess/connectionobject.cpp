@@ -2,6 +2,7 @@
 
 #include "databasefile.h"
 #include "jetfunctions.h"
+#include "xls/xlsformat.h"
 #include "xls/xlsworkbook.h"
 
 #include "common/datetext.h"
@@ -508,10 +509,13 @@ bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
                 typed[i] = true;
             }
             if (columns[i].type == XlsColumnType::Date && type == SQLITE_TEXT) {
-                bool ok = false;
-                const QDateTime d = parseStoredDate(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
-                                                    sqlite3_column_bytes(statement, i), &ok);
-                row.append(ok ? XlsValue::fromDate(d) : XlsValue());
+                // A number in a date column is written as the day serial it is; the serial is
+                // worked out from the day and time alone, without placing them in a time zone.
+                QDate day;
+                QTime time;
+                const bool ok = parseStoredDate(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
+                                                sqlite3_column_bytes(statement, i), &day, &time);
+                row.append(ok ? XlsValue::fromNumber(serialFromDate(day, time)) : XlsValue());
             } else if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
                 row.append(XlsValue::fromNumber(sqlite3_column_double(statement, i)));
             } else {

@@ -403,9 +403,9 @@ void SstBuilder::room(int n)
 int SstBuilder::add(const QString &text)
 {
     ++references;
-    const auto found = added.constFind(text);
-    if (found != added.constEnd())
-        return *found;
+    const auto found = added.find(text);
+    if (found != added.end())
+        return found->second;
     const bool wide = needsWide(text);
     const int width = wide ? 2 : 1;
     // The header and the first character never part.
@@ -426,7 +426,7 @@ int SstBuilder::add(const QString &text)
         done += n;
     }
     const int index = int(unique++);
-    added.insert(text, index);
+    added.emplace(text, index);
     return index;
 }
 

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QtEndian>
 
+#include <unordered_map>
+
 namespace biff {
 
 enum RecordType : quint16 {
@@ -147,7 +149,19 @@ private:
     void room(int n);
     QList<QByteArray> bodies;
     QList<QPair<int, int>> starts;
-    QHash<QString, int> added;
+    // Texts already in the table. A plain FNV hash: the texts are short and many, and Qt's own
+    // string hash cost more than the rest of writing a sheet.
+    struct TextHash
+    {
+        size_t operator()(const QString &text) const noexcept
+        {
+            size_t h = 1469598103934665603ull;
+            for (const QChar c : text)
+                h = (h ^ c.unicode()) * 1099511628211ull;
+            return h;
+        }
+    };
+    std::unordered_map<QString, int, TextHash> added;
     quint32 references = 0;
     quint32 unique = 0;
 };

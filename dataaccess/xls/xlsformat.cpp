@@ -86,9 +86,13 @@ QDateTime dateFromSerial(double serial, bool system1904)
 
 double serialFromDate(const QDateTime &value)
 {
-    const QDate date = value.date();
+    return serialFromDate(value.date(), value.time());
+}
+
+double serialFromDate(const QDate &date, const QTime &time)
+{
     qint64 days = QDate(1899, 12, 30).daysTo(date);
     if (date >= QDate(1900, 1, 1) && date < QDate(1900, 3, 1))
         days -= 1;
-    return double(days) + value.time().msecsSinceStartOfDay() / 86400000.0;
+    return double(days) + time.msecsSinceStartOfDay() / 86400000.0;
 }

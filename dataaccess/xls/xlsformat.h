@@ -18,3 +18,4 @@ bool isDateFormatCode(const QString &code);
 QDateTime dateFromSerial(double serial, bool system1904);
 // The day serial of a date and time in the 1900 date system (the inverse of dateFromSerial).
 double serialFromDate(const QDateTime &value);
+double serialFromDate(const QDate &date, const QTime &time);
