@@ -8,6 +8,9 @@
 #include "ledger/templates.h"
 #include "users/passworddigest.h"
 
+#include <QFile>
+#include <sqlite3.h>
+
 class TestStatements : public QObject
 {
     Q_OBJECT
@@ -21,6 +24,7 @@ private slots:
     void emptyLedgerSumsReadAsZero();
     void transactionSavesAllOrNothing();
     void migrationReadsTheOlderLayout();
+    void dayRangesUseTheDayIndex();
 
 private:
     LedgerFolder *folder = nullptr;
@@ -248,6 +252,22 @@ void TestStatements::migrationReadsTheOlderLayout()
     QCOMPARE(oldRecords.GetNumber("zcje"), 3.5);
     QCOMPARE(oldRecords.GetText("bz"), QString());
     QCOMPARE(oldRecords.GetDateTime("rq"), QDateTime(QDate(2005, 6, 7), QTime(0, 0)));
+}
+
+void TestStatements::dayRangesUseTheDayIndex()
+{
+    // A month of a long ledger is found through the day index, not by reading every record.
+    const JetStatement jet = translateJet("select * from lcsj where rq>=#2012-11-01# and rq<=#2012-11-30# order by rq", {});
+    sqlite3 *db = nullptr;
+    QVERIFY(sqlite3_open_v2(QFile::encodeName(folder->path("data/张三_lc.dat")).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK);
+    sqlite3_stmt *plan = nullptr;
+    QVERIFY(sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + jet.sql).toUtf8().constData(), -1, &plan, nullptr) == SQLITE_OK);
+    QString details;
+    while (sqlite3_step(plan) == SQLITE_ROW)
+        details += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(plan, 3))) + ';';
+    sqlite3_finalize(plan);
+    sqlite3_close(db);
+    QVERIFY2(details.contains("USING INDEX lcsj_rq"), qPrintable(details));
 }
 
 QTEST_GUILESS_MAIN(TestStatements)
