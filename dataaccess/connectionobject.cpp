@@ -77,7 +77,8 @@ bool ConnectionObject::openJet(const QString &filePath, const QString &password)
         break;
     }
     const QByteArray name = QFile::encodeName(filePath);
-    if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    // Each connection is used by the one thread of the program, so the engine's locks are spared.
+    if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         recordEngineError();
         sqlite3_close_v2(db);
         db = nullptr;
@@ -370,7 +371,7 @@ bool ConnectionObject::openWorkbook(const QString &filePath)
         lastError = QStringLiteral("'%1' is not a workbook").arg(filePath);
         return false;
     }
-    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK
         || !installJetFunctions(db)) {
         recordEngineError();
         sqlite3_close_v2(db);
