@@ -6,6 +6,9 @@
 #include "dataaccess/instances.h"
 #include "ledger/templates.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 QString userDirectoryPath()
 {
     return programPath(QStringLiteral("data/yhlb.dat"));
@@ -14,6 +17,19 @@ QString userDirectoryPath()
 QString ledgerPath(const QString &userName)
 {
     return programPath(QStringLiteral("data/") + userName + QStringLiteral("_lc.dat"));
+}
+
+QString existingLedgerPath(const QString &userName)
+{
+    const QString exact = ledgerPath(userName);
+    if (fileExists(exact))
+        return exact;
+    const QString wanted = QFileInfo(exact).fileName();
+    const QDir data(programPath(QStringLiteral("data")));
+    for (const QString &file : data.entryList(QDir::Files))
+        if (file.compare(wanted, Qt::CaseInsensitive) == 0)
+            return data.filePath(file);
+    return exact;
 }
 
 DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList)

@@ -7,6 +7,9 @@
 QString userDirectoryPath();
 // programDirectory/data/<name>_lc.dat, the name exactly as typed.
 QString ledgerPath(const QString &userName);
+// The ledger of an existing user: the name as typed, or, when no file has exactly that name, the
+// one file whose name differs from it only in letter case (names of users never differ only so).
+QString existingLedgerPath(const QString &userName);
 
 enum class DirectoryOpen { Opened, EndProgram };
 

@@ -1,0 +1,270 @@
+// Registering, logging in, changing the password and deleting a user, as the login bar, the
+// new-user window and the user page run them.
+#include "common/clock.h"
+#include "common/program.h"
+#include "dataaccess/instances.h"
+#include "support/scriptedprompter.h"
+#include "users/administration.h"
+#include "users/passworddigest.h"
+#include "users/userdirectory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestAdministration : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void registration_data();
+    void registration();
+    void registrationKeepsAnExistingLedger();
+    void failedRegistrationLeavesNothing();
+    void login_data();
+    void login();
+    void loginAfterARestart();
+    void passwordChange_data();
+    void passwordChange();
+    void deletion();
+
+private:
+    QStringList users();
+    QTemporaryDir *dir = nullptr;
+    ScriptedPrompter prompter;
+};
+
+void TestAdministration::init()
+{
+    dir = new QTemporaryDir;
+    QDir(dir->path()).mkdir("data");
+    setProgramDirectory(dir->path());
+    Clock::setFixed(QDateTime(QDate(2012, 12, 15), QTime(20, 30, 5)));
+    prompter = ScriptedPrompter();
+    QStringList list;
+    QCOMPARE(openUserDirectory(prompter, list), DirectoryOpen::Opened);
+    QCOMPARE(registerUser("张三", "secret", "secret", prompter), AdminOutcome::Done);
+    prompter = ScriptedPrompter();
+}
+
+void TestAdministration::cleanup()
+{
+    userRecordset.Close();
+    userConnection.Close();
+    directoryRecordset.Close();
+    directoryConnection.Close();
+    Clock::useSystemTime();
+    delete dir;
+}
+
+QStringList TestAdministration::users()
+{
+    QStringList list;
+    fillUserList(list);
+    return list;
+}
+
+void TestAdministration::registration_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("confirmation");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("registered") << "李四" << "pw" << "pw" << "注册用户成功！密码：pw" << QStringList{"李四", "张三"};
+    QTest::newRow("quotes in name and password") << "O'Brien" << "it's" << "it's" << "注册用户成功！密码：it's"
+                                                 << QStringList{"张三", "O'Brien"};
+    // The directory keeps the file name too, in fifty characters: 43 is the longest name.
+    QTest::newRow("43 characters") << QString(43, u'名') << "pw" << "pw" << "注册用户成功！密码：pw"
+                                   << QStringList{QString(43, u'名'), "张三"};
+    QTest::newRow("44 characters") << QString(44, u'名') << "pw" << "pw" << "注册用户失败！[01]" << QStringList{"张三"};
+    QTest::newRow("no name") << "" << "pw" << "pw" << "请输入用户名！" << QStringList{"张三"};
+    QTest::newRow("no password") << "李四" << "" << "pw" << "请输入密码！" << QStringList{"张三"};
+    QTest::newRow("no confirmation") << "李四" << "pw" << "" << "请输入确认密码！" << QStringList{"张三"};
+    QTest::newRow("passwords differ") << "李四" << "pw" << "pW" << "两次密码输入不一样！" << QStringList{"张三"};
+    QTest::newRow("taken") << "张三" << "pw" << "pw" << "用户名已存在！" << QStringList{"张三"};
+    QTest::newRow("a folder name") << ".." << "pw" << "pw" << "用户名不能含有 / \\ 或控制字符，也不能是 . 或 ..，请重新输入！"
+                                   << QStringList{"张三"};
+    QTest::newRow("a path") << "../../etc/x" << "pw" << "pw" << "用户名不能含有 / \\ 或控制字符，也不能是 . 或 ..，请重新输入！"
+                            << QStringList{"张三"};
+}
+
+void TestAdministration::registration()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(QString, confirmation);
+    QFETCH(QString, message);
+    QFETCH(QStringList, listed);
+    registerUser(name, password, confirmation, prompter);
+    QCOMPARE(prompter.messages, QStringList{message});
+    QCOMPARE(users(), listed);
+    QCOMPARE(QDir(dir->filePath("data")).entryList(QDir::Files).size(), listed.size() + 1);
+}
+
+void TestAdministration::registrationKeepsAnExistingLedger()
+{
+    // Another letter case is the same name.
+    QCOMPARE(registerUser("ZHANG", "a", "a", prompter), AdminOutcome::Done);
+    QCOMPARE(registerUser("zhang", "a", "a", prompter), AdminOutcome::Refused);
+    QCOMPARE(prompter.messages.last(), QStringLiteral("用户名已存在！"));
+
+    // A ledger whose directory row is gone: asked, and kept aside on yes, never overwritten.
+    QVERIFY(directoryConnection.Execute("delete from yhlbsj where yhmc='ZHANG'"));
+    const QString ledger = dir->filePath("data/ZHANG_lc.dat");
+    QFile::copy(ledger, ledger + ".bak");
+    prompter.answers = {false};
+    QCOMPARE(registerUser("ZHANG", "b", "b", prompter), AdminOutcome::Refused);
+    QCOMPARE(prompter.questions.last(), QStringLiteral("已存在相同用户名的数据，是否要删除后新建？"));
+    prompter.answers = {true};
+    QCOMPARE(registerUser("ZHANG", "b", "b", prompter), AdminOutcome::Done);
+    QVERIFY(QFile::exists(ledger + ".bak"));
+    QVERIFY(QFile::exists(ledger + ".bak1"));
+    Session session;
+    QCOMPARE(logIn(session, "ZHANG", "b", prompter), LoginOutcome::LoggedIn);
+}
+
+void TestAdministration::failedRegistrationLeavesNothing()
+{
+    // 51 characters do not fit the directory: failed with its code, and nothing stays behind.
+    const QString name(51, u'名');
+    QCOMPARE(registerUser(name, "pw", "pw", prompter), AdminOutcome::Failed);
+    QCOMPARE(prompter.messages, QStringList{"注册用户失败！[01]"});
+    QCOMPARE(users(), QStringList{"张三"});
+    QCOMPARE(QDir(dir->filePath("data")).entryList(QDir::Files), (QStringList{"yhlb.dat", "张三_lc.dat"}));
+    // A ledger put aside for the attempt comes back.
+    QFile::copy(dir->filePath("data/张三_lc.dat"), dir->filePath("data/" + name + "_lc.dat"));
+    prompter.answers = {true};
+    QCOMPARE(registerUser(name, "pw", "pw", prompter), AdminOutcome::Failed);
+    QVERIFY(QFile::exists(dir->filePath("data/" + name + "_lc.dat")));
+    QVERIFY(!QFile::exists(dir->filePath("data/" + name + "_lc.dat.bak")));
+}
+
+void TestAdministration::login_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("logged in") << "张三" << "secret" << "" << int(LoginOutcome::LoggedIn) << QStringList{};
+    QTest::newRow("no name") << "" << "secret" << "" << int(LoginOutcome::Refused) << QStringList{"请输入用户名！"};
+    QTest::newRow("no password") << "张三" << "" << "" << int(LoginOutcome::Refused) << QStringList{"请输入密码！"};
+    QTest::newRow("wrong password") << "张三" << "Secret" << "" << int(LoginOutcome::WrongPassword)
+                                    << QStringList{"密码错误,请重新输入！"};
+    QTest::newRow("no such ledger") << "王五" << "secret" << "" << int(LoginOutcome::Refused)
+                                    << QStringList{"用户数据库不存在，可能已经删除！"};
+    QTest::newRow("trailing space is another name") << "张三 " << "secret" << "" << int(LoginOutcome::Refused)
+                                                    << QStringList{"用户数据库不存在，可能已经删除！"};
+    QTest::newRow("ledger replaced by junk") << "张三" << "secret" << "junk" << int(LoginOutcome::Refused)
+                                             << QStringList{"连接用户数据库失败！"};
+    QTest::newRow("ledger of another name") << "李四" << "secret" << "copy" << int(LoginOutcome::WrongPassword)
+                                            << QStringList{"密码错误,请重新输入！"};
+}
+
+void TestAdministration::login()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(QString, setup);
+    QFETCH(int, outcome);
+    QFETCH(QStringList, messages);
+    userConnection.Close();
+    if (setup == "junk") {
+        QFile f(dir->filePath("data/张三_lc.dat"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    } else if (setup == "copy") {
+        QVERIFY(QFile::copy(dir->filePath("data/张三_lc.dat"), dir->filePath("data/李四_lc.dat")));
+    }
+    Session session;
+    QCOMPARE(int(logIn(session, name, password, prompter)), outcome);
+    QCOMPARE(prompter.messages, messages);
+    QCOMPARE(session.loggedIn, outcome == int(LoginOutcome::LoggedIn));
+    QCOMPARE(session.currentUser, session.loggedIn ? name : QString());
+}
+
+void TestAdministration::loginAfterARestart()
+{
+    QVERIFY(registerUser("李四", "pw2", "pw2", prompter) == AdminOutcome::Done);
+    userConnection.Close();
+    directoryConnection.Close();
+    QStringList list;
+    QCOMPARE(openUserDirectory(prompter, list), DirectoryOpen::Opened);
+    QCOMPARE(list, (QStringList{"李四", "张三"}));
+    Session session;
+    QCOMPARE(logIn(session, "李四", "pw2", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(session.currentDbPath, dir->filePath("data/李四_lc.dat"));
+    userRecordset.Open("select * from yhsj");
+    QCOMPARE(userRecordset.GetText("tjrq"), QStringLiteral("2012-12-15 20:30:05"));
+    QCOMPARE(userRecordset.GetText("yhmm"), passwordDigest("pw2"));
+}
+
+void TestAdministration::passwordChange_data()
+{
+    QTest::addColumn<QStringList>("boxes"); // name, old, new, confirmation
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("works"); // the password that logs in afterwards
+    QTest::newRow("changed") << QStringList{"张三", "secret", "新'密码", "新'密码"} << int(AdminOutcome::Done)
+                             << "修改用户密码成功！密码：新'密码" << "新'密码";
+    QTest::newRow("to the same text") << QStringList{"张三", "secret", "secret", "secret"} << int(AdminOutcome::Done)
+                                      << "修改用户密码成功！密码：secret" << "secret";
+    QTest::newRow("no name") << QStringList{"", "secret", "a", "a"} << int(AdminOutcome::Refused) << "请输入用户名！" << "secret";
+    QTest::newRow("no old") << QStringList{"张三", "", "a", "a"} << int(AdminOutcome::Refused) << "请输入原密码！" << "secret";
+    QTest::newRow("no new") << QStringList{"张三", "secret", "", "a"} << int(AdminOutcome::Refused) << "请输入新密码！" << "secret";
+    QTest::newRow("no confirmation") << QStringList{"张三", "secret", "a", ""} << int(AdminOutcome::Refused)
+                                     << "请输入确认密码！" << "secret";
+    QTest::newRow("new differs") << QStringList{"张三", "secret", "a", "b"} << int(AdminOutcome::Refused)
+                                 << "二次输入的新密码不一样，请重新输入！" << "secret";
+    QTest::newRow("another user") << QStringList{"李四", "secret", "a", "a"} << int(AdminOutcome::Refused)
+                                  << "用户名不存在，请重新输入！" << "secret";
+    QTest::newRow("wrong old") << QStringList{"张三", "wrong", "a", "a"} << int(AdminOutcome::Refused)
+                               << "原密码错误，请重新输入！" << "secret";
+}
+
+void TestAdministration::passwordChange()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(int, outcome);
+    QFETCH(QString, message);
+    QFETCH(QString, works);
+    Session session;
+    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(int(changePassword(boxes[0], boxes[1], boxes[2], boxes[3], prompter)), outcome);
+    QCOMPARE(prompter.messages, QStringList{message});
+    QCOMPARE(logIn(session, "张三", works, prompter), LoginOutcome::LoggedIn);
+}
+
+void TestAdministration::deletion()
+{
+    QCOMPARE(registerUser("李四", "pw", "pw", prompter), AdminOutcome::Done);
+    Session session;
+    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    prompter = ScriptedPrompter();
+    // Only the own name is found in the open ledger.
+    prompter.answers = {true};
+    QCOMPARE(deleteUser(session, "李四", "pw", prompter, {}), AdminOutcome::Refused);
+    QCOMPARE(prompter.messages, QStringList{"用户名不存在，请重新输入！"});
+    prompter.answers = {true};
+    QCOMPARE(deleteUser(session, "张三", "wrong", prompter, {}), AdminOutcome::Refused);
+    prompter.answers = {true, false};
+    QCOMPARE(deleteUser(session, "张三", "secret", prompter, {}), AdminOutcome::Refused);
+    QVERIFY(session.loggedIn);
+
+    prompter = ScriptedPrompter();
+    prompter.answers = {true, true};
+    QStringList listAfter;
+    QCOMPARE(deleteUser(session, "张三", "secret", prompter, [&] { fillUserList(listAfter); prompter.showMessage("<refilled>"); }),
+             AdminOutcome::Done);
+    QCOMPARE(prompter.questions, (QStringList{"是否真的要删除用户（张三)？", "删除用户后，将删除该用户的所有数据？是否继续？"}));
+    QCOMPARE(prompter.messages, (QStringList{"<refilled>", "删除用户成功！"}));
+    QCOMPARE(listAfter, QStringList{"李四"});
+    QVERIFY(!session.loggedIn);
+    QVERIFY(!QFile::exists(dir->filePath("data/张三_lc.dat")));
+}
+
+QTEST_GUILESS_MAIN(TestAdministration)
+#include "tst_administration.moc"

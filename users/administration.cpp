@@ -1,0 +1,185 @@
+#include "administration.h"
+
+#include "passworddigest.h"
+#include "userdirectory.h"
+
+#include "common/clock.h"
+#include "common/datetext.h"
+#include "common/files.h"
+#include "common/sqltext.h"
+#include "dataaccess/databasefile.h"
+#include "dataaccess/instances.h"
+#include "ledger/templates.h"
+
+namespace {
+
+// Where an existing ledger of the name is kept: "_lc.dat.bak", or the first free numbered name
+// after it, so an older safety copy is never overwritten.
+QString freeBackupName(const QString &ledger)
+{
+    QString candidate = ledger + QStringLiteral(".bak");
+    for (int n = 1; fileExists(candidate); ++n)
+        candidate = ledger + QStringLiteral(".bak") + QString::number(n);
+    return candidate;
+}
+
+} // namespace
+
+bool isUsableUserName(const QString &name)
+{
+    if (name.trimmed().isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const QChar c : name)
+        if (c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
+            return false;
+    return true;
+}
+
+AdminOutcome registerUser(const QString &name, const QString &password, const QString &confirmation,
+                          Prompter &prompter)
+{
+    const QString now = dateText(Clock::now(), 0);
+    if (name.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请输入用户名！"));
+        return AdminOutcome::Refused;
+    }
+    if (password.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请输入密码！"));
+        return AdminOutcome::Refused;
+    }
+    if (confirmation.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请输入确认密码！"));
+        return AdminOutcome::Refused;
+    }
+    if (password != confirmation) {
+        prompter.showMessage(QStringLiteral("两次密码输入不一样！"));
+        return AdminOutcome::Refused;
+    }
+    // The name becomes a file name; one that would leave the data folder is refused first.
+    if (!isUsableUserName(name)) {
+        prompter.showMessage(QStringLiteral("用户名不能含有 / \\ 或控制字符，也不能是 . 或 ..，请重新输入！"));
+        return AdminOutcome::Refused;
+    }
+    directoryRecordset.Open(QStringLiteral("select * from yhlbsj where yhmc=") + quoteText(name));
+    if (directoryRecordset.RecordCount() > 0) {
+        prompter.showMessage(QStringLiteral("用户名已存在！"));
+        return AdminOutcome::Refused;
+    }
+
+    const QString path = ledgerPath(name);
+    QString keptAs;
+    if (fileExists(path)) {
+        if (!prompter.askConfirm(QStringLiteral("已存在相同用户名的数据，是否要删除后新建？")))
+            return AdminOutcome::Refused;
+        keptAs = freeBackupName(path);
+        moveFile(path, keptAs);
+    }
+    // Undoes the steps done so far, so a failed registration leaves the name free.
+    bool listed = false;
+    const auto undo = [&](const QString &message) {
+        userRecordset.Close();
+        userConnection.Close();
+        if (listed)
+            directoryConnection.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name));
+        deleteFile(path);
+        if (!keptAs.isEmpty())
+            moveFile(keptAs, path);
+        prompter.showMessage(message);
+        return AdminOutcome::Failed;
+    };
+    if (!writeTemplate(ledgerTemplate(), path))
+        return undo(QStringLiteral("注册用户失败！[02]"));
+    if (!directoryConnection.Execute(QStringLiteral("insert into yhlbsj(yhmc,yhsjkmc) values (") + quoteText(name) + u','
+                                     + quoteText(name + QStringLiteral("_lc.dat")) + u')'))
+        return undo(QStringLiteral("注册用户失败！[01]"));
+    listed = true;
+    userRecordset.Close();
+    userConnection.Close();
+    if (!userConnection.OpenJet(path, databasePassword))
+        return undo(QStringLiteral("注册用户失败！[02]"));
+    userRecordset.SetConnection(userConnection);
+    if (!userConnection.Execute(QStringLiteral("insert into yhsj(yhmc,yhmm,tjrq,gxrq) values (") + quoteText(name) + u','
+                                + quoteText(passwordDigest(password)) + u',' + quoteText(now) + u',' + quoteText(now)
+                                + u')'))
+        return undo(QStringLiteral("注册用户失败！[03]"));
+    prompter.showMessage(QStringLiteral("注册用户成功！密码：") + password);
+    return AdminOutcome::Done;
+}
+
+AdminOutcome changePassword(const QString &name, const QString &oldPassword, const QString &newPassword,
+                            const QString &confirmation, Prompter &prompter)
+{
+    const QList<std::pair<QString, const char *>> required = {
+        {name, "请输入用户名！"}, {oldPassword, "请输入原密码！"}, {newPassword, "请输入新密码！"},
+        {confirmation, "请输入确认密码！"}};
+    for (const auto &[text, message] : required) {
+        if (text.isEmpty()) {
+            prompter.showMessage(QString::fromUtf8(message));
+            return AdminOutcome::Refused;
+        }
+    }
+    if (newPassword != confirmation) {
+        prompter.showMessage(QStringLiteral("二次输入的新密码不一样，请重新输入！"));
+        return AdminOutcome::Refused;
+    }
+    userRecordset.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
+    if (userRecordset.RecordCount() <= 0) {
+        prompter.showMessage(QStringLiteral("用户名不存在，请重新输入！"));
+        return AdminOutcome::Refused;
+    }
+    if (passwordDigest(oldPassword) != userRecordset.GetText(QStringLiteral("yhmm"))) {
+        prompter.showMessage(QStringLiteral("原密码错误，请重新输入！"));
+        return AdminOutcome::Refused;
+    }
+    if (!userConnection.Execute(QStringLiteral("update yhsj set yhmm=") + quoteText(passwordDigest(newPassword))
+                                + QStringLiteral(" where yhmc=") + quoteText(name))) {
+        prompter.showMessage(QStringLiteral("修改用户密码失败！"));
+        return AdminOutcome::Failed;
+    }
+    prompter.showMessage(QStringLiteral("修改用户密码成功！密码：") + newPassword);
+    return AdminOutcome::Done;
+}
+
+AdminOutcome deleteUser(Session &session, const QString &name, const QString &oldPassword, Prompter &prompter,
+                        const std::function<void()> &afterDeletion)
+{
+    if (name.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请输入用户名！"));
+        return AdminOutcome::Refused;
+    }
+    if (oldPassword.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请输入原密码！"));
+        return AdminOutcome::Refused;
+    }
+    if (!prompter.askConfirm(QStringLiteral("是否真的要删除用户（") + name + QStringLiteral(")？")))
+        return AdminOutcome::Refused;
+    userRecordset.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
+    if (userRecordset.RecordCount() <= 0) {
+        prompter.showMessage(QStringLiteral("用户名不存在，请重新输入！"));
+        return AdminOutcome::Refused;
+    }
+    if (passwordDigest(oldPassword) != userRecordset.GetText(QStringLiteral("yhmm"))) {
+        prompter.showMessage(QStringLiteral("原密码错误，请重新输入！"));
+        return AdminOutcome::Refused;
+    }
+    if (!prompter.askConfirm(QStringLiteral("删除用户后，将删除该用户的所有数据？是否继续？")))
+        return AdminOutcome::Refused;
+    if (!userConnection.Execute(QStringLiteral("delete from yhsj where yhmc=") + quoteText(name))) {
+        prompter.showMessage(QStringLiteral("删除用户失败！"));
+        return AdminOutcome::Failed;
+    }
+    if (!directoryConnection.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name))) {
+        prompter.showMessage(QStringLiteral("删除用户失败！[01]"));
+        return AdminOutcome::Failed;
+    }
+    userRecordset.Close();
+    userConnection.Close();
+    // The ledger that goes is the one that is open: the name may differ from its file name in
+    // letter case, which the account row ignores and this file system does not.
+    deleteFile(session.currentDbPath);
+    logOutSession(session);
+    if (afterDeletion)
+        afterDeletion();
+    prompter.showMessage(QStringLiteral("删除用户成功！"));
+    return AdminOutcome::Done;
+}

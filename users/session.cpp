@@ -1,0 +1,48 @@
+#include "session.h"
+
+#include "passworddigest.h"
+#include "userdirectory.h"
+
+#include "common/files.h"
+#include "common/sqltext.h"
+#include "dataaccess/databasefile.h"
+#include "dataaccess/instances.h"
+
+LoginOutcome logIn(Session &session, const QString &name, const QString &password, Prompter &prompter)
+{
+    if (name.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请输入用户名！"));
+        return LoginOutcome::Refused;
+    }
+    if (password.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请输入密码！"));
+        return LoginOutcome::Refused;
+    }
+    session.currentDbPath = existingLedgerPath(name);
+    if (!fileExists(session.currentDbPath)) {
+        prompter.showMessage(QStringLiteral("用户数据库不存在，可能已经删除！"));
+        return LoginOutcome::Refused;
+    }
+    userRecordset.Close();
+    userConnection.Close();
+    if (!userConnection.OpenJet(session.currentDbPath, databasePassword)) {
+        prompter.showMessage(QStringLiteral("连接用户数据库失败！"));
+        return LoginOutcome::Refused;
+    }
+    userRecordset.SetConnection(userConnection);
+    userRecordset.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
+    const QString stored = userRecordset.GetText(QStringLiteral("yhmm"));
+    if (stored.isEmpty() || passwordDigest(password) != stored) {
+        session.loggedIn = false;
+        prompter.showMessage(QStringLiteral("密码错误,请重新输入！"));
+        return LoginOutcome::WrongPassword;
+    }
+    session.currentUser = name;
+    session.loggedIn = true;
+    return LoginOutcome::LoggedIn;
+}
+
+void logOutSession(Session &session)
+{
+    session.loggedIn = false;
+}
