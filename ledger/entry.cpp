@@ -1,0 +1,132 @@
+#include "entry.h"
+
+#include "common/clock.h"
+#include "common/datetext.h"
+#include "common/numbers.h"
+#include "common/sqltext.h"
+#include "dataaccess/instances.h"
+
+#include <cmath>
+
+bool checkEntry(const EntryForm &form, Prompter &prompter, CheckedEntry *checked)
+{
+    if (form.type.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请输入项目类型！"));
+        return false;
+    }
+    if (form.name.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请输入项目名称！"));
+        return false;
+    }
+    if (form.person.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请输入人员名称！"));
+        return false;
+    }
+    const double amount = textToNumber(form.amount);
+    if (isZeroAmount(amount) && !prompter.askConfirm(QStringLiteral("收支金额等于0，是否继续？")))
+        return false;
+    *checked = CheckedEntry();
+    if (form.kind == expenseKind) {
+        checked->expense = amountText(std::fabs(amount));
+    } else if (form.kind == incomeKind && isNegativeAmount(amount)) {
+        checked->expense = amountText(std::fabs(amount));
+        checked->becameExpense = true;
+    } else if (form.kind == incomeKind) {
+        checked->income = amountText(amount);
+    } else {
+        prompter.showMessage(QStringLiteral("请先选择收支类型！"));
+        return false;
+    }
+    return true;
+}
+
+bool addLookupValues(const EntryForm &form, LookupLists &lists, bool clearNamesOnNewType, Prompter &prompter)
+{
+    if (!lists.types.contains(form.type)) {
+        if (!userConnection.Execute(QStringLiteral("insert into xmlxsj(xmlx) values (") + quoteText(form.type) + u')')) {
+            prompter.showMessage(QStringLiteral("保存项目类型失败！"));
+            return false;
+        }
+        if (clearNamesOnNewType)
+            lists.names.clear();
+        lists.types.append(form.type);
+    }
+    if (!lists.names.contains(form.name)) {
+        if (!userConnection.Execute(QStringLiteral("insert into xmmcsj(xmmc,xmlx) values (") + quoteText(form.name) + u','
+                                    + quoteText(form.type) + u')')) {
+            prompter.showMessage(QStringLiteral("保存项目名称失败！"));
+            return false;
+        }
+        lists.names.append(form.name);
+    }
+    if (!lists.persons.contains(form.person)) {
+        if (!userConnection.Execute(QStringLiteral("insert into rysj(ry) values (") + quoteText(form.person) + u')')) {
+            prompter.showMessage(QStringLiteral("保存人员名称失败！"));
+            return false;
+        }
+        lists.persons.append(form.person);
+    }
+    return true;
+}
+
+bool saveNewRecords(const QList<PendingRow> &rows, Prompter &prompter)
+{
+    if (rows.isEmpty()) {
+        prompter.showMessage(QStringLiteral("请先添加记录！"));
+        return false;
+    }
+    if (userConnection.BeginTrans() == 0) {
+        prompter.showMessage(QStringLiteral("保存记录失败!"));
+        return false;
+    }
+    for (const PendingRow &row : rows) {
+        const QString now = dateText(Clock::now(), 0);
+        const QString statement = QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz,tjrq,gxrq) values (")
+            + quoteText(row.type) + u',' + quoteText(row.name) + u',' + amountText(textToNumber(row.expense)) + u','
+            + amountText(textToNumber(row.income)) + u',' + quoteText(row.person) + u',' + quoteText(row.day) + u','
+            + quoteText(row.remark) + u',' + quoteText(now) + u',' + quoteText(now) + u')';
+        if (!userConnection.Execute(statement)) {
+            prompter.showMessage(QStringLiteral("保存记录失败!"));
+            userConnection.RollbackTrans();
+            return false;
+        }
+    }
+    if (!userConnection.CommitTrans()) {
+        // A commit the engine refused leaves nothing half-written: the transaction goes back.
+        userConnection.RollbackTrans();
+        prompter.showMessage(QStringLiteral("保存记录失败!"));
+        return false;
+    }
+    return true;
+}
+
+bool loadRecord(qint64 id, RecordForm *record)
+{
+    userRecordset.Open(QStringLiteral("select * from lcsj where id=") + QString::number(id));
+    if (userRecordset.RecordCount() <= 0)
+        return false;
+    record->day = userRecordset.GetDateTime(QStringLiteral("rq")).date();
+    record->type = userRecordset.GetText(QStringLiteral("xmlx"));
+    record->name = userRecordset.GetText(QStringLiteral("xmmc"));
+    record->person = userRecordset.GetText(QStringLiteral("ry"));
+    record->remark = userRecordset.GetText(QStringLiteral("bz"));
+    const double income = userRecordset.GetNumber(QStringLiteral("srje"));
+    record->income = isPositiveAmount(income);
+    record->amount = amountText(record->income ? income : userRecordset.GetNumber(QStringLiteral("zcje")));
+    return true;
+}
+
+bool saveModifiedRecord(qint64 id, const EntryForm &form, const CheckedEntry &checked, Prompter &prompter)
+{
+    const QString now = dateText(Clock::now(), 0);
+    const QString statement = QStringLiteral("update lcsj set xmlx=") + quoteText(form.type) + QStringLiteral(",xmmc=")
+        + quoteText(form.name) + QStringLiteral(",zcje=") + checked.expense + QStringLiteral(",srje=") + checked.income
+        + QStringLiteral(",ry=") + quoteText(form.person) + QStringLiteral(",rq=") + quoteText(dateText(form.day, 1))
+        + QStringLiteral(",bz=") + quoteText(form.remark) + QStringLiteral(",gxrq=") + quoteText(now)
+        + QStringLiteral(" where id=") + QString::number(id);
+    if (!userConnection.Execute(statement)) {
+        prompter.showMessage(QStringLiteral("保存记录失败！"));
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,214 @@
+// Entering, modifying and deleting records and lookup values on a real ledger file.
+#include "dataaccess/ledgerfixture.h"
+
+#include "common/clock.h"
+#include "dataaccess/instances.h"
+#include "ledger/entry.h"
+#include "ledger/lookups.h"
+#include "support/scriptedprompter.h"
+
+class TestEntry : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void entryCheck_data();
+    void entryCheck();
+    void savingPendingRows();
+    void failingInsertSavesNothing();
+    void newLookupValues();
+    void modifyingKeepsAddedAt();
+    void lookupsAndDefaults();
+    void deletingTypesAndNames();
+    void deletingARecord();
+
+private:
+    LedgerFolder *folder = nullptr;
+    ScriptedPrompter prompter;
+};
+
+void TestEntry::init()
+{
+    Clock::setFixed(QDateTime(QDate(2012, 12, 15), QTime(20, 30, 5)));
+    folder = new LedgerFolder;
+    QVERIFY(folder->openLedger("张三", userConnection, userRecordset));
+    prompter = ScriptedPrompter();
+}
+
+void TestEntry::cleanup()
+{
+    userRecordset.Close();
+    userConnection.Close();
+    delete folder;
+    Clock::useSystemTime();
+}
+
+void TestEntry::entryCheck_data()
+{
+    QTest::addColumn<QStringList>("form"); // type, name, person, amount, kind
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QString>("outcome"); // "expense|income|became" or the message
+    QTest::newRow("expense") << QStringList{"生活", "早餐", "张三", "12.5", "支出金额："} << QList<bool>{} << "12.50|0.00|0";
+    QTest::newRow("negative expense made positive") << QStringList{"生活", "早餐", "张三", "-3", "支出金额："} << QList<bool>{}
+                                                    << "3.00|0.00|0";
+    QTest::newRow("income") << QStringList{"工资", "月薪", "张三", "５０００", "收入金额："} << QList<bool>{} << "0.00|5000.00|0";
+    QTest::newRow("negative income becomes an expense") << QStringList{"工资", "退款", "张三", "-20", "收入金额："}
+                                                        << QList<bool>{} << "20.00|0.00|1";
+    QTest::newRow("zero, confirmed") << QStringList{"生活", "早餐", "张三", "0", "支出金额："} << QList<bool>{true} << "0.00|0.00|0";
+    QTest::newRow("letters count as zero, refused") << QStringList{"生活", "早餐", "张三", "abc", "支出金额："} << QList<bool>{false}
+                                                    << "";
+    QTest::newRow("no type") << QStringList{"", "早餐", "张三", "1", "支出金额："} << QList<bool>{} << "请输入项目类型！";
+    QTest::newRow("no name") << QStringList{"生活", "", "张三", "1", "支出金额："} << QList<bool>{} << "请输入项目名称！";
+    QTest::newRow("no person") << QStringList{"生活", "早餐", "", "1", "支出金额："} << QList<bool>{} << "请输入人员名称！";
+    QTest::newRow("no kind") << QStringList{"生活", "早餐", "张三", "1", ""} << QList<bool>{} << "请先选择收支类型！";
+    QTest::newRow("rounding half away from zero") << QStringList{"生活", "早餐", "张三", "2.675", "支出金额："} << QList<bool>{}
+                                                  << "2.68|0.00|0";
+}
+
+void TestEntry::entryCheck()
+{
+    QFETCH(QStringList, form);
+    QFETCH(QList<bool>, answers);
+    QFETCH(QString, outcome);
+    prompter.answers = answers;
+    const EntryForm entry{form[0], form[1], form[2], QString(), QDate(2012, 12, 1), form[3], form[4]};
+    CheckedEntry checked;
+    const bool accepted = checkEntry(entry, prompter, &checked);
+    if (outcome.contains(u'|')) {
+        QVERIFY(accepted);
+        QCOMPARE(QStringList({checked.expense, checked.income, checked.becameExpense ? "1" : "0"}).join(u'|'), outcome);
+        QVERIFY(prompter.messages.isEmpty());
+    } else {
+        QVERIFY(!accepted);
+        QCOMPARE(prompter.messages, outcome.isEmpty() ? QStringList() : QStringList{outcome});
+    }
+    QCOMPARE(prompter.questions.size(), answers.size());
+}
+
+void TestEntry::savingPendingRows()
+{
+    QVERIFY(!saveNewRecords({}, prompter));
+    QCOMPARE(prompter.messages, QStringList{"请先添加记录！"});
+    const QList<PendingRow> rows = {{"生活", "早餐", "12.50", "0.00", "张三", "2012-12-01", "Tom's treat"},
+                                    {"工资", "月薪", "0.00", "5000.00", "李四", "2012-12-02", ""}};
+    QVERIFY(saveNewRecords(rows, prompter));
+    QCOMPARE(rowsOf(userRecordset, "select * from lcsj order by id", {"xmlx", "xmmc", "zcje", "srje", "ry", "rq", "bz", "tjrq", "gxrq"}),
+             (QStringList{"生活|早餐|12.5|0|张三|2012-12-01|Tom's treat|2012-12-15 20:30:05|2012-12-15 20:30:05",
+                          "工资|月薪|0|5000|李四|2012-12-02||2012-12-15 20:30:05|2012-12-15 20:30:05"}));
+}
+
+void TestEntry::failingInsertSavesNothing()
+{
+    const QList<PendingRow> rows = {{"生活", "早餐", "1.00", "0.00", "张三", "2012-12-01", ""},
+                                    {"生活", "午餐", "2.00", "0.00", QString(21, u'人'), "2012-12-01", ""}};
+    QVERIFY(!saveNewRecords(rows, prompter));
+    QCOMPARE(prompter.messages, QStringList{"保存记录失败!"});
+    QCOMPARE(rowsOf(userRecordset, "select count(*) as n from lcsj", {"n"}), QStringList{"0"});
+    // The connection is ready for the next save.
+    QVERIFY(saveNewRecords(rows.mid(0, 1), prompter));
+}
+
+void TestEntry::newLookupValues()
+{
+    LookupLists lists{{"生活"}, {"早餐"}, {"张三"}};
+    // A new type while adding: its name list starts empty, so a name known elsewhere is stored
+    // under the new type.
+    EntryForm form{"交通", "早餐", "李四", "", QDate(2012, 12, 1), "2", expenseKind};
+    QVERIFY(addLookupValues(form, lists, true, prompter));
+    QCOMPARE(lists.types, (QStringList{"生活", "交通"}));
+    QCOMPARE(lists.names, (QStringList{"早餐"}));
+    QCOMPARE(lists.persons, (QStringList{"张三", "李四"}));
+    QCOMPARE(rowsOf(userRecordset, "select * from xmmcsj", {"xmmc", "xmlx"}), QStringList{"早餐|交通"});
+    // While modifying the list keeps its names, so a name still listed is not stored again.
+    form.type = "医疗";
+    QVERIFY(addLookupValues(form, lists, false, prompter));
+    QCOMPARE(rowsOf(userRecordset, "select count(*) as n from xmmcsj", {"n"}), QStringList{"1"});
+    // A type too long for its column.
+    form.type = QString(51, u'类');
+    QVERIFY(!addLookupValues(form, lists, true, prompter));
+    QCOMPARE(prompter.messages, QStringList{"保存项目类型失败！"});
+}
+
+void TestEntry::modifyingKeepsAddedAt()
+{
+    QVERIFY(saveNewRecords({{"工资", "月薪", "0.00", "5000.00", "张三", "2012-12-01", "备注"}}, prompter));
+    RecordForm record;
+    QVERIFY(!loadRecord(99, &record));
+    QVERIFY(loadRecord(1, &record));
+    QVERIFY(record.income);
+    QCOMPARE(record.amount, QStringLiteral("5000.00"));
+    QCOMPARE(record.day, QDate(2012, 12, 1));
+    Clock::setFixed(QDateTime(QDate(2012, 12, 16), QTime(7, 0)));
+    const EntryForm form{record.type, record.name, record.person, record.remark, record.day, record.amount, incomeKind};
+    CheckedEntry checked;
+    QVERIFY(checkEntry(form, prompter, &checked));
+    QVERIFY(saveModifiedRecord(1, form, checked, prompter));
+    QCOMPARE(rowsOf(userRecordset, "select * from lcsj", {"srje", "rq", "bz", "tjrq", "gxrq"}),
+             QStringList{"5000|2012-12-01|备注|2012-12-15 20:30:05|2012-12-16 07:00:00"});
+}
+
+void TestEntry::lookupsAndDefaults()
+{
+    QStringList types, names, persons;
+    QString typeBox, nameBox, personBox;
+    loadItemTypes(types, typeBox);
+    loadItemNames(typeBox, names, nameBox);
+    loadPersons("张三", persons, personBox);
+    QCOMPARE(QStringList({typeBox, nameBox, personBox}), (QStringList{"生活", "早餐", "张三"}));
+    QVERIFY(types.isEmpty() && names.isEmpty() && persons.isEmpty());
+    for (const char *s : {"insert into xmlxsj(xmlx) values ('交通')", "insert into xmlxsj(xmlx) values ('餐饮')",
+                          "insert into xmmcsj(xmmc,xmlx) values ('地铁','交通')", "insert into xmmcsj(xmmc,xmlx) values ('公交','交通')",
+                          "insert into rysj(ry) values ('李四')"})
+        QVERIFY(userConnection.Execute(QString::fromUtf8(s)));
+    loadItemTypes(types, typeBox);
+    loadItemNames(typeBox, names, nameBox);
+    loadPersons("张三", persons, personBox);
+    QCOMPARE(types, (QStringList{"餐饮", "交通"}));
+    QCOMPARE(typeBox, QStringLiteral("餐饮"));
+    QCOMPARE(nameBox, QStringLiteral("早餐"));
+    loadItemNames("交通", names, nameBox);
+    QCOMPARE(names, (QStringList{"地铁", "公交"}));
+    QCOMPARE(personBox, QStringLiteral("李四"));
+}
+
+void TestEntry::deletingTypesAndNames()
+{
+    for (const char *s : {"insert into xmlxsj(xmlx) values ('交通')", "insert into xmlxsj(xmlx) values ('生活')",
+                          "insert into xmmcsj(xmmc,xmlx) values ('地铁','交通')", "insert into xmmcsj(xmmc,xmlx) values ('早餐','生活')",
+                          "insert into xmmcsj(xmmc,xmlx) values ('早餐','交通')"})
+        QVERIFY(userConnection.Execute(QString::fromUtf8(s)));
+    QStringList types{"交通", "生活"}, names{"早餐", "地铁"};
+    QString typeBox = "交通", nameBox = "早餐";
+    prompter.answers = {false};
+    QVERIFY(!deleteItemName("早餐", names, nameBox, prompter));
+    QCOMPARE(rowsOf(userRecordset, "select count(*) as n from xmmcsj", {"n"}), QStringList{"3"});
+    prompter.answers = {true};
+    QVERIFY(deleteItemName("早餐", names, nameBox, prompter));
+    QCOMPARE(rowsOf(userRecordset, "select xmmc from xmmcsj", {"xmmc"}), QStringList{"地铁"});
+    QCOMPARE(names, QStringList{"地铁"});
+    QCOMPARE(nameBox, QStringLiteral("地铁"));
+    prompter.answers = {true};
+    QVERIFY(deleteItemType("交通", types, typeBox, names, nameBox, prompter));
+    QCOMPARE(prompter.questions.last(), QStringLiteral("删除项目类型后，与之相关的项目名称也会一起删除！是否继续？"));
+    QCOMPARE(types, QStringList{"生活"});
+    QCOMPARE(typeBox, QStringLiteral("生活"));
+    QCOMPARE(rowsOf(userRecordset, "select count(*) as n from xmmcsj", {"n"}), QStringList{"0"});
+    QCOMPARE(nameBox, QStringLiteral("早餐"));
+}
+
+void TestEntry::deletingARecord()
+{
+    QVERIFY(saveNewRecords({{"生活", "早餐", "1.00", "0.00", "张三", "2012-12-01", ""}}, prompter));
+    prompter.answers = {false};
+    QVERIFY(!deleteRecord(1, prompter, {}));
+    prompter.answers = {true};
+    bool removed = false;
+    QVERIFY(deleteRecord(1, prompter, [&] { removed = true; }));
+    QVERIFY(removed);
+    QCOMPARE(prompter.messages, QStringList{"删除记录成功！"});
+    QCOMPARE(rowsOf(userRecordset, "select count(*) as n from lcsj", {"n"}), QStringList{"0"});
+}
+
+QTEST_GUILESS_MAIN(TestEntry)
+#include "tst_entry.moc"

@@ -1,0 +1,146 @@
+// The detail and summary views of a date range and the totals under them.
+#include "dataaccess/ledgerfixture.h"
+
+#include "dataaccess/instances.h"
+#include "reports/views.h"
+#include "support/scriptedprompter.h"
+
+class TestViews : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void views_data();
+    void views();
+    void refusalsKeepTheList();
+    void totals_data();
+    void totals();
+    void remarkColumn_data();
+    void remarkColumn();
+
+private:
+    LedgerFolder *folder = nullptr;
+    ScriptedPrompter prompter;
+};
+
+void TestViews::init()
+{
+    folder = new LedgerFolder;
+    QVERIFY(folder->openLedger("张三", userConnection, userRecordset));
+    const QStringList records = {
+        "'生活','早餐',12.50,0.00,'张三','2012-11-01','豆浆'", "'生活','午餐',20.00,0.00,'李四','2012-11-30',''",
+        "'工资','月薪',0.00,5000.00,'张三','2012-11-15',null", "'生活','早餐',7.25,0.00,'张三','2012-11-15','Tom''s'",
+        "'交通','公交',2.00,0.00,'李四','2012-10-31',''",     "'生活','晚餐',30.00,0.00,'张三','2012-12-01',''"};
+    for (const QString &r : records)
+        QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values (" + r + ")"));
+    prompter = ScriptedPrompter();
+}
+
+void TestViews::cleanup()
+{
+    userRecordset.Close();
+    userConnection.Close();
+    delete folder;
+}
+
+void TestViews::views_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("grouping");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("detail, both end days") << detailMode << int(ViewGrouping::None)
+                                           << QStringList{"1:生活|早餐|12.50|0.00|张三|2012-11-01|豆浆",
+                                                          "3:工资|月薪|0.00|5000.00|张三|2012-11-15|",
+                                                          "4:生活|早餐|7.25|0.00|张三|2012-11-15|Tom's",
+                                                          "2:生活|午餐|20.00|0.00|李四|2012-11-30|"};
+    QTest::newRow("summary by item name") << summaryMode << int(ViewGrouping::None)
+                                          << QStringList{"0:午餐||20.00|0.00||30天|", "0:月薪||0.00|5000.00||30天|",
+                                                         "0:早餐||19.75|0.00||30天|"};
+    QTest::newRow("summary by item type") << summaryMode << int(ViewGrouping::ItemType)
+                                          << QStringList{"0:工资||0.00|5000.00||30天|", "0:生活||39.75|0.00||30天|"};
+}
+
+void TestViews::views()
+{
+    QFETCH(QString, mode);
+    QFETCH(int, grouping);
+    QFETCH(QStringList, rows);
+    QList<ViewRow> view;
+    QVERIFY(queryView(true, mode, ViewGrouping(grouping), QDate(2012, 11, 1), QDate(2012, 11, 30), prompter, &view));
+    QStringList shown;
+    for (const ViewRow &row : view)
+        shown << QString::number(row.id) + ':' + row.cells.join(u'|');
+    QCOMPARE(shown, rows);
+    const Totals t = computeTotals(view, QDate(2012, 11, 1), QDate(2012, 11, 30));
+    QCOMPARE(QStringList({t.expense, t.income, t.balance, t.days}), (QStringList{"39.75", "5000.00", "4960.25", "30 天"}));
+}
+
+void TestViews::refusalsKeepTheList()
+{
+    QList<ViewRow> view{{7, {"keep"}}};
+    QVERIFY(!queryView(false, detailMode, ViewGrouping::None, QDate(2012, 11, 1), QDate(2012, 11, 30), prompter, &view));
+    QVERIFY(!queryView(true, detailMode, ViewGrouping::None, QDate(2012, 11, 2), QDate(2012, 11, 1), prompter, &view));
+    QCOMPARE(prompter.messages, (QStringList{"请先登录！", "结束日期不能小于开始日期！"}));
+    QCOMPARE(view.size(), 1);
+    QVERIFY(queryView(true, detailMode, ViewGrouping::None, QDate(2013, 1, 1), QDate(2013, 1, 1), prompter, &view));
+    QVERIFY(view.isEmpty());
+    const Totals t = computeTotals(view, QDate(2013, 1, 1), QDate(2013, 1, 1));
+    QCOMPARE(QStringList({t.expense, t.income, t.balance, t.days, t.dailyExpense}),
+             (QStringList{"0.00", "0.00", "0.00", "1 天", "0.00"}));
+}
+
+void TestViews::totals_data()
+{
+    QTest::addColumn<QStringList>("amounts"); // expense/income per row
+    QTest::addColumn<int>("days");
+    QTest::addColumn<QStringList>("expected"); // expense, income, balance, colour, daily expense, daily income
+    QTest::newRow("one day, averages equal totals") << QStringList{"10.00/0.00", "0.00/3.50"} << 1
+                                                    << QStringList{"10.00", "3.50", "-6.50", "-1", "10.00", "3.50"};
+    QTest::newRow("positive balance is green") << QStringList{"1.00/0.00", "0.00/2.00"} << 2
+                                               << QStringList{"1.00", "2.00", "1.00", "1", "0.50", "1.00"};
+    QTest::newRow("zero balance keeps its colour") << QStringList{"0.10/0.00", "0.20/0.00", "0.00/0.30"} << 3
+                                                   << QStringList{"0.30", "0.30", "0.00", "0", "0.10", "0.10"};
+    QTest::newRow("averages round half away from zero") << QStringList{"0.05/0.00"} << 2
+                                                        << QStringList{"0.05", "0.00", "-0.05", "-1", "0.03", "0.00"};
+}
+
+void TestViews::totals()
+{
+    QFETCH(QStringList, amounts);
+    QFETCH(int, days);
+    QFETCH(QStringList, expected);
+    QList<ViewRow> rows;
+    for (const QString &a : amounts)
+        rows.append({0, {"", "", a.section('/', 0, 0), a.section('/', 1, 1), "", "", ""}});
+    const QDate start(2012, 11, 1);
+    const Totals t = computeTotals(rows, start, start.addDays(days - 1));
+    QCOMPARE(QStringList({t.expense, t.income, t.balance, QString::number(t.balanceColour), t.dailyExpense, t.dailyIncome}),
+             expected);
+    QCOMPARE(t.days, QString::number(days) + " 天");
+}
+
+void TestViews::remarkColumn_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("threshold");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("19 rows narrow the view's remarks") << 19 << 18 << 268 << 250;
+    QTest::newRow("18 rows widen them") << 18 << 18 << 250 << 268;
+    QTest::newRow("a wider column stays") << 3 << 18 << 300 << 300;
+    QTest::newRow("13 pending rows narrow") << 13 << 12 << 268 << 250;
+    QTest::newRow("12 pending rows widen") << 12 << 12 << 250 << 268;
+}
+
+void TestViews::remarkColumn()
+{
+    QFETCH(int, rows);
+    QFETCH(int, threshold);
+    QFETCH(int, width);
+    QFETCH(int, expected);
+    QCOMPARE(remarkColumnWidth(rows, width, threshold), expected);
+}
+
+QTEST_GUILESS_MAIN(TestViews)
+#include "tst_views.moc"
