@@ -1,0 +1,114 @@
+// The statistics page's sums, with the clock on an ordinary day, in January and on 31 March.
+#include "dataaccess/ledgerfixture.h"
+
+#include "common/clock.h"
+#include "dataaccess/instances.h"
+#include "reports/statistics.h"
+#include "support/scriptedprompter.h"
+
+class TestStatistics : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void monthsByTheClock_data();
+    void monthsByTheClock();
+    void yearOnlyMarchAndNovember();
+    void yearWithoutRecords();
+    void yearList();
+    void needsLogin();
+
+private:
+    LedgerFolder *folder = nullptr;
+    ScriptedPrompter prompter;
+};
+
+void TestStatistics::init()
+{
+    folder = new LedgerFolder;
+    QVERIFY(folder->openLedger("张三", userConnection, userRecordset));
+    const QStringList records = {"10.00,0,'2011-12-31'", "1.00,0,'2012-01-01'", "0,100.00,'2012-01-31'",
+                                 "2.50,0,'2012-02-29'",  "3.00,0,'2012-03-31'", "0,7.25,'2012-03-01'",
+                                 "4.00,0,'2012-11-30'",  "0,50.00,'2012-11-01'", "5.00,0,'2012-12-15'"};
+    for (const QString &r : records)
+        QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values ('生活','早餐'," + r.section(',', 0, 1)
+                                       + ",'张三'," + r.section(',', 2) + ")"));
+    prompter = ScriptedPrompter();
+}
+
+void TestStatistics::cleanup()
+{
+    userRecordset.Close();
+    userConnection.Close();
+    delete folder;
+    Clock::useSystemTime();
+}
+
+void TestStatistics::monthsByTheClock_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QStringList>("expected"); // captions, current sums, previous sums
+    QTest::newRow("an ordinary day") << QDate(2012, 12, 15)
+                                     << QStringList{"当月（12月）", "上月（11月）", "5.00/0.00", "4.00/50.00"};
+    QTest::newRow("January looks back to December") << QDate(2012, 1, 20)
+                                                    << QStringList{"当月（1月）", "上月（12月）", "1.00/100.00", "10.00/0.00"};
+    QTest::newRow("31 March looks back to February") << QDate(2012, 3, 31)
+                                                     << QStringList{"当月（3月）", "上月（2月）", "3.00/7.25", "2.50/0.00"};
+}
+
+void TestStatistics::monthsByTheClock()
+{
+    QFETCH(QDate, today);
+    QFETCH(QStringList, expected);
+    Clock::setFixed(QDateTime(today, QTime(23, 59, 59)));
+    Statistics s;
+    QVERIFY(computeStatistics(true, today.year(), prompter, &s));
+    QCOMPARE(QStringList({s.currentCaption, s.previousCaption, s.current.expense + '/' + s.current.income,
+                          s.previous.expense + '/' + s.previous.income}),
+             expected);
+    QCOMPARE(s.allTime.expense + '/' + s.allTime.income, QStringLiteral("25.50/157.25"));
+}
+
+void TestStatistics::yearOnlyMarchAndNovember()
+{
+    QVERIFY(userConnection.Execute("delete from lcsj where month(rq)<>3 and month(rq)<>11"));
+    const YearStatistics y = computeYear(2012);
+    QStringList months;
+    for (const Sums &m : y.months)
+        months << m.expense + '/' + m.income;
+    QCOMPARE(months, (QStringList{"0.00/0.00", "0.00/0.00", "3.00/7.25", "0.00/0.00", "0.00/0.00", "0.00/0.00",
+                                  "0.00/0.00", "0.00/0.00", "0.00/0.00", "0.00/0.00", "4.00/50.00", "0.00/0.00"}));
+    QCOMPARE(y.total.expense + '/' + y.total.income, QStringLiteral("7.00/57.25"));
+    QCOMPARE(y.caption, QStringLiteral("（2012）"));
+}
+
+void TestStatistics::yearWithoutRecords()
+{
+    const YearStatistics y = computeYear(2005);
+    QCOMPARE(y.months.size(), 12);
+    for (const Sums &m : y.months)
+        QCOMPARE(m.expense + m.income, QStringLiteral("0.000.00"));
+    QCOMPARE(y.total.expense + '/' + y.total.income, QStringLiteral("0.00/0.00"));
+}
+
+void TestStatistics::yearList()
+{
+    Clock::setFixed(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
+    int index = -1;
+    const QStringList years = ::yearList(&index);
+    QCOMPARE(years.first(), QStringLiteral("2000"));
+    QCOMPARE(years.last(), QStringLiteral("2016"));
+    QCOMPARE(years.size(), 17);
+    QCOMPARE(years.value(index), QStringLiteral("2012"));
+}
+
+void TestStatistics::needsLogin()
+{
+    Statistics s;
+    QVERIFY(!computeStatistics(false, 2012, prompter, &s));
+    QCOMPARE(prompter.messages, QStringList{"请先登录！"});
+}
+
+QTEST_GUILESS_MAIN(TestStatistics)
+#include "tst_statistics.moc"
