@@ -56,3 +56,18 @@ bool createDatabaseFile(const QString &path, const QString &password)
         QFile::remove(path);
     return ok;
 }
+
+bool isWholeDatabase(const QString &path, const QString &password)
+{
+    if (checkDatabaseFile(path, password) != DatabaseFileCheck::Ours)
+        return false;
+    sqlite3 *db = nullptr;
+    bool ok = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
+    sqlite3_stmt *check = nullptr;
+    ok = ok && sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK
+        && sqlite3_step(check) == SQLITE_ROW
+        && qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(check, 0)), "ok") == 0;
+    sqlite3_finalize(check);
+    sqlite3_close_v2(db);
+    return ok;
+}

@@ -16,6 +16,10 @@ DatabaseFileCheck checkDatabaseFile(const QString &path, const QString &password
 // or cannot be written.
 bool createDatabaseFile(const QString &path, const QString &password);
 
+// True when the file is ours, carries the password and reads whole: the engine's own check of
+// every page finds nothing wrong.
+bool isWholeDatabase(const QString &path, const QString &password);
+
 // What the header holds for a password.
 int passwordStamp(const QString &password);
 constexpr int databaseApplicationId = 0x4B454C4D; // "KELM"

@@ -1,0 +1,124 @@
+#include "backup.h"
+
+#include "common/clock.h"
+#include "common/datetext.h"
+#include "common/files.h"
+#include "common/program.h"
+#include "common/sqltext.h"
+#include "dataaccess/databasefile.h"
+#include "dataaccess/instances.h"
+#include "users/passworddigest.h"
+
+namespace {
+
+const QString backupFilter = QStringLiteral("备份数据(*.lcabak)|*.lcabak");
+
+QString accountQuery(const Session &session)
+{
+    return QStringLiteral("select * from yhsj where yhmc=") + quoteText(session.currentUser);
+}
+
+void closeAuxiliary()
+{
+    auxRecordset.Close();
+    auxConnection.Close();
+}
+
+// Puts the checked restore copy in place of the ledger. The copy replaces the ledger in one step,
+// so the ledger is the old file or the whole new one, never neither.
+RestoreState replaceLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut)
+{
+    closeAuxiliary();
+    userRecordset.Close();
+    userConnection.Close();
+    const bool whole = isWholeDatabase(restoreCopyPath(), databasePassword);
+    const bool copied = whole && copyFileReplacing(restoreCopyPath(), session.currentDbPath);
+    prompter.showMessage(copied ? QStringLiteral("恢复数据成功！") : QStringLiteral("恢复数据失败！"));
+    deleteFile(restoreCopyPath());
+    if (logOut)
+        logOut();
+    return RestoreState::Idle;
+}
+
+} // namespace
+
+QString restoreCopyPath()
+{
+    return programPath(QStringLiteral("data/temp.dat"));
+}
+
+void backupLedger(const Session &session, Prompter &prompter)
+{
+    const QString path = prompter.pickSaveFile(backupFilter, QStringLiteral("*.lcabak"),
+                                               QStringLiteral("理财数据(") + dateText(Clock::today(), 1) + u')');
+    if (path.isEmpty())
+        return;
+    const bool copied = copyFileReplacing(session.currentDbPath, path);
+    prompter.showMessage(copied ? QStringLiteral("备份数据成功！") : QStringLiteral("备份数据失败！"));
+}
+
+RestoreState restoreLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut)
+{
+    if (!prompter.askConfirm(QStringLiteral("恢复数据前请先备份好数据！是否断续？")))
+        return RestoreState::Idle;
+    if (!prompter.askConfirm(QStringLiteral("恢复数据将删除原数据库，是否真的要恢复数据？")))
+        return RestoreState::Idle;
+    const QString chosen = prompter.pickOpenFile(backupFilter, QStringLiteral("*.lcabak"));
+    if (chosen.isEmpty())
+        return RestoreState::Idle;
+    // The copy of an earlier restore is never used: the auxiliary pair lets go of it first, and a
+    // copy that fails stops here.
+    closeAuxiliary();
+    deleteFile(restoreCopyPath());
+    if (!copyFileReplacing(chosen, restoreCopyPath()) || !auxConnection.OpenJet(restoreCopyPath(), databasePassword)) {
+        prompter.showMessage(QStringLiteral("连接备份数据库失败！可能数据库不是最新版的！"));
+        return RestoreState::Idle;
+    }
+    auxRecordset.SetConnection(auxConnection);
+    auxRecordset.Open(accountQuery(session));
+    if (auxRecordset.RecordCount() <= 0) {
+        prompter.showMessage(QStringLiteral("该备份数据库用户名与当前用户名不一样，不能恢复！"));
+        return RestoreState::Idle;
+    }
+    userRecordset.Open(accountQuery(session));
+    if (auxRecordset.GetText(QStringLiteral("yhmm")) != userRecordset.GetText(QStringLiteral("yhmm")))
+        return RestoreState::AwaitingPassword;
+    return replaceLedger(session, prompter, logOut);
+}
+
+RestoreState confirmBackupPassword(const Session &session, const QString &typedPassword, Prompter &prompter,
+                                   const std::function<void()> &logOut)
+{
+    auxRecordset.Open(accountQuery(session));
+    if (passwordDigest(typedPassword) != auxRecordset.GetText(QStringLiteral("yhmm"))) {
+        prompter.showMessage(QStringLiteral("密码错误，请重新输入！"));
+        return RestoreState::AwaitingPassword;
+    }
+    userRecordset.Open(accountQuery(session));
+    const QString current = userRecordset.GetText(QStringLiteral("yhmm"));
+    if (!auxConnection.Execute(QStringLiteral("update yhsj set yhmm=") + quoteText(current) + QStringLiteral(" where yhmc=")
+                               + quoteText(session.currentUser))) {
+        prompter.showMessage(QStringLiteral("恢复数据失败！[02]"));
+        return RestoreState::AwaitingPassword;
+    }
+    return replaceLedger(session, prompter, logOut);
+}
+
+RestoreState cancelBackupPassword()
+{
+    closeAuxiliary();
+    deleteFile(restoreCopyPath());
+    return RestoreState::Idle;
+}
+
+void compactLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut)
+{
+    if (!prompter.askConfirm(QStringLiteral("压缩数据前请先备份好数据！是否继续？")))
+        return;
+    userRecordset.Close();
+    userConnection.Close();
+    const DbCompactResult result = userConnection.CompactDatabase(session.currentDbPath, databasePassword);
+    if (logOut)
+        logOut();
+    prompter.showMessage(result == CompactDone ? QStringLiteral("压缩数据库成功！") : QStringLiteral("压缩数据库失败！"));
+}

@@ -1,0 +1,60 @@
+#include "excelexchange.h"
+
+#include "common/clock.h"
+#include "common/datetext.h"
+#include "common/numbers.h"
+#include "dataaccess/instances.h"
+
+namespace {
+
+const QStringList fields{QStringLiteral("xmlx"), QStringLiteral("xmmc"), QStringLiteral("zcje"), QStringLiteral("srje"),
+                         QStringLiteral("ry"),   QStringLiteral("rq"),   QStringLiteral("bz")};
+const QStringList titles{QStringLiteral("项目类型"), QStringLiteral("项目名称"), QStringLiteral("支出金额"),
+                         QStringLiteral("收入金额"), QStringLiteral("人员"),     QStringLiteral("日期"),
+                         QStringLiteral("备注")};
+
+qint64 recordCount()
+{
+    userRecordset.Open(QStringLiteral("select count(*) from lcsj"));
+    return textToInteger(userRecordset.GetText(0));
+}
+
+} // namespace
+
+void exportLedger(Prompter &prompter)
+{
+    const QString path = prompter.pickSaveFile(QStringLiteral("理财数据(*.xls)|*.xls"), QStringLiteral("*.xls"),
+                                               QStringLiteral("理财数据(") + dateText(Clock::today(), 1) + u')');
+    if (path.isEmpty())
+        return;
+    if (userConnection.ExportTableAliased(path, QStringLiteral("lcsj"), fields, titles, QString(), QStringLiteral("lcsj")))
+        prompter.showMessage(QStringLiteral("导出数据成功！"));
+    else
+        prompter.showMessage(QStringLiteral("导出数据失败！"));
+}
+
+void importLedger(Prompter &prompter, const std::function<void()> &refreshView)
+{
+    if (!prompter.askConfirm(QStringLiteral("导入数据前请先备份好数据，是否断续？")))
+        return;
+    if (!prompter.askConfirm(QStringLiteral("导入会过滤项目类型、项目名称、支出、收入、人员、日期相同的数据！")))
+        return;
+    // The filter closes its bracket, so the dialog shows the description and lists .xls files.
+    const QString path = prompter.pickOpenFile(QStringLiteral("理财数据(*.xls)|*.xls"), QStringLiteral("*.xls"));
+    if (path.isEmpty())
+        return;
+    const qint64 before = recordCount();
+    const bool imported = userConnection.ImportTableMapped(
+        path, QStringLiteral("lcsj"), fields,
+        QStringLiteral("where rq=ek.日期 and xmlx=ek.项目类型 and xmmc=ek.项目名称 and zcje=ek.支出金额 and "
+                       "srje=ek.收入金额 and ry=ek.人员"),
+        QStringLiteral("lcsj"), titles);
+    if (!imported) {
+        prompter.showMessage(QStringLiteral("导入理财数据失败！"));
+        return;
+    }
+    const qint64 added = recordCount() - before;
+    prompter.showMessage(QStringLiteral("导入理财数据成功！共 ") + QString::number(added) + QStringLiteral(" 个记录"));
+    if (refreshView)
+        refreshView();
+}

@@ -1,0 +1,148 @@
+#include "migration.h"
+
+#include "common/clock.h"
+#include "common/datetext.h"
+#include "common/files.h"
+#include "common/numbers.h"
+#include "common/program.h"
+#include "common/sqltext.h"
+#include "dataaccess/databasefile.h"
+#include "dataaccess/instances.h"
+
+#include <cmath>
+
+namespace {
+
+const QString sumsQuery = QStringLiteral("select sum(zcje) as zcje1,sum(srje) as srje1 from lcsj");
+
+void readSums(DbRecordset &recordset, double *expense, double *income)
+{
+    recordset.Open(sumsQuery);
+    *expense = recordset.GetNumber(QStringLiteral("zcje1"));
+    *income = recordset.GetNumber(QStringLiteral("srje1"));
+}
+
+// Logs out, lets go of the ledger and puts the safety copy back over it.
+void restoreSafetyCopy(const Session &session, const std::function<void()> &logOut)
+{
+    if (logOut)
+        logOut();
+    userRecordset.Close();
+    userConnection.Close();
+    copyFileReplacing(session.currentDbPath + QStringLiteral(".bak"), session.currentDbPath);
+}
+
+} // namespace
+
+QString migrationCopyPath()
+{
+    return programPath(QStringLiteral("data/temp2.dat"));
+}
+
+void migrateOlderVersion(const Session &session, Prompter &prompter, const std::function<void()> &logOut,
+                         const std::function<void()> &refreshView)
+{
+    if (!session.loggedIn) {
+        prompter.showMessage(QStringLiteral("请先登录！(用户名必须与旧版数据的用户相同，并且密码也要相同！)"));
+        return;
+    }
+    const QString chosen = prompter.pickOpenFile(QStringLiteral("旧版数据（*.lc)|*.lc"), QStringLiteral("*.lc"));
+    if (chosen.isEmpty() || !fileExists(chosen))
+        return;
+    // Never the working copy of an earlier chosen file: let go of it, and stop when the copy fails.
+    auxRecordset.Close();
+    auxConnection.Close();
+    deleteFile(migrationCopyPath());
+    if (!copyFileReplacing(chosen, migrationCopyPath()) || !auxConnection.OpenJet(migrationCopyPath(), databasePassword)) {
+        prompter.showMessage(QStringLiteral("连接旧版数据库失败！"));
+        return;
+    }
+    auxRecordset.SetConnection(auxConnection);
+    auxRecordset.Open(QStringLiteral("select * from dlyh where mc=") + quoteText(session.currentUser));
+    if (auxRecordset.RecordCount() <= 0) {
+        prompter.showMessage(QStringLiteral("旧版数据用户名与当前用户名不一样！请先登录与之同的用户名！"));
+        return;
+    }
+    userRecordset.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(session.currentUser));
+    if (auxRecordset.GetText(QStringLiteral("mm")) != userRecordset.GetText(QStringLiteral("yhmm"))) {
+        prompter.showMessage(QStringLiteral("旧版数据库用户密码与当前用户密码不一样！请修改当前用户密码！"));
+        return;
+    }
+    // The safety copy is what a failed verification puts back; without it nothing is changed.
+    if (!copyFileReplacing(session.currentDbPath, session.currentDbPath + QStringLiteral(".bak"))) {
+        prompter.showMessage(QStringLiteral("恢复旧版数据库失败！"));
+        return;
+    }
+    userRecordset.Open(QStringLiteral("select count(*) from lcsj"));
+    const qint64 count = textToInteger(userRecordset.GetText(0));
+    if (count > 0) {
+        if (!prompter.askConfirm(QStringLiteral("恢复旧版数据将会删除清空当前用户现有数据！是否继续？")))
+            return;
+        if (!prompter.askConfirm(QStringLiteral("是否真的要删除清空当前用户的所有数据？")))
+            return;
+    }
+    // Emptying belongs to the same transaction as the copy, so every failure leaves the ledger
+    // as it was.
+    if (userConnection.BeginTrans() == 0) {
+        prompter.showMessage(QStringLiteral("恢复旧版数据库失败！"));
+        return;
+    }
+    if (count > 0)
+        userConnection.Execute(QStringLiteral("delete from lcsj"));
+    double expenseBefore = 0, incomeBefore = 0, expenseOld = 0, incomeOld = 0;
+    readSums(userRecordset, &expenseBefore, &incomeBefore);
+    readSums(auxRecordset, &expenseOld, &incomeOld);
+
+    auxRecordset.Open(QStringLiteral("select * from lcsj"));
+    const qint64 n = auxRecordset.RecordCount();
+    const QString today = dateText(Clock::today(), 1);
+    bool inserted = true;
+    for (qint64 i = 0; i < n; ++i) {
+        const double expense = auxRecordset.GetNumber(QStringLiteral("zcje"));
+        const double income = auxRecordset.GetNumber(QStringLiteral("srje"));
+        if (isNegativeAmount(expense)) {
+            prompter.showMessage(QStringLiteral("旧数据库中存在负数的支出金额数值，暂时不支持转换！"));
+            userConnection.RollbackTrans();
+            break;
+        }
+        if (isNegativeAmount(income)) {
+            prompter.showMessage(QStringLiteral("旧数据库中存在负数的收入金额数值，暂时不支持转换！"));
+            userConnection.RollbackTrans();
+            return;
+        }
+        const QString statement = QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,bz,rq,tjrq) values (")
+            + quoteText(auxRecordset.GetText(QStringLiteral("xmlx"))) + u','
+            + quoteText(auxRecordset.GetText(QStringLiteral("xmmc"))) + u','
+            + auxRecordset.GetText(QStringLiteral("zcje")) + u',' + auxRecordset.GetText(QStringLiteral("srje")) + u','
+            + quoteText(auxRecordset.GetText(QStringLiteral("ry"))) + u','
+            + quoteText(auxRecordset.GetText(QStringLiteral("bz"))) + u','
+            + quoteText(dateText(auxRecordset.GetDateTime(QStringLiteral("rq")), 1)) + u',' + quoteText(today) + u')';
+        inserted = userConnection.Execute(statement);
+        if (!inserted) {
+            userConnection.RollbackTrans();
+            break;
+        }
+        auxRecordset.MoveNext();
+    }
+    userConnection.CommitTrans(); // after a rollback there is nothing to commit
+    if (!inserted) {
+        prompter.showMessage(QStringLiteral("恢复旧版数据库失败！"));
+        return;
+    }
+
+    double expenseAfter = 0, incomeAfter = 0;
+    readSums(userRecordset, &expenseAfter, &incomeAfter);
+    if (std::fabs((expenseAfter - expenseBefore) - expenseOld) > amountTolerance) {
+        prompter.showMessage(QStringLiteral("恢复失败,支出金额与原备份数据支出金额不一样！"));
+        restoreSafetyCopy(session, logOut);
+        return;
+    }
+    if (std::fabs((incomeAfter - incomeBefore) - incomeOld) > amountTolerance) {
+        restoreSafetyCopy(session, logOut);
+        prompter.showMessage(QStringLiteral("恢复数据后,收入金额与原备份数据收入金额不一样！"));
+        return;
+    }
+    if (refreshView)
+        refreshView();
+    prompter.showMessage(QStringLiteral("恢复旧版数据库成功！"));
+}

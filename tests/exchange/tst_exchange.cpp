@@ -1,0 +1,332 @@
+// The backup page's commands and the older-version migration, on real ledger files.
+#include "dataaccess/ledgerfixture.h"
+
+#include "common/clock.h"
+#include "dataaccess/instances.h"
+#include "exchange/backup.h"
+#include "exchange/excelexchange.h"
+#include "exchange/migration.h"
+#include "support/scriptedprompter.h"
+#include "users/administration.h"
+#include "users/passworddigest.h"
+#include "users/userdirectory.h"
+
+#include <QFile>
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void exportAndImport();
+    void backupAndRestore();
+    void restoreWithAnOlderPassword();
+    void restoreRefusals_data();
+    void restoreRefusals();
+    void compaction();
+    void migration_data();
+    void migration();
+    void migrationAsksBeforeEmptying();
+
+private:
+    void addRecords(const QStringList &records);
+    QString olderVersionFile(const QString &name, const QString &user, const QString &password, const QStringList &records);
+    QStringList ledger();
+    QTemporaryDir *dir = nullptr;
+    Session session;
+    ScriptedPrompter prompter;
+    int logOuts = 0;
+    std::function<void()> logOut;
+};
+
+void TestExchange::init()
+{
+    dir = new QTemporaryDir;
+    QDir(dir->path()).mkdir("data");
+    setProgramDirectory(dir->path());
+    Clock::setFixed(QDateTime(QDate(2024, 1, 5), QTime(9, 30)));
+    prompter = ScriptedPrompter();
+    QStringList users;
+    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(registerUser("张三", "secret", "secret", prompter), AdminOutcome::Done);
+    session = Session();
+    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    prompter = ScriptedPrompter();
+    logOuts = 0;
+    logOut = [this] {
+        ++logOuts;
+        logOutSession(session);
+    };
+}
+
+void TestExchange::cleanup()
+{
+    for (DbRecordset *r : {&userRecordset, &auxRecordset, &directoryRecordset})
+        r->Close();
+    for (DbConnection *c : {&userConnection, &auxConnection, &directoryConnection})
+        c->Close();
+    Clock::useSystemTime();
+    delete dir;
+}
+
+void TestExchange::addRecords(const QStringList &records)
+{
+    for (const QString &r : records)
+        QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values (" + r + ")"));
+}
+
+QStringList TestExchange::ledger()
+{
+    if (!userConnection.IsOpen()) {
+        userConnection.OpenJet(session.currentDbPath, databasePassword);
+        userRecordset.SetConnection(userConnection);
+    }
+    return rowsOf(userRecordset, "select * from lcsj order by rq, xmmc", {"xmlx", "xmmc", "zcje", "srje", "ry", "rq", "bz", "tjrq", "gxrq"});
+}
+
+// A file of the older version: tables dlyh and lcsj, with the database password.
+QString TestExchange::olderVersionFile(const QString &name, const QString &user, const QString &password,
+                                       const QStringList &records)
+{
+    const QString path = dir->filePath(name);
+    DbConnection old;
+    if (!createDatabaseFile(path, databasePassword) || !old.OpenJet(path, databasePassword))
+        return {};
+    old.Execute("create table dlyh (id counter primary key, mc text(50), mm text(50))");
+    old.Execute("create table lcsj (id counter primary key, xmlx text(50), xmmc text(50), zcje double, srje double, ry text(50), rq datetime, bz memo)");
+    old.Execute("insert into dlyh(mc,mm) values ('" + user + "','" + passwordDigest(password) + "')");
+    for (const QString &r : records)
+        if (!old.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values (" + r + ")"))
+            return {};
+    return path;
+}
+
+void TestExchange::exportAndImport()
+{
+    addRecords({"'生活','早餐',12.50,0,'张三','2012-11-05','豆浆'", "'工资','月薪',0,8000,'张三','2012-11-10',''"});
+    const QString book = dir->filePath("理财数据(2024-01-05).xls");
+    prompter.files = {book};
+    exportLedger(prompter);
+    QCOMPARE(prompter.messages, QStringList{"导出数据成功！"});
+    QCOMPARE(prompter.fileFilters, QStringList{"理财数据(*.xls)|*.xls"});
+    prompter.files = {book};
+    exportLedger(prompter);
+    QCOMPARE(prompter.messages.last(), QStringLiteral("导出数据失败！"));
+
+    int refreshed = 0;
+    const auto refresh = [&] { ++refreshed; };
+    prompter = ScriptedPrompter();
+    prompter.answers = {true, false};
+    importLedger(prompter, refresh);
+    QVERIFY(prompter.messages.isEmpty() && prompter.fileFilters.isEmpty());
+    // The same workbook again adds nothing.
+    prompter.answers = {true, true};
+    prompter.files = {book};
+    importLedger(prompter, refresh);
+    QCOMPARE(prompter.messages, QStringList{"导入理财数据成功！共 0 个记录"});
+    QCOMPARE(refreshed, 1);
+    QVERIFY(userConnection.Execute("delete from lcsj"));
+    prompter.answers = {true, true};
+    prompter.files = {book};
+    importLedger(prompter, refresh);
+    QCOMPARE(prompter.messages.last(), QStringLiteral("导入理财数据成功！共 2 个记录"));
+    QCOMPARE(ledger().size(), 2);
+    prompter.answers = {true, true};
+    prompter.files = {dir->filePath("none.xls")};
+    importLedger(prompter, refresh);
+    QCOMPARE(prompter.messages.last(), QStringLiteral("导入理财数据失败！"));
+    QCOMPARE(refreshed, 2);
+}
+
+void TestExchange::backupAndRestore()
+{
+    addRecords({"'生活','早餐',1.00,0,'张三','2012-11-05',''"});
+    prompter.files = {QString()};
+    backupLedger(session, prompter);
+    QVERIFY(prompter.messages.isEmpty());
+    const QString backup = dir->filePath("理财数据(2024-01-05).lcabak");
+    prompter.files = {backup};
+    backupLedger(session, prompter);
+    QCOMPARE(prompter.messages, QStringList{"备份数据成功！"});
+    QVERIFY(session.loggedIn && userConnection.IsOpen());
+
+    addRecords({"'生活','午餐',2.00,0,'张三','2012-11-06',''"});
+    prompter = ScriptedPrompter();
+    prompter.answers = {true, true};
+    prompter.files = {backup};
+    QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::Idle);
+    QCOMPARE(prompter.messages, QStringList{"恢复数据成功！"});
+    QCOMPARE(logOuts, 1);
+    QVERIFY(!QFile::exists(restoreCopyPath()));
+    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(ledger().size(), 1);
+}
+
+void TestExchange::restoreWithAnOlderPassword()
+{
+    const QString backup = dir->filePath("old.lcabak");
+    prompter.files = {backup};
+    backupLedger(session, prompter);
+    QCOMPARE(changePassword("张三", "secret", "new", "new", prompter), AdminOutcome::Done);
+    prompter = ScriptedPrompter();
+    prompter.answers = {true, true};
+    prompter.files = {backup};
+    QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::AwaitingPassword);
+    QCOMPARE(confirmBackupPassword(session, "new", prompter, logOut), RestoreState::AwaitingPassword);
+    QCOMPARE(prompter.messages, QStringList{"密码错误，请重新输入！"});
+    QCOMPARE(confirmBackupPassword(session, "secret", prompter, logOut), RestoreState::Idle);
+    QCOMPARE(prompter.messages.last(), QStringLiteral("恢复数据成功！"));
+    QCOMPARE(logOuts, 1);
+    // The restored ledger takes the current password.
+    QCOMPARE(logIn(session, "张三", "new", prompter), LoginOutcome::LoggedIn);
+    // A pending restore cancelled leaves no copy behind.
+    prompter.answers = {true, true};
+    prompter.files = {backup};
+    QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::AwaitingPassword);
+    QVERIFY(QFile::exists(restoreCopyPath()));
+    QCOMPARE(cancelBackupPassword(), RestoreState::Idle);
+    QVERIFY(!QFile::exists(restoreCopyPath()));
+}
+
+void TestExchange::restoreRefusals_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("junk") << "junk" << "连接备份数据库失败！可能数据库不是最新版的！";
+    QTest::newRow("another user's backup") << "other" << "该备份数据库用户名与当前用户名不一样，不能恢复！";
+    QTest::newRow("a missing file after an earlier restore waited") << "missing" << "连接备份数据库失败！可能数据库不是最新版的！";
+}
+
+void TestExchange::restoreRefusals()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    addRecords({"'生活','早餐',1.00,0,'张三','2012-11-05',''"});
+    QString chosen = dir->filePath("chosen.lcabak");
+    if (kind == "junk") {
+        QFile f(chosen);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(9000, 'j'));
+    } else if (kind == "other") {
+        QCOMPARE(registerUser("李四", "secret", "secret", prompter), AdminOutcome::Done);
+        chosen = ledgerPath("李四");
+        QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    } else {
+        // An earlier restore left its copy waiting for a password.
+        const QString backup = dir->filePath("old.lcabak");
+        prompter.files = {backup};
+        backupLedger(session, prompter);
+        QCOMPARE(changePassword("张三", "secret", "new", "new", prompter), AdminOutcome::Done);
+        prompter.answers = {true, true};
+        prompter.files = {backup};
+        QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::AwaitingPassword);
+        chosen = dir->filePath("gone.lcabak");
+    }
+    const QStringList before = ledger();
+    prompter = ScriptedPrompter();
+    prompter.answers = {true, true};
+    prompter.files = {chosen};
+    QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::Idle);
+    QCOMPARE(prompter.messages, QStringList{message});
+    QVERIFY(session.loggedIn);
+    QCOMPARE(ledger(), before);
+}
+
+void TestExchange::compaction()
+{
+    prompter.answers = {false};
+    compactLedger(session, prompter, logOut);
+    QCOMPARE(logOuts, 0);
+    QVERIFY(session.loggedIn);
+    prompter.answers = {true};
+    compactLedger(session, prompter, logOut);
+    QCOMPARE(prompter.messages, QStringList{"压缩数据库成功！"});
+    QCOMPARE(logOuts, 1);
+    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    // A ledger the engine cannot compact: logged out all the same.
+    userConnection.Close();
+    QFile f(session.currentDbPath);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(5000, 'j'));
+    f.close();
+    prompter.answers = {true};
+    compactLedger(session, prompter, logOut);
+    QCOMPARE(prompter.messages.last(), QStringLiteral("压缩数据库失败！"));
+    QCOMPARE(logOuts, 2);
+}
+
+void TestExchange::migration_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QStringList>("old");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("ledger"); // empty: the ledger as it was
+    const QString today = "2024-01-05";
+    QTest::newRow("migrated") << "张三" << "secret"
+                              << QStringList{"'生活','早餐',3.5,0,'张三','2005-6-7',null", "'工资','月薪',0,100,'张三','2005-06-08','Tom''s'",
+                                             "'生活','零头',-0.00000005,0,'张三','2005-06-09',''"}
+                              << QStringList{"恢复旧版数据库成功！"}
+                              << QStringList{"生活|早餐|3.5|0|张三|2005-06-07||" + today + "|",
+                                             "工资|月薪|0|100|张三|2005-06-08|Tom's|" + today + "|",
+                                             "生活|零头|-5e-08|0|张三|2005-06-09||" + today + "|"};
+    QTest::newRow("an empty old ledger") << "张三" << "secret" << QStringList{} << QStringList{"恢复旧版数据库成功！"}
+                                         << QStringList{"<empty>"};
+    QTest::newRow("another user") << "李四" << "secret" << QStringList{}
+                                  << QStringList{"旧版数据用户名与当前用户名不一样！请先登录与之同的用户名！"} << QStringList{};
+    QTest::newRow("another password") << "张三" << "other" << QStringList{}
+                                      << QStringList{"旧版数据库用户密码与当前用户密码不一样！请修改当前用户密码！"} << QStringList{};
+    QTest::newRow("a negative income keeps the ledger")
+        << "张三" << "secret" << QStringList{"'生活','早餐',3.5,0,'张三','2005-6-7',''", "'工资','退款',0,-5,'张三','2005-6-8',''"}
+        << QStringList{"旧数据库中存在负数的收入金额数值，暂时不支持转换！"} << QStringList{};
+    QTest::newRow("a refused insert keeps the ledger")
+        << "张三" << "secret" << QStringList{"'生活','早餐',3.5,0,'张三','2005-6-7',''", "'生活','午餐',null,0,'张三','2005-6-8',''"}
+        << QStringList{"恢复旧版数据库失败！"} << QStringList{};
+}
+
+void TestExchange::migration()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QStringList, old);
+    QFETCH(QStringList, messages);
+    QFETCH(QStringList, ledger);
+    addRecords({"'现有','记录',9.00,0,'张三','2023-12-31',''"});
+    const QStringList before = this->ledger();
+    const QString file = olderVersionFile("张三.lc", user, password, old);
+    QVERIFY(!file.isEmpty());
+    prompter.answers = {true, true};
+    prompter.files = {file};
+    int refreshed = 0;
+    migrateOlderVersion(session, prompter, logOut, [&] { ++refreshed; });
+    QCOMPARE(prompter.messages, messages);
+    const QStringList now = this->ledger();
+    if (ledger.isEmpty())
+        QCOMPARE(now, before);
+    else
+        QCOMPARE(now, ledger == QStringList{"<empty>"} ? QStringList() : ledger);
+    QCOMPARE(refreshed, messages.last() == "恢复旧版数据库成功！" ? 1 : 0);
+    QVERIFY(QFile::exists(migrationCopyPath()));
+    QFile chosen(file);
+    QVERIFY(chosen.exists());
+}
+
+void TestExchange::migrationAsksBeforeEmptying()
+{
+    Session nobody;
+    migrateOlderVersion(nobody, prompter, logOut, {});
+    QCOMPARE(prompter.messages, QStringList{"请先登录！(用户名必须与旧版数据的用户相同，并且密码也要相同！)"});
+    addRecords({"'现有','记录',9.00,0,'张三','2023-12-31',''"});
+    const QString file = olderVersionFile("张三.lc", "张三", "secret", {"'生活','早餐',3.5,0,'张三','2005-6-7',''"});
+    prompter = ScriptedPrompter();
+    prompter.answers = {true, false};
+    prompter.files = {file};
+    migrateOlderVersion(session, prompter, logOut, {});
+    QCOMPARE(prompter.questions, (QStringList{"恢复旧版数据将会删除清空当前用户现有数据！是否继续？", "是否真的要删除清空当前用户的所有数据？"}));
+    QCOMPARE(ledger().size(), 1);
+    QVERIFY(QFile::exists(session.currentDbPath + ".bak"));
+}
+
+QTEST_GUILESS_MAIN(TestExchange)
+#include "tst_exchange.moc"
