@@ -1,19 +1,53 @@
+// The household ledger: one copy at a time, started by the main window's start-up sequence.
 #include "mainwindow.h"
+#include "messagewindows.h"
+#include "singleinstance.h"
 
 #include "common/program.h"
+#include "dataaccess/dbconnection.h"
+#include "ui/unit.h"
 
 #include <QApplication>
-#include <QFont>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace {
+
+// KELM_TEST_INSTANCE is set only by the tests that start the program: it names the instance
+// socket and makes the program say on its output when the main window shows.
+class ShownReporter : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            std::printf("main window shown\n");
+            std::fflush(stdout);
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(applicationTitle);
-    // The layouts name the classic Song face; on this platform the Noto CJK serif stands in for it.
-    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
-    QApplication::setFont(QFont(QStringLiteral("宋体"), 9));
+    QApplication::setQuitOnLastWindowClosed(false);
+    useProgramFont();
+    setDataAccessMessageHandler([](const QString &text, const QString &caption) {
+        QMessageBox::information(nullptr, caption, text);
+    });
 
+    SingleInstance guard(SingleInstance::programInstanceName());
     MainWindow window;
-    window.show();
+    ShownReporter reporter;
+    if (!qEnvironmentVariableIsEmpty("KELM_TEST_INSTANCE"))
+        window.installEventFilter(&reporter);
+    QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit);
+    if (window.start(&guard) != StartupResult::Started)
+        return 0;
     return app.exec();
 }

@@ -1,10 +1,112 @@
 #pragma once
-// The program's main window: 860 by 600, frameless, its pages come later.
-#include <QWidget>
+// The program's main window: the start-up sequence that loads the skin, the pages and the user
+// directory while the splash shows; the navigation buttons with the login gate; the main menu,
+// the About box, the help window and the tray icon; the exit question and the shut-down.
+#include "helpwindow.h"
+#include "ui/layoutwindow.h"
 
-class MainWindow : public QWidget
+#include <QPointer>
+#include <QUrl>
+
+#include <functional>
+
+class SingleInstance;
+class StyledMenu;
+class QSystemTrayIcon;
+
+enum class StartupResult {
+    Started,           // the main window shows when the splash closes
+    HandedOver,        // another copy runs and was asked to show itself; end with code 0
+    SkinUnreadable,    // "读取皮肤文件失败!" was shown; end with code 0
+    DirectoryUnusable, // the user directory cannot be used and its message was shown; end at once
+};
+
+// Where the later parts of the program plug their behaviour into the navigation. Each runs after
+// the login gate let the action through.
+struct NavigationHooks
+{
+    std::function<void()> prepareEntry;      // 添加按钮: a new record (editing id 0), entry form cleared
+    std::function<void()> modifySelected;    // 修改按钮: loads the chosen record and shows "修改"
+    std::function<void()> deleteSelected;    // 删除按钮: deletes the chosen record
+    std::function<void()> computeStatistics; // 统计按钮: the figures, before "统计" shows
+    std::function<void()> printList;         // 打印列表按钮 of the view page
+    std::function<void()> migrateOldVersion; // menu "旧版数据恢复"
+    std::function<void()> endSession;        // logOut: whatever else the session keeps
+};
+
+class MainWindow : public LayoutWindow
 {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up sequence. With a guard, a copy that finds another one running hands over.
+    StartupResult start(SingleInstance *guard = nullptr);
+    bool startupDone() const { return started; }
+
+    // The six pages by layout name: "view", "entry", "backup", "statistics", "user", "skin".
+    LayoutWindow *page(const QString &layoutName) const;
+    void showPage(const QString &pageName);
+    // The navigation highlight's place on the background canvas and whether it shows.
+    QPoint highlightPosition() const;
+    bool highlightVisible() const;
+
+    // The login gate: true when a user is logged in, else "请先登录！".
+    bool passLoginGate();
+    void logOut();
+    bool loggedIn() const { return loggedInFlag; }
+    QString currentUser() const { return user; }
+    // Login and the parts that end a session set these.
+    void setLoggedIn(bool on) { loggedInFlag = on; }
+    void setCurrentUser(const QString &name) { user = name; }
+
+    // The splash: one tick of its timer, and the window while it is loaded.
+    void splashTick();
+    LayoutWindow *splashWindow() const { return splash; }
+    int splashTickCount() const { return splashTicks; }
+    void openAbout();
+    void openHelp();
+    HelpWindow *helpWindow() const { return help; }
+    StyledMenu *mainMenu() const;
+
+    // The exit question of 关闭按钮; on yes the shut-down steps run and ended() is emitted.
+    void askToExit();
+    // Shows and restores the window, as a second start and a left click on the tray icon do.
+    void bringToFront();
+
+    NavigationHooks hooks;
+    // Opens a web address; tests replace it.
+    std::function<void(const QUrl &)> openLink;
+    static const QUrl homePage, sinaMicroblog, tencentMicroblog;
+
+signals:
+    void ended();
+
+protected:
+    void moveEvent(QMoveEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void stampRegistry();
+    void openSplash(bool modal);
+    void closeSplash();
+    void loadPages();
+    void wireNavigation();
+    void wireMenu();
+    void wireDropDownProxies();
+    void installTrayIcon();
+    void shutDown();
+    void placeHighlightUnder(const QString &buttonName);
+    void hideHighlight();
+
+    bool started = false;
+    bool aboutShown = false;
+    int splashTicks = 0;
+    bool loggedInFlag = false;
+    QString user;
+    QPointer<LayoutWindow> splash;
+    QPointer<HelpWindow> help;
+    QHash<QString, LayoutWindow *> pages;
+    QSystemTrayIcon *tray = nullptr;
 };

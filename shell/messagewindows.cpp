@@ -1,0 +1,102 @@
+#include "messagewindows.h"
+
+#include "shelldressing.h"
+#include "ui/animationbox.h"
+#include "ui/filedialog.h"
+#include "ui/layoutwindow.h"
+#include "ui/units.h"
+
+#include <QApplication>
+#include <QScreen>
+
+namespace {
+
+// Builds the window, gives it its texts and lets it be moved by its background.
+LayoutWindow *openPromptWindow(const QString &layout, const QString &text, const QString &title)
+{
+    auto *window = new LayoutWindow(layout);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->placeAtCreation();
+    dressDialogWindow(window);
+    if (auto *label = window->unit<TransparentLabel>(QStringLiteral("标题标签")))
+        label->setText(title);
+    if (auto *label = window->unit<TransparentLabel>(QStringLiteral("提示内容标签")))
+        label->setText(text);
+    if (auto *canvas = window->unit<AnimationBox>(QStringLiteral("背景动画框")))
+        QObject::connect(canvas, &AnimationBox::objectPressed, window,
+                         [window](int id, Qt::MouseButton button, const QPoint &at) {
+                             if (id < 1 && button == Qt::LeftButton)
+                                 window->startMove(at);
+                         });
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    return window;
+}
+
+void closeOn(LayoutWindow *window, const QString &buttonName, const std::function<void()> &before = {})
+{
+    if (auto *button = window->unit<GraphicButton>(buttonName))
+        QObject::connect(button, &GraphicButton::clicked, window, [window, before] {
+            if (before)
+                before();
+            window->close();
+        });
+}
+
+} // namespace
+
+void showMessage(const QString &text, const QString &title)
+{
+    LayoutWindow *window = openPromptWindow(QStringLiteral("message"), text, title);
+    closeOn(window, QStringLiteral("图形按钮1"));
+    closeOn(window, QStringLiteral("关闭按钮"));
+    window->execModal();
+    resetDressing(window);
+    delete window;
+}
+
+bool askConfirm(const QString &text, const QString &title)
+{
+    bool confirmAnswer = false;
+    LayoutWindow *window = openPromptWindow(QStringLiteral("confirm"), text, title);
+    closeOn(window, QStringLiteral("图形按钮1"), [&confirmAnswer] { confirmAnswer = true; });
+    closeOn(window, QStringLiteral("图形按钮2"), [&confirmAnswer] { confirmAnswer = false; });
+    closeOn(window, QStringLiteral("关闭按钮"), [&confirmAnswer] { confirmAnswer = false; });
+    window->execModal();
+    resetDressing(window);
+    delete window;
+    return confirmAnswer;
+}
+
+void WindowPrompter::showMessage(const QString &text)
+{
+    ::showMessage(text);
+}
+
+bool WindowPrompter::askConfirm(const QString &text)
+{
+    return ::askConfirm(text);
+}
+
+QString WindowPrompter::pickOpenFile(const QString &filter, const QString &defaultExtension)
+{
+    FileDialog dialog;
+    dialog.setFilter(filter);
+    dialog.setDefaultExtension(QString(defaultExtension).remove(QStringLiteral("*.")));
+    return dialog.showOpen(QApplication::activeWindow()) ? dialog.fileName() : QString();
+}
+
+QString WindowPrompter::pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName)
+{
+    FileDialog dialog;
+    dialog.setFilter(filter);
+    dialog.setDefaultExtension(QString(defaultExtension).remove(QStringLiteral("*.")));
+    dialog.setFileName(proposedName);
+    return dialog.showSave(QApplication::activeWindow()) ? dialog.fileName() : QString();
+}
+
+WindowPrompter &windowPrompter()
+{
+    static WindowPrompter prompter;
+    return prompter;
+}

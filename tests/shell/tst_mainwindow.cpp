@@ -1,0 +1,470 @@
+#include "shellfixture.h"
+
+#include "appearance/skinfile.h"
+#include "common/clock.h"
+#include "common/settings.h"
+#include "shell/helpwindow.h"
+#include "shell/mainwindow.h"
+#include "support/scriptedprompter.h"
+#include "ui/animationbox.h"
+#include "ui/listview.h"
+#include "ui/styledmenu.h"
+#include "users/userdirectory.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+
+namespace {
+
+const QString registryKey = QStringLiteral("Software\\tavrix\\kelm\\");
+
+QString registry(const QString &value)
+{
+    return readRegistryText(RegistryRoot::CurrentUser, registryKey + value);
+}
+
+void clickUnit(LayoutWindow *window, const QString &name)
+{
+    auto *button = window->unit<GraphicButton>(name);
+    QVERIFY2(button, qPrintable(name));
+    button->click();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void firstRunWritesItsSettings();
+    void registryStamp_data();
+    void registryStamp();
+    void unusableSkinEndsTheStart_data();
+    void unusableSkinEndsTheStart();
+    void unusableDirectoryEndsTheStart();
+    void userListIsFilledSorted();
+    void splashClosesAtTheThirdTick();
+    void splashIgnoresPressesDuringStartUp();
+    void aboutBoxClosesOnAPress();
+    void pagesAndHighlight_data();
+    void pagesAndHighlight();
+    void skinPageHidesTheHighlight();
+    void loginGate_data();
+    void loginGate();
+    void backupPromptIsHiddenOnEverySwitch();
+    void userButtonFillsTheUserPage();
+    void exitQuestion_data();
+    void exitQuestion();
+    void logOutRestoresTheLoginBar();
+    void menuItems();
+    void helpOpensFromButtonAndMenu();
+
+private:
+    // A started main window whose splash has closed.
+    void startShown();
+
+    std::unique_ptr<ProgramFolder> folder;
+    std::unique_ptr<MainWindow> window;
+};
+
+void TestMainWindow::init()
+{
+    Clock::setFixed(QDateTime(QDate(2026, 3, 31), QTime(10, 0)));
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, "tavrix", "kelm").clear();
+    folder = std::make_unique<ProgramFolder>();
+    window = std::make_unique<MainWindow>();
+}
+
+void TestMainWindow::cleanup()
+{
+    window.reset();
+    folder.reset();
+    Clock::useSystemTime();
+}
+
+void TestMainWindow::startShown()
+{
+    QCOMPARE(window->start(), StartupResult::Started);
+    for (int i = 0; i < 3; ++i)
+        window->splashTick();
+    QVERIFY(window->isVisible());
+}
+
+void TestMainWindow::firstRunWritesItsSettings()
+{
+    QVERIFY(!QFile::exists(folder->path("config.ini")));
+    QCOMPARE(window->start(), StartupResult::Started);
+    QVERIFY(window->startupDone());
+    QCOMPARE(readSetting("pf", "bjtp"), QStringLiteral("1"));
+    QCOMPARE(readSetting("cx", "hwnd"), QString::number(qint64(window->winId())));
+    QCOMPARE(registry("Version"), QStringLiteral("3.21"));
+    QCOMPARE(registry("Path"), folder->dir.path() + "/");
+    QCOMPARE(registry("name"), QStringLiteral("Varnel家庭理财"));
+    auto *canvas = window->unit<AnimationBox>("背景动画框");
+    QVERIFY(!getSkinEntry("背景图片1").isEmpty());
+    QCOMPARE(canvas->backgroundPicture(), getSkinEntry("背景图片1"));
+    QCOMPARE(canvas->geometry(), QRect(0, 0, 860, 600));
+    QCOMPARE(window->size(), QSize(860, 600));
+    QCOMPARE(window->unit<TransparentLabel>("版本标签")->text(), QStringLiteral("版本号：3.21"));
+    QVERIFY(QFile::exists(folder->path("data/yhlb.dat")));
+    // The window waits for the splash; the view page is the one page that shows.
+    QVERIFY(!window->isVisible());
+    QVERIFY(window->splashWindow() && window->splashWindow()->isVisible());
+    for (const QString &name : QStringList{"view", "entry", "backup", "statistics", "user", "skin"}) {
+        LayoutWindow *page = window->page(name);
+        QVERIFY2(page, qPrintable(name));
+        QCOMPARE(page->parentWidget(), window.get());
+        QCOMPARE(page->geometry(), QRect(2, 116, 856, 460));
+        QCOMPARE(page->isVisibleTo(window.get()), name == "view");
+    }
+}
+
+void TestMainWindow::registryStamp_data()
+{
+    QTest::addColumn<QString>("storedVersion");
+    QTest::addColumn<bool>("rewritten");
+    QTest::newRow("same version") << "3.21" << false;
+    QTest::newRow("older version") << "3.2" << true;
+}
+
+void TestMainWindow::registryStamp()
+{
+    QFETCH(QString, storedVersion);
+    QFETCH(bool, rewritten);
+    writeRegistryText(RegistryRoot::CurrentUser, registryKey + "Version", storedVersion);
+    writeRegistryText(RegistryRoot::CurrentUser, registryKey + "Path", "/elsewhere/");
+    QCOMPARE(window->start(), StartupResult::Started);
+    QCOMPARE(registry("Path"), rewritten ? folder->dir.path() + "/" : QStringLiteral("/elsewhere/"));
+    QCOMPARE(registry("Version"), rewritten ? QStringLiteral("3.21") : storedVersion);
+    QCOMPARE(registry("name").isEmpty(), !rewritten);
+}
+
+void TestMainWindow::unusableSkinEndsTheStart_data()
+{
+    QTest::addColumn<QByteArray>("skin");
+    QTest::newRow("missing") << QByteArray();
+    QTest::newRow("damaged") << QByteArray("not a skin file at all");
+}
+
+void TestMainWindow::unusableSkinEndsTheStart()
+{
+    QFETCH(QByteArray, skin);
+    QFile::remove(folder->path("Skin/Green.cskn"));
+    if (!skin.isEmpty()) {
+        QFile file(folder->path("Skin/Green.cskn"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(skin);
+    }
+    PromptAnswerer answerer;
+    QCOMPARE(window->start(), StartupResult::SkinUnreadable);
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].title, QStringLiteral("信息："));
+    QCOMPARE(answerer.seen[0].text, QStringLiteral("读取皮肤文件失败!"));
+    QVERIFY(!window->splashWindow());
+    QVERIFY(!window->page("view"));
+}
+
+void TestMainWindow::unusableDirectoryEndsTheStart()
+{
+    QFile junk(folder->path("data/yhlb.dat"));
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write("this is no database of ours");
+    junk.close();
+    PromptAnswerer answerer;
+    QCOMPARE(window->start(), StartupResult::DirectoryUnusable);
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].window, QStringLiteral("message"));
+    QCOMPARE(answerer.seen[0].title, QStringLiteral("提示："));
+    QCOMPARE(answerer.seen[0].text, QStringLiteral("连接用户数据库失败！用户数据库可能已经打开！"));
+    QVERIFY(!window->isVisible());
+}
+
+void TestMainWindow::userListIsFilledSorted()
+{
+    ScriptedPrompter prompter;
+    QStringList users;
+    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
+    for (const char *name : {"b", "a", "c"})
+        QVERIFY(directoryConnection.Execute(QStringLiteral("insert into yhlbsj(yhmc,yhsjkmc) values ('%1','%1_lc.dat')").arg(name)));
+    directoryRecordset.Close();
+    directoryConnection.Close();
+    QCOMPARE(window->start(), StartupResult::Started);
+    auto *list = window->page("view")->unit<ComboBox>("用户名组合框");
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->itemText(i);
+    QCOMPARE(shown, (QStringList{"a", "b", "c"}));
+    QCOMPARE(list->currentIndex(), -1);
+}
+
+void TestMainWindow::splashClosesAtTheThirdTick()
+{
+    QCOMPARE(window->start(), StartupResult::Started);
+    QPointer<LayoutWindow> splash = window->splashWindow();
+    QVERIFY(splash->alwaysOnTop());
+    QVERIFY(splash->unit<TransparentLabel>("透明标签1")->isVisibleTo(splash));
+    QCOMPARE(splash->unit<TransparentLabel>("版本号标签")->text(), QStringLiteral("3.21"));
+    QCOMPARE(splash->unit<Timer>("时钟1")->tickInterval(), 1000);
+    window->splashTick();
+    window->splashTick();
+    QVERIFY(!window->isVisible());
+    QVERIFY(splash && splash->isVisible());
+    window->splashTick();
+    QVERIFY(window->isVisible());
+    QVERIFY(!window->alwaysOnTop());
+    QCOMPARE(window->splashTickCount(), 0);
+    QTRY_VERIFY(!splash);
+}
+
+void TestMainWindow::splashIgnoresPressesDuringStartUp()
+{
+    QCOMPARE(window->start(), StartupResult::Started);
+    LayoutWindow *splash = window->splashWindow();
+    QTest::mouseClick(splash, Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(splash->isVisible());
+}
+
+void TestMainWindow::aboutBoxClosesOnAPress()
+{
+    startShown();
+    QTRY_VERIFY(!window->splashWindow());
+    bool shownAsAbout = false;
+    QTimer::singleShot(50, this, [&] {
+        LayoutWindow *about = window->splashWindow();
+        shownAsAbout = about && about->isVisible() && !about->unit<TransparentLabel>("透明标签1")->isVisibleTo(about)
+                       && about->unit<Timer>("时钟1")->tickInterval() == 0;
+        if (about)
+            QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(100, 100));
+    });
+    window->mainMenu()->findAction("关于")->trigger();
+    QVERIFY(shownAsAbout);
+    QTRY_VERIFY(!window->splashWindow());
+}
+
+void TestMainWindow::pagesAndHighlight_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<int>("left");
+    QTest::newRow("list") << "列表按钮" << "view" << 32;
+    QTest::newRow("add") << "添加按钮" << "entry" << 110;
+    QTest::newRow("statistics") << "统计按钮" << "statistics" << 344;
+    QTest::newRow("backup") << "备份按钮" << "backup" << 422;
+    QTest::newRow("user") << "用户按钮" << "user" << 499;
+}
+
+void TestMainWindow::pagesAndHighlight()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, page);
+    QFETCH(int, left);
+    startShown();
+    window->setLoggedIn(true);
+    window->showPage("皮肤");
+    clickUnit(window.get(), button);
+    for (const char *name : {"view", "entry", "backup", "statistics", "user", "skin"})
+        QCOMPARE(window->page(name)->isVisible(), name == page);
+    QCOMPARE(window->highlightPosition(), QPoint(left, 110));
+    QVERIFY(window->highlightVisible());
+    // The modify page is the entry page with the highlight under its own button.
+    window->showPage("修改");
+    QVERIFY(window->page("entry")->isVisible());
+    QCOMPARE(window->highlightPosition(), QPoint(188, 110));
+}
+
+void TestMainWindow::skinPageHidesTheHighlight()
+{
+    startShown();
+    QVERIFY(window->highlightVisible());
+    QCOMPARE(window->highlightPosition(), QPoint(32, 110));
+    clickUnit(window.get(), "皮肤按钮");
+    QVERIFY(window->page("skin")->isVisible());
+    QVERIFY(!window->highlightVisible());
+    window->showPage("查看");
+    QVERIFY(window->highlightVisible());
+    QCOMPARE(window->highlightPosition(), QPoint(32, 110));
+    window->showPage("没有这一页");
+    for (const char *name : {"view", "entry", "backup", "statistics", "user", "skin"})
+        QVERIFY(!window->page(name)->isVisible());
+}
+
+void TestMainWindow::loginGate_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("button");
+    for (const char *button : {"添加按钮", "修改按钮", "删除按钮", "统计按钮", "备份按钮", "用户按钮"})
+        QTest::newRow(button) << "main" << button;
+    QTest::newRow("print") << "view" << "打印列表按钮";
+}
+
+void TestMainWindow::loginGate()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, button);
+    startShown();
+    int hooksRun = 0;
+    this->window->hooks.prepareEntry = [&] { ++hooksRun; };
+    this->window->hooks.modifySelected = [&] { ++hooksRun; };
+    this->window->hooks.deleteSelected = [&] { ++hooksRun; };
+    this->window->hooks.computeStatistics = [&] { ++hooksRun; };
+    this->window->hooks.printList = [&] { ++hooksRun; };
+    LayoutWindow *target = window == "main" ? this->window.get() : this->window->page(window);
+    {
+        PromptAnswerer answerer;
+        clickUnit(target, button);
+        QCOMPARE(answerer.seen.size(), 1);
+        QCOMPARE(answerer.seen[0].window, QStringLiteral("message"));
+        QCOMPARE(answerer.seen[0].title, QStringLiteral("提示："));
+        QCOMPARE(answerer.seen[0].text, QStringLiteral("请先登录！"));
+    }
+    QCOMPARE(hooksRun, 0);
+    QVERIFY(this->window->page("view")->isVisible());
+    QCOMPARE(this->window->highlightPosition(), QPoint(32, 110));
+
+    // Logged in, the action runs and no message shows.
+    this->window->setLoggedIn(true);
+    PromptAnswerer answerer;
+    clickUnit(target, button);
+    QVERIFY(answerer.seen.isEmpty());
+    QCOMPARE(hooksRun, button == "备份按钮" || button == "用户按钮" ? 0 : 1);
+}
+
+void TestMainWindow::backupPromptIsHiddenOnEverySwitch()
+{
+    startShown();
+    window->setLoggedIn(true);
+    LayoutWindow *backup = window->page("backup");
+    const QStringList prompt{"备份密码标签", "备份密码外形框", "备份密码确认按钮", "备份密码取消按钮"};
+    for (int round = 0; round < 2; ++round) {
+        for (const QString &name : prompt)
+            backup->unit<QWidget>(name)->show();
+        backup->unit<EditBox>("备份密码框")->setText("secret");
+        clickUnit(window.get(), "备份按钮");
+        for (const QString &name : prompt)
+            QVERIFY2(!backup->unit<QWidget>(name)->isVisibleTo(backup), qPrintable(name));
+        QVERIFY(backup->unit<EditBox>("备份密码框")->text().isEmpty());
+    }
+}
+
+void TestMainWindow::userButtonFillsTheUserPage()
+{
+    startShown();
+    window->setLoggedIn(true);
+    window->setCurrentUser("张三");
+    LayoutWindow *userPage = window->page("user");
+    for (const char *box : {"原密码框", "新的密码框", "确认密码框"})
+        userPage->unit<EditBox>(box)->setText("x");
+    clickUnit(window.get(), "用户按钮");
+    QCOMPARE(userPage->unit<EditBox>("用户名框")->text(), QStringLiteral("张三"));
+    for (const char *box : {"原密码框", "新的密码框", "确认密码框"})
+        QVERIFY(userPage->unit<EditBox>(box)->text().isEmpty());
+    QVERIFY(userPage->isVisible());
+}
+
+void TestMainWindow::exitQuestion_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("确定") << "图形按钮1" << true;
+    QTest::newRow("取消") << "图形按钮2" << false;
+    QTest::newRow("closed") << "关闭按钮" << false;
+}
+
+void TestMainWindow::exitQuestion()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, ends);
+    startShown();
+    window->openHelp();
+    QPointer<HelpWindow> help = window->helpWindow();
+    QSignalSpy ended(window.get(), &MainWindow::ended);
+    PromptAnswerer answerer;
+    answerer.buttons = {answer};
+    clickUnit(window.get(), "关闭按钮");
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].window, QStringLiteral("confirm"));
+    QCOMPARE(answerer.seen[0].title, QStringLiteral("提示："));
+    QCOMPARE(answerer.seen[0].text, QStringLiteral("是否真的要退出Varnel家庭理财？"));
+    QCOMPARE(ended.count(), ends ? 1 : 0);
+    QCOMPARE(window->isVisible(), !ends);
+    QCOMPARE(help.isNull(), ends);
+}
+
+void TestMainWindow::logOutRestoresTheLoginBar()
+{
+    startShown();
+    window->setLoggedIn(true);
+    window->unit<TransparentLabel>("标题标签")->setText("Varnel家庭理财 - 张三");
+    LayoutWindow *view = window->page("view");
+    auto *list = view->unit<ListView>("理财列表框");
+    list->appendRow({"餐饮", "午餐", "12.50", "0.00", "张三", "2026-03-01", ""}, 1);
+    view->unit<QWidget>("统计界面框1")->show();
+    view->unit<QWidget>("登录界面框")->hide();
+    view->unit<Label>("开始日期标签")->setText("2025-01-01");
+    view->unit<DateBox>("结束日期框")->setDateTime(QDateTime(QDate(2025, 1, 1), QTime(0, 0)));
+    window->showPage("统计");
+    bool sessionEnded = false;
+    window->hooks.endSession = [&] { sessionEnded = true; };
+
+    window->mainMenu()->findAction("退出登录")->trigger();
+    QVERIFY(!window->loggedIn());
+    QVERIFY(sessionEnded);
+    QCOMPARE(window->unit<TransparentLabel>("标题标签")->text(), QStringLiteral("Varnel家庭理财"));
+    QCOMPARE(list->rowCount(), 0);
+    QVERIFY(!view->unit<QWidget>("统计界面框1")->isVisible());
+    QVERIFY(!view->unit<QWidget>("统计界面框2")->isVisible());
+    QVERIFY(view->unit<QWidget>("登录界面框")->isVisible());
+    for (const char *label : {"开始日期标签", "结束日期标签"})
+        QCOMPARE(view->unit<Label>(label)->text(), QStringLiteral("2026-03-31"));
+    for (const char *box : {"开始日期框", "结束日期框"})
+        QCOMPARE(view->unit<DateBox>(box)->date(), QDate(2026, 3, 31));
+    QVERIFY(view->isVisible());
+    QCOMPARE(window->highlightPosition(), QPoint(32, 110));
+}
+
+void TestMainWindow::menuItems()
+{
+    startShown();
+    StyledMenu *menu = window->mainMenu();
+    QStringList captions;
+    for (QAction *action : menu->actions())
+        captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(captions, (QStringList{"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "-", "微博", "-", "主页", "-", "关于"}));
+    QList<QUrl> opened;
+    window->openLink = [&](const QUrl &url) { opened << url; };
+    bool migrated = false;
+    window->hooks.migrateOldVersion = [&] { migrated = true; };
+    menu->findAction("主页")->trigger();
+    menu->findAction("微博/新浪微博")->trigger();
+    menu->findAction("微博/腾讯微博")->trigger();
+    menu->findAction("旧版数据恢复")->trigger();
+    QCOMPARE(opened, (QList<QUrl>{MainWindow::homePage, MainWindow::sinaMicroblog, MainWindow::tencentMicroblog}));
+    QVERIFY(migrated);
+}
+
+void TestMainWindow::helpOpensFromButtonAndMenu()
+{
+    startShown();
+    clickUnit(window.get(), "帮助按钮");
+    HelpWindow *help = window->helpWindow();
+    QVERIFY(help && help->isVisible());
+    QCOMPARE(help->currentTab(), QStringLiteral("欢迎使用"));
+    help->close();
+    window->mainMenu()->findAction("帮助说明")->trigger();
+    QCOMPARE(window->helpWindow(), help);
+    QVERIFY(help->isVisible());
+}
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    useProgramFont();
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"

@@ -1,0 +1,62 @@
+// Starts the built program twice from a program folder of its own: the second copy hands over and
+// ends with code 0, and the first one shows its main window.
+#include "common/settings.h"
+#include "common/program.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+private slots:
+    void secondStartHandsOver();
+};
+
+void TestSingleInstance::secondStartHandsOver()
+{
+    QTemporaryDir folder, home;
+    QVERIFY(QDir(folder.path()).mkpath("data"));
+    QVERIFY(QDir(folder.path()).mkpath("Skin"));
+    QVERIFY(QFile::copy(KELM_BIN_DIR "/kelm", folder.filePath("kelm")));
+    QVERIFY(QFile::setPermissions(folder.filePath("kelm"), QFile::permissions(KELM_BIN_DIR "/kelm")));
+    QVERIFY(QFile::copy(KELM_BIN_DIR "/Skin/Green.cskn", folder.filePath("Skin/Green.cskn")));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_CONFIG_HOME", home.path());
+    environment.insert("KELM_TEST_INSTANCE", QStringLiteral("kelm-test-%1").arg(QCoreApplication::applicationPid()));
+
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    first.start(folder.filePath("kelm"));
+    QVERIFY(first.waitForStarted());
+    setProgramDirectory(folder.path());
+    // The first copy has claimed the name once it wrote its window handle. Its last settings
+    // write of the start-up is the background choice; waiting for it keeps the two copies from
+    // rewriting the settings file at the same moment.
+    QTRY_VERIFY_WITH_TIMEOUT(!readSetting("cx", "hwnd").isEmpty() && !readSetting("pf", "bjtp").isEmpty(), 20000);
+    const QString firstHandle = readSetting("cx", "hwnd");
+
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(folder.filePath("kelm"));
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(readSetting("cx", "yyx"), QStringLiteral("1"));
+    // The second copy wrote no handle of its own.
+    QCOMPARE(readSetting("cx", "hwnd"), firstHandle);
+
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += first.readAllStandardOutput()).contains("main window shown"), 20000);
+    QCOMPARE(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
+}
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"
