@@ -7,11 +7,13 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools
   libsqlite3-dev sqlite3
+  mdbtools-dev
   libgsf-1-dev
   python3-xlrd
   libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth
+  poppler-utils
 )
 
 missing=()

@@ -129,15 +129,24 @@ int PrintGrid::printablePageHeight() const
     return qRound(page.paintRect(QPageLayout::Millimeter).height() * unitsPerMillimetre);
 }
 
+void PrintGrid::setRepeatedRows(int first, int count)
+{
+    repeatFirst = qMax(0, first);
+    repeatCount = qMax(0, count);
+}
+
 QList<int> PrintGrid::pageStarts() const
 {
     QList<int> starts{0};
     const int height = printablePageHeight();
+    int repeated = 0;
+    for (int r = repeatFirst; r < repeatFirst + repeatCount && r < rows.size(); ++r)
+        repeated += rows[r].height;
     int used = 0;
     for (int r = 0; r < rows.size(); ++r) {
         if (used > 0 && used + rows[r].height > height) {
             starts.append(r);
-            used = 0;
+            used = repeated; // the repeated rows head the new page
         }
         used += rows[r].height;
     }
@@ -165,24 +174,35 @@ void PrintGrid::print(QPrinter *printer) const
     for (int p = 0; p < starts.size(); ++p) {
         if (p > 0)
             printer->newPage();
-        const int first = starts[p];
+        // The rows of this page, top to bottom: the repeated rows first on every page but the first.
+        QList<int> sequence;
+        if (p > 0)
+            for (int r = repeatFirst; r < repeatFirst + repeatCount && r < starts[p]; ++r)
+                sequence.append(r);
         const int end = p + 1 < starts.size() ? starts[p + 1] : int(rows.size());
-        QList<int> rowTops{0};
-        for (int r = first; r < end; ++r)
-            rowTops.append(rowTops.last() + rows[r].height);
+        for (int r = starts[p]; r < end; ++r)
+            sequence.append(r);
+        QList<int> tops{0};
+        for (int r : sequence)
+            tops.append(tops.last() + rows[r].height);
         painter.save();
         painter.scale(scale, scale);
         QPen line(Qt::black);
         line.setWidthF(2); // 0.2 mm
-        for (int r = first; r < end; ++r) {
+        for (int i = 0; i < sequence.size(); ++i) {
+            const int r = sequence[i];
             for (int c = 0; c < columnWidths.size(); ++c) {
                 const QRect span = cellSpan(r, c);
-                // A joined rectangle is drawn once, from its top-left cell or from the page's first row.
-                if (span.left() != c || (span.top() != r && r != first))
+                // A joined rectangle is drawn once: from its top row, or from where it enters the page.
+                const bool entersHere = span.top() == r || i == 0 || sequence[i - 1] != r - 1;
+                if (span.left() != c || !entersHere)
                     continue;
-                const int lastRow = qMin(span.bottom(), end - 1);
-                const QRectF box(columnLefts[c], rowTops[r - first], columnLefts[span.right() + 1] - columnLefts[c],
-                                 rowTops[lastRow - first + 1] - rowTops[r - first]);
+                int last = i;
+                while (last + 1 < sequence.size() && sequence[last + 1] == sequence[last] + 1
+                       && sequence[last + 1] <= span.bottom())
+                    ++last;
+                const QRectF box(columnLefts[c], tops[i], columnLefts[span.right() + 1] - columnLefts[c],
+                                 tops[last + 1] - tops[i]);
                 if (box.width() <= 0 || box.height() <= 0)
                     continue;
                 const Cell *source = cell(span.top(), span.left());

@@ -48,7 +48,9 @@ public:
     // The width inside the page margins, in grid units.
     int printablePageWidth() const;
     int printablePageHeight() const;
-    // How many pages the rows take.
+    // Rows printed again at the top of every page after the first, such as the column titles.
+    void setRepeatedRows(int first, int count);
+    // How many pages the rows take; a row is never cut across two pages.
     int pageCount() const;
 
     // Prints every page on the printer (a real one, a PDF file or the preview's).
@@ -77,6 +79,8 @@ private:
     QList<int> columnWidths;
     QList<Row> rows;
     QList<QRect> joins; // x = column, y = row
+    int repeatFirst = 0;
+    int repeatCount = 0;
     QPageLayout page;
     QPointer<QPrintPreviewDialog> preview;
 };
