@@ -34,7 +34,8 @@ public:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(applicationTitle);
+    // The window system knows the program's windows by the class "TAVRIX_KELM".
+    QApplication::setApplicationName(QStringLiteral("TAVRIX_KELM"));
     QApplication::setQuitOnLastWindowClosed(false);
     useProgramFont();
     setDataAccessMessageHandler([](const QString &text, const QString &caption) {

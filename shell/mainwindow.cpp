@@ -110,6 +110,8 @@ StartupResult MainWindow::start(SingleInstance *guard)
     loadStartupAppearance(this);
     // 12.
     resize(860, 600);
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     if (auto *canvas = unit<AnimationBox>(QStringLiteral("背景动画框")))
         canvas->setGeometry(0, 0, width(), height());
     // 13.
@@ -308,7 +310,7 @@ bool MainWindow::highlightVisible() const
 
 bool MainWindow::passLoginGate()
 {
-    if (loggedInFlag)
+    if (session.loggedIn)
         return true;
     showMessage(QStringLiteral("请先登录！"));
     return false;
@@ -316,7 +318,7 @@ bool MainWindow::passLoginGate()
 
 void MainWindow::logOut()
 {
-    loggedInFlag = false;
+    logOutSession(session);
     if (auto *title = unit<TransparentLabel>(QStringLiteral("标题标签")))
         title->setText(applicationTitle);
     if (LayoutWindow *view = page(QStringLiteral("view"))) {
@@ -378,7 +380,7 @@ void MainWindow::wireNavigation()
             return;
         if (LayoutWindow *userPage = page(QStringLiteral("user"))) {
             if (auto *name = userPage->unit<EditBox>(QStringLiteral("用户名框")))
-                name->setText(user);
+                name->setText(session.currentUser);
             for (const QString &box : {QStringLiteral("原密码框"), QStringLiteral("新的密码框"), QStringLiteral("确认密码框")})
                 if (auto *password = userPage->unit<EditBox>(box))
                     password->clear();

@@ -4,6 +4,7 @@
 // the About box, the help window and the tray icon; the exit question and the shut-down.
 #include "helpwindow.h"
 #include "ui/layoutwindow.h"
+#include "users/session.h"
 
 #include <QPointer>
 #include <QUrl>
@@ -55,11 +56,9 @@ public:
     // The login gate: true when a user is logged in, else "请先登录！".
     bool passLoginGate();
     void logOut();
-    bool loggedIn() const { return loggedInFlag; }
-    QString currentUser() const { return user; }
-    // Login and the parts that end a session set these.
-    void setLoggedIn(bool on) { loggedInFlag = on; }
-    void setCurrentUser(const QString &name) { user = name; }
+    bool loggedIn() const { return session.loggedIn; }
+    // Who is logged in; login sets it, logOut ends it.
+    Session session;
 
     // The splash: one tick of its timer, and the window while it is loaded.
     void splashTick();
@@ -103,8 +102,6 @@ private:
     bool started = false;
     bool aboutShown = false;
     int splashTicks = 0;
-    bool loggedInFlag = false;
-    QString user;
     QPointer<LayoutWindow> splash;
     QPointer<HelpWindow> help;
     QHash<QString, LayoutWindow *> pages;

@@ -261,7 +261,7 @@ void TestMainWindow::pagesAndHighlight()
     QFETCH(QString, page);
     QFETCH(int, left);
     startShown();
-    window->setLoggedIn(true);
+    window->session.loggedIn = true;
     window->showPage("皮肤");
     clickUnit(window.get(), button);
     for (const char *name : {"view", "entry", "backup", "statistics", "user", "skin"})
@@ -324,7 +324,7 @@ void TestMainWindow::loginGate()
     QCOMPARE(this->window->highlightPosition(), QPoint(32, 110));
 
     // Logged in, the action runs and no message shows.
-    this->window->setLoggedIn(true);
+    this->window->session.loggedIn = true;
     PromptAnswerer answerer;
     clickUnit(target, button);
     QVERIFY(answerer.seen.isEmpty());
@@ -334,7 +334,7 @@ void TestMainWindow::loginGate()
 void TestMainWindow::backupPromptIsHiddenOnEverySwitch()
 {
     startShown();
-    window->setLoggedIn(true);
+    window->session.loggedIn = true;
     LayoutWindow *backup = window->page("backup");
     const QStringList prompt{"备份密码标签", "备份密码外形框", "备份密码确认按钮", "备份密码取消按钮"};
     for (int round = 0; round < 2; ++round) {
@@ -351,8 +351,8 @@ void TestMainWindow::backupPromptIsHiddenOnEverySwitch()
 void TestMainWindow::userButtonFillsTheUserPage()
 {
     startShown();
-    window->setLoggedIn(true);
-    window->setCurrentUser("张三");
+    window->session.loggedIn = true;
+    window->session.currentUser = "张三";
     LayoutWindow *userPage = window->page("user");
     for (const char *box : {"原密码框", "新的密码框", "确认密码框"})
         userPage->unit<EditBox>(box)->setText("x");
@@ -395,7 +395,7 @@ void TestMainWindow::exitQuestion()
 void TestMainWindow::logOutRestoresTheLoginBar()
 {
     startShown();
-    window->setLoggedIn(true);
+    window->session.loggedIn = true;
     window->unit<TransparentLabel>("标题标签")->setText("Varnel家庭理财 - 张三");
     LayoutWindow *view = window->page("view");
     auto *list = view->unit<ListView>("理财列表框");
