@@ -12,7 +12,7 @@ packages=(
   python3-xlrd
   libbenchmark-dev
   fonts-noto-cjk
-  xvfb xauth
+  xvfb xauth xdotool
   poppler-utils
 )
 
