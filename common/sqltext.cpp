@@ -2,7 +2,14 @@
 
 QString quoteText(const QString &text)
 {
-    QString quoted = text;
-    quoted.replace(u'\'', QStringLiteral("''"));
-    return u'\'' + quoted + u'\'';
+    QString quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += u'\'';
+    for (const QChar c : text) {
+        quoted += c;
+        if (c == u'\'')
+            quoted += c;
+    }
+    quoted += u'\'';
+    return quoted;
 }

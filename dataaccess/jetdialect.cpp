@@ -21,7 +21,10 @@ using Tokens = std::vector<Token>;
 
 bool isWordChar(QChar c)
 {
-    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c.unicode() >= 0x80;
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_' || u == u'$';
+    return true;
 }
 
 bool isDigit(QChar c)

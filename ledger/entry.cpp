@@ -80,11 +80,18 @@ bool saveNewRecords(const QList<PendingRow> &rows, Prompter &prompter)
         return false;
     }
     for (const PendingRow &row : rows) {
-        const QString now = dateText(Clock::now(), 0);
-        const QString statement = QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz,tjrq,gxrq) values (")
-            + quoteText(row.type) + u',' + quoteText(row.name) + u',' + amountText(textToNumber(row.expense)) + u','
-            + amountText(textToNumber(row.income)) + u',' + quoteText(row.person) + u',' + quoteText(row.day) + u','
-            + quoteText(row.remark) + u',' + quoteText(now) + u',' + quoteText(now) + u')';
+        const QString now = quoteText(dateText(Clock::now(), 0));
+        QString statement;
+        statement.reserve(160 + row.remark.size());
+        statement += QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz,tjrq,gxrq) values (");
+        for (const QString &part : {quoteText(row.type), quoteText(row.name), amountText(textToNumber(row.expense)),
+                                    amountText(textToNumber(row.income)), quoteText(row.person), quoteText(row.day),
+                                    quoteText(row.remark), now}) {
+            statement += part;
+            statement += u',';
+        }
+        statement += now;
+        statement += u')';
         if (!userConnection.Execute(statement)) {
             prompter.showMessage(QStringLiteral("保存记录失败!"));
             userConnection.RollbackTrans();

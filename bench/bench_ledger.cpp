@@ -1,0 +1,170 @@
+// The detail view of a thirty-year ledger against the raw query of the same rows, and saving a
+// thousand pending entries against the same inserts through the raw API.
+#include "common/program.h"
+#include "dataaccess/databasefile.h"
+#include "dataaccess/instances.h"
+#include "ledger/entry.h"
+#include "ledger/templates.h"
+#include "reports/views.h"
+
+#include <QDate>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+namespace {
+
+class SilentPrompter : public Prompter
+{
+public:
+    void showMessage(const QString &) override {}
+    bool askConfirm(const QString &) override { return true; }
+    QString pickOpenFile(const QString &, const QString &) override { return {}; }
+    QString pickSaveFile(const QString &, const QString &, const QString &) override { return {}; }
+};
+
+QTemporaryDir &dir()
+{
+    static QTemporaryDir d;
+    return d;
+}
+
+QString ledger100k()
+{
+    const QString path = dir().filePath("ledger.dat");
+    if (QFile::exists(path))
+        return path;
+    writeTemplate(ledgerTemplate(), path);
+    DbConnection c;
+    c.OpenJet(path, databasePassword);
+    c.BeginTrans();
+    for (int i = 0; i < 100000; ++i) {
+        const QDate day = QDate(1996, 1, 1).addDays(i % 10950);
+        c.Execute(QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz,tjrq,gxrq) values ('生活','早餐%1',%2,0.00,'张三','%3','备注%1','2012-12-15 20:30:05','2012-12-15 20:30:05')")
+                      .arg(i % 40)
+                      .arg(double(i % 997) + 0.25, 0, 'f', 2)
+                      .arg(day.toString(Qt::ISODate)));
+    }
+    c.CommitTrans();
+    return path;
+}
+
+double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+void detail_ours(benchmark::State &state)
+{
+    userConnection.OpenJet(ledger100k(), databasePassword);
+    userRecordset.SetConnection(userConnection);
+    SilentPrompter prompter;
+    for (auto _ : state) {
+        QList<ViewRow> rows;
+        queryView(true, detailMode, ViewGrouping::None, QDate(1990, 1, 1), QDate(2030, 12, 31), prompter, &rows);
+        const Totals totals = computeTotals(rows, QDate(1990, 1, 1), QDate(2030, 12, 31));
+        benchmark::DoNotOptimize(totals.expense);
+        if (rows.size() != 100000)
+            state.SkipWithError("the view lost rows");
+    }
+    userRecordset.Close();
+    userConnection.Close();
+    state.counters["peak_MB"] = peakMegabytes();
+}
+
+// Baseline: the same query stepped by hand, every shown column read as text or number.
+void detail_baseline(benchmark::State &state)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(ledger100k()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    for (auto _ : state) {
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(db, "select * from lcsj where rq>=? and rq<=? order by rq", -1, &s, nullptr);
+        sqlite3_bind_text(s, 1, "1990-01-01", -1, SQLITE_STATIC);
+        sqlite3_bind_text(s, 2, "2030-12-31", -1, SQLITE_STATIC);
+        QList<QStringList> rows;
+        const auto text = [&](int column) {
+            return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, column)), sqlite3_column_bytes(s, column));
+        };
+        while (sqlite3_step(s) == SQLITE_ROW)
+            rows.append({text(1), text(2), QString::number(sqlite3_column_double(s, 3), 'f', 2),
+                         QString::number(sqlite3_column_double(s, 4), 'f', 2), text(5), text(6), text(9)});
+        sqlite3_finalize(s);
+        benchmark::DoNotOptimize(rows.size());
+    }
+    sqlite3_close(db);
+}
+
+QList<PendingRow> pending(int n)
+{
+    QList<PendingRow> rows;
+    for (int i = 0; i < n; ++i)
+        rows.append({"生活", QStringLiteral("早餐%1").arg(i), "12.50", "0.00", "张三", "2012-12-01", "备注"});
+    return rows;
+}
+
+void save_ours(benchmark::State &state)
+{
+    const QList<PendingRow> rows = pending(int(state.range(0)));
+    SilentPrompter prompter;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString path = dir().filePath("save.dat");
+        QFile::remove(path);
+        writeTemplate(ledgerTemplate(), path);
+        userConnection.OpenJet(path, databasePassword);
+        state.ResumeTiming();
+        if (!saveNewRecords(rows, prompter))
+            state.SkipWithError("save failed");
+        state.PauseTiming();
+        userConnection.Close();
+        state.ResumeTiming();
+    }
+}
+
+void save_baseline(benchmark::State &state)
+{
+    const QList<PendingRow> rows = pending(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString path = dir().filePath("save.dat");
+        QFile::remove(path);
+        writeTemplate(ledgerTemplate(), path);
+        sqlite3 *db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        state.ResumeTiming();
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(db, "insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz,tjrq,gxrq) values (?,?,?,?,?,?,?,?,?)", -1, &s, nullptr);
+        for (const PendingRow &r : rows) {
+            const QByteArray texts[] = {r.type.toUtf8(), r.name.toUtf8(), r.person.toUtf8(), r.day.toUtf8(), r.remark.toUtf8()};
+            sqlite3_bind_text(s, 1, texts[0].constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(s, 2, texts[1].constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_double(s, 3, r.expense.toDouble());
+            sqlite3_bind_double(s, 4, r.income.toDouble());
+            sqlite3_bind_text(s, 5, texts[2].constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(s, 6, texts[3].constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(s, 7, texts[4].constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(s, 8, "2012-12-15 20:30:05", -1, SQLITE_STATIC);
+            sqlite3_bind_text(s, 9, "2012-12-15 20:30:05", -1, SQLITE_STATIC);
+            sqlite3_step(s);
+            sqlite3_reset(s);
+        }
+        sqlite3_finalize(s);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        state.PauseTiming();
+        sqlite3_close(db);
+        state.ResumeTiming();
+    }
+}
+
+} // namespace
+
+BENCHMARK(detail_ours)->Name("detail_view_100k/ours")->Unit(benchmark::kMillisecond);
+BENCHMARK(detail_baseline)->Name("detail_view_100k/baseline")->Unit(benchmark::kMillisecond);
+BENCHMARK(save_ours)->Name("save_1000_pending/ours")->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(save_baseline)->Name("save_1000_pending/baseline")->Arg(1000)->Unit(benchmark::kMillisecond);
