@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QImage>
 
+#include <functional>
+
 class LayoutWindow;
 class AnimationBox;
 
@@ -28,6 +30,11 @@ void registerWindow(DressedWindow role, LayoutWindow *window);
 LayoutWindow *registeredWindow(DressedWindow role);
 // The skin of a window; made on first use and dropped when the window is destroyed.
 WindowSkin &skinOf(LayoutWindow *window);
+
+// Called at the end of every dressing of that window, first or again (a re-dressing clears the
+// background canvas, so a window with sprites of its own puts them back here). One per window;
+// dropped with the window.
+void whenDressed(LayoutWindow *window, std::function<void()> afterDressing);
 
 // Start-up: the transparency from "pf"/"pftmd" (truncated; absent is 0), "pf"/"bjtp" written "1"
 // when empty, and the background picture: the festival picture on the festival day, else the

@@ -45,8 +45,12 @@ public:
     SpriteScene &gallery() { return scene; }
 
 private:
-    void chooseUserPicture(int slot);
+    void chooseUserPicture(int slotNumber);
     int transparencyBoxValue() const;
+    // The picture drawn 200 x 140 on the conversion canvas; empty when the bytes are no picture.
+    QByteArray thumbnailOf(const QByteArray &picture);
+    void showThumbnail(const PictureSlot &slot);
+    bool isSlotSprite(int sprite) const;
 
     QPointer<LayoutWindow> page;
     SpriteScene scene;

@@ -7,7 +7,15 @@
 // page's choice of expense or income; "skinned" gives a rough look with the pictures and colours of
 // Skin/Green.cskn beside the program (buttons, colours, the first background picture), without the
 // composing that the real dressing does; "print" opens the print preview of a sample grid.
+// "dressed" dresses the window as the program does: the main window with all six pages (the named
+// one shown), or a dialog; further words choose the look: bg=<n> a skin picture, colour=<n> a plain
+// colour, file=<path> a picture file, t=<percent> the transparency, date=<YYYY-MM-DD> the day.
+#include "appearance/dressing.h"
+#include "appearance/liststyle.h"
 #include "appearance/skinfile.h"
+#include "appearance/skinpage.h"
+#include "common/clock.h"
+#include "ui/drawingboard.h"
 #include "common/program.h"
 #include "ui/animationbox.h"
 #include "ui/layoutwindow.h"
@@ -18,6 +26,7 @@
 #include "ui/unit.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 #include <QTextStream>
 
@@ -94,12 +103,6 @@ void printSample(LayoutWindow *window)
     grid->showPreview(window);
 }
 
-QColor skinColour(const QString &name)
-{
-    const int value = QString::fromLatin1(getSkinEntry(name)).toInt();
-    return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
-}
-
 // Roughly what the dressing will do, enough to see the layouts with their pictures.
 void roughSkin(LayoutWindow *window, LayoutWindow *top)
 {
@@ -142,6 +145,81 @@ void roughSkin(LayoutWindow *window, LayoutWindow *top)
     }
 }
 
+// The windows dressed as the program dresses them; returns the window to show.
+LayoutWindow *dressAsTheProgramDoes(LayoutWindow *window, const QStringList &words)
+{
+    AppearanceState &state = appearanceState();
+    state.backgroundPicture = getSkinEntry(QStringLiteral("背景图片1"));
+    for (const QString &word : words) {
+        const QString value = word.section(QLatin1Char('='), 1);
+        if (word.startsWith(QStringLiteral("date=")))
+            Clock::setFixed(QDateTime(QDate::fromString(value, Qt::ISODate), QTime(12, 0)));
+    }
+    if (!WindowSkin::festivalWord().isEmpty())
+        state.backgroundPicture = getSkinEntry(WindowSkin::festivalWord() + QStringLiteral("图片1"));
+    for (const QString &word : words) {
+        const QString value = word.section(QLatin1Char('='), 1);
+        if (word.startsWith(QStringLiteral("bg=")))
+            state.backgroundPicture = getSkinEntry(QStringLiteral("背景图片") + value);
+        else if (word.startsWith(QStringLiteral("colour=")))
+            state.backgroundPicture = getSkinEntry(QStringLiteral("纯色图片") + value);
+        else if (word.startsWith(QStringLiteral("file="))) {
+            QFile file(value);
+            state.backgroundPicture = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        } else if (word.startsWith(QStringLiteral("t=")))
+            state.transparency = value.toInt();
+    }
+    if (!window->isPage() && window->layoutName() != QStringLiteral("main")) {
+        window->placeAtCreation();
+        dressDialog(window);
+        return window;
+    }
+    auto *main = window->isPage() ? new LayoutWindow(QStringLiteral("main")) : window;
+    main->placeAtCreation();
+    registerWindow(DressedWindow::Main, main);
+    dressMainWindow();
+    const QList<QPair<DressedWindow, QString>> pages{
+        {DressedWindow::View, QStringLiteral("view")},     {DressedWindow::Entry, QStringLiteral("entry")},
+        {DressedWindow::Backup, QStringLiteral("backup")}, {DressedWindow::Statistics, QStringLiteral("statistics")},
+        {DressedWindow::User, QStringLiteral("user")},     {DressedWindow::Skin, QStringLiteral("skin")}};
+    for (const auto &[role, name] : pages) {
+        LayoutWindow *page = window->layoutName() == name ? window : new LayoutWindow(name);
+        fillWithSamples(page);
+        page->placeAtCreation(main);
+        registerWindow(role, page);
+        if (role == DressedWindow::Skin)
+            buildSkinPage(page);
+        page->setVisible(window->isPage() ? page == window : role == DressedWindow::View);
+        for (const QString &list : {QStringLiteral("理财列表框"), QStringLiteral("添加理财列表框")}) {
+            if (auto *listView = page->unit<ListView>(list)) {
+                stripeListRows(listView, page->unit<DrawingBoard>(QStringLiteral("画板1")), QColor(255, 255, 255),
+                               QColor(230, 230, 230));
+                drawListHeader(listView, QColor(0, 0, 0), QColor(230, 230, 230));
+            }
+        }
+    }
+    dressViewPage();
+    dressEntryPage();
+    dressBackupPage();
+    dressStatisticsPage();
+    dressUserPage();
+    dressSkinPage();
+    // The highlight under the chosen navigation button, as the navigation shows it.
+    const QHash<QString, QString> buttons{{QStringLiteral("view"), QStringLiteral("列表按钮")},
+                                          {QStringLiteral("entry"), QStringLiteral("添加按钮")},
+                                          {QStringLiteral("statistics"), QStringLiteral("统计按钮")},
+                                          {QStringLiteral("backup"), QStringLiteral("备份按钮")},
+                                          {QStringLiteral("user"), QStringLiteral("用户按钮")}};
+    const QString shownPage = window->isPage() ? window->layoutName() : QStringLiteral("view");
+    auto *canvas = main->unit<AnimationBox>(QStringLiteral("背景动画框"));
+    if (auto *button = main->unit<QWidget>(buttons.value(shownPage))) {
+        const int highlight = canvas->findObject(QStringLiteral("选中动画"));
+        canvas->moveObject(highlight, button->x() + (button->width() - 38) / 2, 110);
+        canvas->setObjectVisible(highlight, true);
+    }
+    return main;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -159,6 +237,19 @@ int main(int argc, char **argv)
         return 1;
     }
     const QString mode = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (mode == QStringLiteral("dressed")) {
+        if (!loadSkinFile(programPath(QStringLiteral("Skin/Green.cskn")), applicationTitle)) {
+            QTextStream(stderr) << "no skin file at " << programPath(QStringLiteral("Skin/Green.cskn")) << '\n';
+            return 1;
+        }
+        QStringList words;
+        for (int i = 3; i < argc; ++i)
+            words << QString::fromLocal8Bit(argv[i]);
+        LayoutWindow *shownWindow = dressAsTheProgramDoes(window, words);
+        shownWindow->move(20, 20);
+        shownWindow->show();
+        return app.exec();
+    }
     if (mode == QStringLiteral("filled"))
         fillWithSamples(window);
     LayoutWindow *shown = window;
