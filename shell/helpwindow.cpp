@@ -6,6 +6,7 @@
 #include "ui/units.h"
 
 #include <QFile>
+#include <QTimer>
 
 namespace {
 
@@ -87,6 +88,9 @@ HelpWindow::HelpWindow(QWidget *parent) : LayoutWindow(QStringLiteral("help"), p
             });
     if (auto *close = unit<GraphicButton>(QStringLiteral("关闭按钮")))
         connect(close, &GraphicButton::clicked, this, &QWidget::close);
+    // The re-dressing of every window clears this canvas too; the guide picture is put back.
+    if (canvas)
+        canvas->installEventFilter(this);
     if (canvas)
         connect(canvas, &AnimationBox::objectPressed, this, [this](int, Qt::MouseButton button, const QPoint &at) {
             if (button == Qt::LeftButton)
@@ -107,6 +111,24 @@ void HelpWindow::createGuideSprite()
     guide = scene.addPictureSprite(guideTab, 0, 50, 0, 0, current == guideTab, guidePicture());
 }
 
+bool HelpWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint && watched == scene.canvas()
+        && scene.canvas()->findObject(guideTab) < 0)
+        QTimer::singleShot(0, this, &HelpWindow::restoreGuideSprite);
+    return LayoutWindow::eventFilter(watched, event);
+}
+
+void HelpWindow::restoreGuideSprite()
+{
+    AnimationBox *canvas = scene.canvas();
+    if (!canvas || canvas->findObject(guideTab) >= 0)
+        return;
+    scene = SpriteScene();
+    scene.bindCanvas(canvas);
+    createGuideSprite();
+}
+
 void HelpWindow::chooseTab(const QString &caption)
 {
     const bool guideShown = caption == guideTab;
@@ -125,6 +147,5 @@ void HelpWindow::chooseTab(const QString &caption)
 void HelpWindow::redressHelpWindow()
 {
     dressDialogWindow(this);
-    scene.clearSprites();
-    createGuideSprite();
+    restoreGuideSprite();
 }

@@ -22,8 +22,12 @@ public:
     void redressHelpWindow();
     int guideSprite() const { return guide; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void createGuideSprite();
+    void restoreGuideSprite();
 
     QString current;
     SpriteScene scene;

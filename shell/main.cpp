@@ -4,7 +4,7 @@
 #include "singleinstance.h"
 
 #include "common/program.h"
-#include "dataaccess/dbconnection.h"
+#include "dataaccess/instances.h"
 #include "ui/unit.h"
 
 #include <QApplication>
@@ -29,6 +29,16 @@ public:
     }
 };
 
+// The six data-access objects close before the process ends, while everything they use is still
+// there (their own destructors run among the other statics, in no order we choose).
+void closeDataAccess()
+{
+    for (DbRecordset *recordset : {&directoryRecordset, &userRecordset, &auxRecordset})
+        recordset->Close();
+    for (DbConnection *connection : {&directoryConnection, &userConnection, &auxConnection})
+        connection->Close();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -48,7 +58,11 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsEmpty("KELM_TEST_INSTANCE"))
         window.installEventFilter(&reporter);
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit);
-    if (window.start(&guard) != StartupResult::Started)
+    if (window.start(&guard) != StartupResult::Started) {
+        closeDataAccess();
         return 0;
-    return app.exec();
+    }
+    const int code = app.exec();
+    closeDataAccess();
+    return code;
 }

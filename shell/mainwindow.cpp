@@ -548,6 +548,7 @@ void MainWindow::askToExit()
 void MainWindow::shutDown()
 {
     hide();
+    releaseDressingPictures();
     delete help;
     delete splash;
     if (tray)

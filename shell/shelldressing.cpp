@@ -99,3 +99,5 @@ void dressDialogWindow(LayoutWindow *dialog)
 }
 
 void resetDressing(LayoutWindow *) {}
+
+void releaseDressingPictures() {}

@@ -22,3 +22,5 @@ void dressPage(ShellWindow role, LayoutWindow *page);
 void dressDialogWindow(LayoutWindow *dialog);
 // Forgets a dialog's dressing when it closes.
 void resetDressing(LayoutWindow *dialog);
+// Shut-down: the background slices kept for the page dressings are let go.
+void releaseDressingPictures();

@@ -3,6 +3,7 @@
 #include "appearance/skinfile.h"
 #include "common/program.h"
 #include "shell/helpwindow.h"
+#include "shell/shelldressing.h"
 #include "ui/animationbox.h"
 
 class TestHelpWindow : public QObject
@@ -14,6 +15,7 @@ private slots:
     void tabs_data();
     void tabs();
     void guideStaysAfterRedressing();
+    void guideComesBackAfterEveryWindowIsDressedAgain();
     void closeButtonCloses();
 
 private:
@@ -104,6 +106,22 @@ void TestHelpWindow::guideStaysAfterRedressing()
     pressTab(help, 1);
     help.redressHelpWindow();
     QVERIFY(!guideShown(help));
+}
+
+void TestHelpWindow::guideComesBackAfterEveryWindowIsDressedAgain()
+{
+    HelpWindow help;
+    help.show();
+    pressTab(help, 3);
+    QVERIFY(guideShown(help));
+    // What the re-dressing of every window does to a loaded help window.
+    dressDialogWindow(&help);
+    help.update();
+    QTRY_VERIFY(guideShown(help));
+    pressTab(help, 4);
+    QVERIFY(!guideShown(help));
+    pressTab(help, 3);
+    QVERIFY(guideShown(help));
 }
 
 void TestHelpWindow::closeButtonCloses()

@@ -5,6 +5,7 @@
 #include "common/settings.h"
 #include "shell/helpwindow.h"
 #include "shell/mainwindow.h"
+#include "shell/shelldressing.h"
 #include "support/scriptedprompter.h"
 #include "ui/animationbox.h"
 #include "ui/listview.h"
@@ -41,6 +42,9 @@ private slots:
     void firstRunWritesItsSettings();
     void registryStamp_data();
     void registryStamp();
+    void backgroundChoice_data();
+    void backgroundChoice();
+    void damagedSettingsFile();
     void unusableSkinEndsTheStart_data();
     void unusableSkinEndsTheStart();
     void unusableDirectoryEndsTheStart();
@@ -60,6 +64,7 @@ private slots:
     void logOutRestoresTheLoginBar();
     void menuItems();
     void helpOpensFromButtonAndMenu();
+    void dropDownProxies();
 
 private:
     // A started main window whose splash has closed.
@@ -139,6 +144,48 @@ void TestMainWindow::registryStamp()
     QCOMPARE(registry("Path"), rewritten ? folder->dir.path() + "/" : QStringLiteral("/elsewhere/"));
     QCOMPARE(registry("Version"), rewritten ? QStringLiteral("3.21") : storedVersion);
     QCOMPARE(registry("name").isEmpty(), !rewritten);
+}
+
+void TestMainWindow::backgroundChoice_data()
+{
+    QTest::addColumn<QStringList>("settings"); // key=value pairs of section "pf"
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<QString>("entry");       // the skin entry shown; empty: no picture
+    QTest::addColumn<int>("transparency");
+    const QDate plainDay(2026, 3, 31);
+    QTest::newRow("second picture") << QStringList{"bjtp=2"} << plainDay << "背景图片2" << 0;
+    QTest::newRow("festival day") << QStringList{"bjtp=3"} << QDate(2026, 12, 25) << "圣诞图片1" << 0;
+    QTest::newRow("own picture missing") << QStringList{"bjtp=-2", "yhtp2=/nowhere/picture.jpg"} << plainDay << "" << 0;
+    QTest::newRow("plain colour") << QStringList{"bjtp=0", "cstp=2"} << plainDay << "纯色图片2" << 0;
+    QTest::newRow("no colour") << QStringList{"bjtp=0"} << plainDay << "" << 0;
+    QTest::newRow("letters") << QStringList{"bjtp=abc"} << plainDay << "" << 0;
+    QTest::newRow("transparency cut") << QStringList{"pftmd=35.9"} << plainDay << "背景图片1" << 35;
+}
+
+void TestMainWindow::backgroundChoice()
+{
+    QFETCH(QStringList, settings);
+    QFETCH(QDate, day);
+    QFETCH(QString, entry);
+    QFETCH(int, transparency);
+    Clock::setFixed(QDateTime(day, QTime(9, 0)));
+    for (const QString &setting : settings)
+        writeSetting("pf", setting.section('=', 0, 0), setting.section('=', 1));
+    QCOMPARE(window->start(), StartupResult::Started);
+    const QByteArray expected = entry.isEmpty() ? QByteArray() : getSkinEntry(entry);
+    QVERIFY(entry.isEmpty() || !expected.isEmpty());
+    QCOMPARE(window->unit<AnimationBox>("背景动画框")->backgroundPicture(), expected);
+    QCOMPARE(currentTransparency(), transparency);
+}
+
+void TestMainWindow::damagedSettingsFile()
+{
+    QFile file(folder->path("config.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("[pf\nbjtp==\x01\x02\xff\xfe[[[\n=\n", 20).repeated(50));
+    file.close();
+    QCOMPARE(window->start(), StartupResult::Started);
+    QVERIFY(window->startupDone());
 }
 
 void TestMainWindow::unusableSkinEndsTheStart_data()
@@ -455,6 +502,42 @@ void TestMainWindow::helpOpensFromButtonAndMenu()
     window->mainMenu()->findAction("帮助说明")->trigger();
     QCOMPARE(window->helpWindow(), help);
     QVERIFY(help->isVisible());
+}
+
+void TestMainWindow::dropDownProxies()
+{
+    ScriptedPrompter prompter;
+    QStringList users;
+    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
+    for (const char *name : {"李四", "张三"})
+        QVERIFY(directoryConnection.Execute(QStringLiteral("insert into yhlbsj(yhmc,yhsjkmc) values ('%1','%1_lc.dat')").arg(name)));
+    directoryRecordset.Close();
+    directoryConnection.Close();
+    startShown();
+    LayoutWindow *view = window->page("view");
+    auto *names = view->unit<ComboBox>("用户名组合框");
+    clickUnit(view, "图形按钮5");
+    QTRY_VERIFY(names->view()->isVisible());
+    emit names->activated(1);
+    names->hidePopup();
+    QCOMPARE(view->unit<EditBox>("登录用户名框")->text(), names->itemText(1));
+
+    auto *start = view->unit<DateBox>("开始日期框");
+    QTest::mouseClick(view->unit<Label>("开始日期标签"), Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(start->calendarOpen());
+    start->setDateTime(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
+    QCOMPARE(view->unit<Label>("开始日期标签")->text(), QStringLiteral("2026-01-05"));
+
+    window->session.loggedIn = true;
+    clickUnit(window.get(), "添加按钮");
+    LayoutWindow *entry = window->page("entry");
+    auto *kinds = entry->unit<ComboBox>("项目类型组合框");
+    kinds->addItems({"餐饮", "交通"});
+    clickUnit(entry, "下拉按钮2");
+    QTRY_VERIFY(kinds->view()->isVisible());
+    emit kinds->activated(1);
+    kinds->hidePopup();
+    QCOMPARE(entry->unit<EditBox>("项目类型框")->text(), QStringLiteral("交通"));
 }
 
 int main(int argc, char **argv)
