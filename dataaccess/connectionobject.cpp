@@ -2,6 +2,7 @@
 
 #include "databasefile.h"
 #include "jetfunctions.h"
+#include "jet/jetconversion.h"
 #include "xls/xlsformat.h"
 #include "xls/xlsworkbook.h"
 
@@ -45,6 +46,23 @@ int authorize(void *self, int action, const char *, const char *, const char *, 
 
 constexpr int cacheLimit = 48;
 
+// A Jet file of the Windows program that opens with the password becomes a file of ours in place,
+// the Jet file kept beside it; one that does not stays as it is.
+DatabaseFileCheck convertFromJet(const QString &path, const QString &password)
+{
+    const JetConversionTarget target{createDatabaseFile, sqliteColumnDefinition};
+    switch (convertJetFile(path, password, target).outcome) {
+    case JetConversion::Converted:
+        return checkDatabaseFile(path, password);
+    case JetConversion::WrongPassword:
+        return DatabaseFileCheck::WrongPassword;
+    case JetConversion::NotJet:
+    case JetConversion::Refused:
+        break;
+    }
+    return DatabaseFileCheck::NotOurs;
+}
+
 } // namespace
 
 ConnectionObject::~ConnectionObject()
@@ -63,7 +81,10 @@ bool ConnectionObject::openJet(const QString &filePath, const QString &password)
         lastError = QStringLiteral("the connection is open already");
         return false;
     }
-    switch (checkDatabaseFile(filePath, password)) {
+    DatabaseFileCheck check = checkDatabaseFile(filePath, password);
+    if (check == DatabaseFileCheck::NotOurs)
+        check = convertFromJet(filePath, password);
+    switch (check) {
     case DatabaseFileCheck::Missing:
         lastError = QStringLiteral("could not find file '%1'").arg(filePath);
         return false;
@@ -209,10 +230,10 @@ bool bindValues(sqlite3_stmt *statement, const QList<QVariant> &values)
             rc = sqlite3_bind_null(statement, i + 1);
             break;
         case QMetaType::QString: {
-            const auto *text = static_cast<const QString *>(v.constData());
-            // An empty text is a text, not Null.
-            rc = sqlite3_bind_text16(statement, i + 1, text->isNull() ? static_cast<const void *>(u"") : static_cast<const void *>(text->constData()), int(text->size() * 2),
-                                     SQLITE_TRANSIENT);
+            // UTF-8, the engine's own encoding, so it stores the text without converting it again.
+            const QByteArray text = static_cast<const QString *>(v.constData())->toUtf8();
+            rc = sqlite3_bind_text(statement, i + 1, text.isNull() ? "" : text.constData(), int(text.size()),
+                                   SQLITE_TRANSIENT);
             break;
         }
         default: {
