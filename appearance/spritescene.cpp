@@ -36,12 +36,21 @@ void SpriteScene::scaleObject(int id, int naturalWidth, int naturalHeight, int w
 int SpriteScene::addPictureSprite(const QString &name, int x, int y, int width, int height, bool visible,
                                   const QByteArray &picture, int transparency)
 {
+    return addPictureSprite(name, x, y, width, height, visible, picture, QImage(), transparency);
+}
+
+int SpriteScene::addPictureSprite(const QString &name, int x, int y, int width, int height, bool visible,
+                                  const QByteArray &picture, const QImage &decoded, int transparency)
+{
     if (!box)
         return 0;
     Sprite sprite;
     sprite.name = name;
     sprite.id = box->addObject(name, x, y, visible);
-    box->setObjectPicture(sprite.id, picture);
+    if (!decoded.isNull())
+        box->setObjectImage(sprite.id, decoded);
+    else
+        box->setObjectPicture(sprite.id, picture);
     box->setObjectTransparency(sprite.id, transparency);
     const QSize natural = box->naturalSize(sprite.id);
     sprite.naturalWidth = natural.width();

@@ -43,6 +43,9 @@ public:
     // A sprite with one picture, scaled to width by height when width is above 0.
     int addPictureSprite(const QString &name, int x, int y, int width, int height, bool visible,
                          const QByteArray &picture, int transparency = 0);
+    // The same with the picture already decoded, for pictures every window shows.
+    int addPictureSprite(const QString &name, int x, int y, int width, int height, bool visible,
+                         const QByteArray &picture, const QImage &decoded, int transparency);
     // Replaces the three pictures of the sprite and shows the normal one.
     void setStatePictures(int id, const QByteArray &normal, const QByteArray &hover, const QByteArray &pressed);
     // Shows a picture on the object; the sprite's own pictures stay as they were.

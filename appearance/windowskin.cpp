@@ -32,7 +32,10 @@ QImage skinPicture(const QString &name)
     // The entry is a shallow copy of the table's value, so the same data means the same skin.
     if (it != decoded.end() && it->bytes.constData() == bytes.constData() && it->bytes.size() == bytes.size())
         return it->image;
-    const QImage image = imageFromBytes(bytes);
+    QImage image = imageFromBytes(bytes);
+    // The canvases keep their objects in this format; a picture in it is shared, not converted.
+    if (!image.isNull())
+        image = image.convertToFormat(QImage::Format_ARGB32);
     decoded.insert(name, {bytes, image});
     return image;
 }
@@ -246,7 +249,14 @@ void WindowSkin::dressWindow(LayoutWindow *window, AnimationBox *backgroundCanva
         backgroundCanvas->setBackgroundMode(AnimationBox::BackgroundMode::Stretched);
         if (marker > 0)
             sprites.clearSprites();
-        backgroundCanvas->setBackgroundPicture(backgroundPicture);
+        // Every top-level window shows the same picture: it is decoded once for all of them.
+        static QByteArray decodedBytes;
+        static QImage decoded;
+        if (decodedBytes.constData() != backgroundPicture.constData() || decodedBytes.size() != backgroundPicture.size()) {
+            decodedBytes = backgroundPicture;
+            decoded = imageFromBytes(backgroundPicture);
+        }
+        backgroundCanvas->setBackgroundPicture(backgroundPicture, decoded);
         if (buttonCanvas) {
             // The marker object stays on the button canvas, hidden with it, as the sign of a dressing.
             while (buttonCanvas->objectCount() > 0)
@@ -274,8 +284,9 @@ void WindowSkin::dressWindow(LayoutWindow *window, AnimationBox *backgroundCanva
             {u"图标", u"图标", 5, 4, 20, 20, 0},
         };
         for (const Decoration &d : decorations) {
+            const QString entry = QString::fromUtf16(d.entry);
             const int id = sprites.addPictureSprite(QString::fromUtf16(d.sprite), d.x, d.y, d.width, d.height, true,
-                                                    getSkinEntry(QString::fromUtf16(d.entry)), d.transparency);
+                                                    getSkinEntry(entry), skinPicture(entry), d.transparency);
             icon = id;
         }
         backgroundCanvas->raise();

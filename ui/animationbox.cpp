@@ -316,9 +316,18 @@ void AnimationBox::lowerObject(int id)
 void AnimationBox::setBackgroundPicture(const QByteArray &bytes)
 {
     backgroundBytes = bytes;
+    backgroundBytesPending = false;
     background = QImage();
     if (!bytes.isEmpty())
         background.loadFromData(bytes);
+    update();
+}
+
+void AnimationBox::setBackgroundPicture(const QByteArray &bytes, const QImage &decoded)
+{
+    backgroundBytes = bytes;
+    backgroundBytesPending = false;
+    background = decoded;
     update();
 }
 
@@ -326,12 +335,20 @@ void AnimationBox::setBackgroundImage(const QImage &image)
 {
     background = image;
     backgroundBytes.clear();
-    if (!image.isNull()) {
+    // Encoding a whole window's slice takes longer than drawing it; it waits until someone asks.
+    backgroundBytesPending = !image.isNull();
+    update();
+}
+
+QByteArray AnimationBox::backgroundPicture() const
+{
+    if (backgroundBytesPending) {
+        backgroundBytesPending = false;
         QBuffer buffer(&backgroundBytes);
         buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+        background.save(&buffer, "PNG");
     }
-    update();
+    return backgroundBytes;
 }
 
 void AnimationBox::setBackgroundMode(BackgroundMode newMode)

@@ -64,8 +64,11 @@ public:
     void lowerObject(int id);
 
     void setBackgroundPicture(const QByteArray &bytes);
+    // The same picture already decoded by the caller, who shows it on several canvases.
+    void setBackgroundPicture(const QByteArray &bytes, const QImage &decoded);
     void setBackgroundImage(const QImage &image);
-    QByteArray backgroundPicture() const { return backgroundBytes; }
+    // The bytes given, or for a picture set as an image its PNG bytes, made when first asked for.
+    QByteArray backgroundPicture() const;
     QImage backgroundImage() const { return background; }
     void setBackgroundMode(BackgroundMode mode);
     BackgroundMode backgroundMode() const { return mode; }
@@ -129,7 +132,8 @@ private:
     QList<Object> objects;
     int nextId = 1;
     int hovered = 0;
-    QByteArray backgroundBytes;
+    mutable QByteArray backgroundBytes;
+    mutable bool backgroundBytesPending = false; // set from an image, not yet encoded
     QImage background;
     BackgroundMode mode = BackgroundMode::Normal;
     QColor colour;
