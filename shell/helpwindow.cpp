@@ -6,7 +6,6 @@
 #include "ui/units.h"
 
 #include <QFile>
-#include <QTimer>
 
 namespace {
 
@@ -89,8 +88,7 @@ HelpWindow::HelpWindow(QWidget *parent) : LayoutWindow(QStringLiteral("help"), p
     if (auto *close = unit<GraphicButton>(QStringLiteral("关闭按钮")))
         connect(close, &GraphicButton::clicked, this, &QWidget::close);
     // The re-dressing of every window clears this canvas too; the guide picture is put back.
-    if (canvas)
-        canvas->installEventFilter(this);
+    afterEveryDressing(this, [this] { restoreGuideSprite(); });
     if (canvas)
         connect(canvas, &AnimationBox::objectPressed, this, [this](int, Qt::MouseButton button, const QPoint &at) {
             if (button == Qt::LeftButton)
@@ -109,14 +107,6 @@ HelpWindow::~HelpWindow()
 void HelpWindow::createGuideSprite()
 {
     guide = scene.addPictureSprite(guideTab, 0, 50, 0, 0, current == guideTab, guidePicture());
-}
-
-bool HelpWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::Paint && watched == scene.canvas()
-        && scene.canvas()->findObject(guideTab) < 0)
-        QTimer::singleShot(0, this, &HelpWindow::restoreGuideSprite);
-    return LayoutWindow::eventFilter(watched, event);
 }
 
 void HelpWindow::restoreGuideSprite()

@@ -22,9 +22,6 @@ public:
     void redressHelpWindow();
     int guideSprite() const { return guide; }
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void createGuideSprite();
     void restoreGuideSprite();

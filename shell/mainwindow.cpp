@@ -5,6 +5,7 @@
 #include "shelldressing.h"
 #include "singleinstance.h"
 
+#include "appearance/liststyle.h"
 #include "appearance/skinfile.h"
 #include "common/clock.h"
 #include "common/datetext.h"
@@ -13,6 +14,7 @@
 #include "reminder/reminderdatacheck.h"
 #include "resources/artwork.h"
 #include "ui/animationbox.h"
+#include "ui/drawingboard.h"
 #include "ui/listview.h"
 #include "ui/styledmenu.h"
 #include "ui/units.h"
@@ -237,9 +239,22 @@ void MainWindow::loadPages()
         created->placeAtCreation(this);
         registerShellWindow(entry.role, created);
         dressPage(entry.role, created);
+        styleLedgerList(created);
         created->setVisible(layout == QStringLiteral("view"));
         pages.insert(layout, created);
     }
+}
+
+void MainWindow::styleLedgerList(LayoutWindow *created)
+{
+    const QString listName = created->layoutName() == QStringLiteral("view")    ? QStringLiteral("理财列表框")
+                             : created->layoutName() == QStringLiteral("entry") ? QStringLiteral("添加理财列表框")
+                                                                                 : QString();
+    auto *list = listName.isEmpty() ? nullptr : created->unit<ListView>(listName);
+    if (!list)
+        return;
+    stripeListRows(list, created->unit<DrawingBoard>(QStringLiteral("画板1")), QColor(255, 255, 255), QColor(230, 230, 230));
+    drawListHeader(list, QColor(0, 0, 0), QColor(230, 230, 230));
 }
 
 LayoutWindow *MainWindow::page(const QString &layoutName) const

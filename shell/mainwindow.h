@@ -91,6 +91,8 @@ private:
     void openSplash(bool modal);
     void closeSplash();
     void loadPages();
+    // The two ledger lists: striped rows and their own header.
+    void styleLedgerList(LayoutWindow *page);
     void wireNavigation();
     void wireMenu();
     void wireDropDownProxies();

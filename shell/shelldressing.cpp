@@ -1,103 +1,87 @@
 #include "shelldressing.h"
 
-#include "appearance/skinfile.h"
-#include "common/clock.h"
-#include "common/numbers.h"
-#include "common/settings.h"
-#include "resources/artwork.h"
-#include "ui/animationbox.h"
+#include "appearance/dressing.h"
+#include "appearance/skinpage.h"
 #include "ui/layoutwindow.h"
-
-#include <QFile>
 
 namespace {
 
-QByteArray background;
-int transparency = 0;
-
-QString festivalWord()
+DressedWindow dressedRole(ShellWindow role)
 {
-    const QDate today = Clock::today();
-    return today.month() == 12 && today.day() == 25 ? QStringLiteral("圣诞") : QString();
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    switch (role) {
+    case ShellWindow::Main: return DressedWindow::Main;
+    case ShellWindow::View: return DressedWindow::View;
+    case ShellWindow::Entry: return DressedWindow::Entry;
+    case ShellWindow::Backup: return DressedWindow::Backup;
+    case ShellWindow::Statistics: return DressedWindow::Statistics;
+    case ShellWindow::User: return DressedWindow::User;
+    case ShellWindow::Skin: return DressedWindow::Skin;
+    case ShellWindow::NewUser: return DressedWindow::NewUser;
+    case ShellWindow::Help: return DressedWindow::Help;
+    }
+    return DressedWindow::Main;
 }
 
 } // namespace
 
 void loadStartupAppearance(LayoutWindow *)
 {
-    const QString pf = QStringLiteral("pf");
-    transparency = int(truncateToInteger(textToNumber(readSetting(pf, QStringLiteral("pftmd")))));
-    if (readSetting(pf, QStringLiteral("bjtp")).isEmpty())
-        writeSetting(pf, QStringLiteral("bjtp"), QStringLiteral("1"));
-    background.clear();
-    const QString festival = festivalWord();
-    if (!festival.isEmpty()) {
-        background = getSkinEntry(festival + QStringLiteral("图片1"));
-        return;
-    }
-    const qint64 n = truncateToInteger(textToNumber(readSetting(pf, QStringLiteral("bjtp"))));
-    if (n >= 1) {
-        background = getSkinEntry(QStringLiteral("背景图片") + QString::number(n));
-    } else if (n < 0) {
-        background = fileBytes(readSetting(pf, QStringLiteral("yhtp") + QString::number(-n)));
-    } else {
-        const qint64 m = truncateToInteger(textToNumber(readSetting(pf, QStringLiteral("cstp"))));
-        if (m > 0)
-            background = getSkinEntry(QStringLiteral("纯色图片") + QString::number(m));
-    }
+    ::loadStartupAppearance();
 }
 
 QByteArray currentBackgroundPicture()
 {
-    return background;
+    return appearanceState().backgroundPicture;
 }
 
 int currentTransparency()
 {
-    return transparency;
+    return appearanceState().transparency;
 }
 
-void registerShellWindow(ShellWindow, LayoutWindow *) {}
-
-void dressMain(LayoutWindow *mainWindow)
+void registerShellWindow(ShellWindow role, LayoutWindow *window)
 {
-    auto *canvas = mainWindow->unit<AnimationBox>(QStringLiteral("背景动画框"));
-    if (!canvas)
-        return;
-    canvas->setBackgroundMode(AnimationBox::BackgroundMode::Stretched);
-    canvas->setBackgroundPicture(background);
-    canvas->lower();
-    const int old = canvas->findObject(QStringLiteral("选中动画"));
-    QPoint place(200, 110);
-    bool shown = false;
-    if (old > 0) {
-        place = canvas->objectPosition(old);
-        shown = canvas->objectVisible(old);
-        canvas->removeObject(old);
-    }
-    const int id = canvas->addObject(QStringLiteral("选中动画"), place.x(), place.y(), shown);
-    canvas->setObjectPicture(id, fileBytes(highlightPicturePath));
-    canvas->setObjectTransparentColour(id, Qt::white);
+    registerWindow(dressedRole(role), window);
 }
 
-void dressPage(ShellWindow, LayoutWindow *) {}
+void dressMain(LayoutWindow *)
+{
+    dressMainWindow();
+}
+
+void dressPage(ShellWindow role, LayoutWindow *page)
+{
+    switch (role) {
+    case ShellWindow::View: dressViewPage(); break;
+    case ShellWindow::Entry: dressEntryPage(); break;
+    case ShellWindow::Backup: dressBackupPage(); break;
+    case ShellWindow::Statistics: dressStatisticsPage(); break;
+    case ShellWindow::User: dressUserPage(); break;
+    case ShellWindow::Skin:
+        buildSkinPage(page);
+        dressSkinPage();
+        break;
+    default: break;
+    }
+}
 
 void dressDialogWindow(LayoutWindow *dialog)
 {
-    if (auto *canvas = dialog->unit<AnimationBox>(QStringLiteral("背景动画框"))) {
-        canvas->setGeometry(0, 0, dialog->width(), dialog->height());
-        canvas->setBackgroundMode(AnimationBox::BackgroundMode::Stretched);
-        canvas->setBackgroundPicture(background);
-        canvas->lower();
-    }
+    dressDialog(dialog);
 }
 
-void resetDressing(LayoutWindow *) {}
+void afterEveryDressing(LayoutWindow *window, std::function<void()> routine)
+{
+    whenDressed(window, std::move(routine));
+}
 
-void releaseDressingPictures() {}
+void resetDressing(LayoutWindow *dialog)
+{
+    skinOf(dialog).reset();
+}
+
+void releaseDressingPictures()
+{
+    appearanceState().pageSlice = QImage();
+    appearanceState().statisticsBackground = QImage();
+}

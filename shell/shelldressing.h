@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 class LayoutWindow;
 
 enum class ShellWindow { Main, View, Entry, Backup, Statistics, User, Skin, NewUser, Help };
@@ -20,6 +22,9 @@ void registerShellWindow(ShellWindow role, LayoutWindow *window);
 void dressMain(LayoutWindow *mainWindow);
 void dressPage(ShellWindow role, LayoutWindow *page);
 void dressDialogWindow(LayoutWindow *dialog);
+// Runs after every dressing of the window, the first and each one again after a change of the
+// background or the transparency; a window with sprites of its own puts them back here.
+void afterEveryDressing(LayoutWindow *window, std::function<void()> routine);
 // Forgets a dialog's dressing when it closes.
 void resetDressing(LayoutWindow *dialog);
 // Shut-down: the background slices kept for the page dressings are let go.
