@@ -71,8 +71,12 @@ void SkinPage::buildAppearancePage()
         if (auto *board = page->unit<QWidget>(QStringLiteral("子窗口背景画板")))
             board->lower();
     }
+    const QString transparency = QString::number(appearanceState().transparency);
     if (auto *box = page->unit<EditBox>(QStringLiteral("透明度框")))
-        box->setText(QString::number(appearanceState().transparency));
+        box->setText(transparency);
+    // The list opens at the value in force.
+    if (auto *combo = page->unit<ComboBox>(QStringLiteral("透明度组合框")))
+        combo->setCurrentIndex(combo->findText(transparency));
 
     scene.bindCanvas(gallery);
     scene.clearSprites();

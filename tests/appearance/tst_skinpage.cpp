@@ -278,6 +278,7 @@ void TestSkinPage::transparencyChoice()
     Gallery g;
     auto *box = g.page->unit<EditBox>(QStringLiteral("透明度框"));
     QCOMPARE(box->text(), QStringLiteral("30"));
+    QCOMPARE(g.page->unit<ComboBox>(QStringLiteral("透明度组合框"))->currentText(), QStringLiteral("30"));
     g.skinPage->onTransparencyChosen(4);
     QCOMPARE(box->text(), QStringLiteral("50"));
     QCOMPARE(g.setting(QStringLiteral("pftmd")), QStringLiteral("50"));
