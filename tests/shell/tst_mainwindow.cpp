@@ -47,9 +47,11 @@ private slots:
     void damagedSettingsFile();
     void unusableSkinEndsTheStart_data();
     void unusableSkinEndsTheStart();
+    void unusableDirectoryEndsTheStart_data();
     void unusableDirectoryEndsTheStart();
     void userListIsFilledSorted();
     void splashClosesAtTheThirdTick();
+    void longStartUpRevealsAtTheFirstTickAfterIt();
     void splashIgnoresPressesDuringStartUp();
     void aboutBoxClosesOnAPress();
     void pagesAndHighlight_data();
@@ -213,18 +215,31 @@ void TestMainWindow::unusableSkinEndsTheStart()
     QVERIFY(!window->page("view"));
 }
 
+void TestMainWindow::unusableDirectoryEndsTheStart_data()
+{
+    QTest::addColumn<bool>("dataFolder");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("not ours") << true << "连接用户数据库失败！用户数据库可能已经打开！";
+    QTest::newRow("no data folder") << false << "新建用户数据库失败！";
+}
+
 void TestMainWindow::unusableDirectoryEndsTheStart()
 {
-    QFile junk(folder->path("data/yhlb.dat"));
-    QVERIFY(junk.open(QIODevice::WriteOnly));
-    junk.write("this is no database of ours");
-    junk.close();
+    QFETCH(bool, dataFolder);
+    QFETCH(QString, message);
+    if (dataFolder) {
+        QFile junk(folder->path("data/yhlb.dat"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("this is no database of ours");
+    } else {
+        QVERIFY(QDir(folder->path("data")).removeRecursively());
+    }
     PromptAnswerer answerer;
     QCOMPARE(window->start(), StartupResult::DirectoryUnusable);
     QCOMPARE(answerer.seen.size(), 1);
     QCOMPARE(answerer.seen[0].window, QStringLiteral("message"));
     QCOMPARE(answerer.seen[0].title, QStringLiteral("提示："));
-    QCOMPARE(answerer.seen[0].text, QStringLiteral("连接用户数据库失败！用户数据库可能已经打开！"));
+    QCOMPARE(answerer.seen[0].text, message);
     QVERIFY(!window->isVisible());
 }
 
@@ -263,6 +278,19 @@ void TestMainWindow::splashClosesAtTheThirdTick()
     QVERIFY(!window->alwaysOnTop());
     QCOMPARE(window->splashTickCount(), 0);
     QTRY_VERIFY(!splash);
+}
+
+void TestMainWindow::longStartUpRevealsAtTheFirstTickAfterIt()
+{
+    // Ticks that come while the sequence still runs are counted and reveal nothing.
+    for (int i = 0; i < 4; ++i)
+        window->splashTick();
+    QVERIFY(!window->isVisible());
+    QCOMPARE(window->splashTickCount(), 4);
+    QCOMPARE(window->start(), StartupResult::Started);
+    QVERIFY(!window->isVisible());
+    window->splashTick();
+    QVERIFY(window->isVisible());
 }
 
 void TestMainWindow::splashIgnoresPressesDuringStartUp()
