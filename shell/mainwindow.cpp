@@ -532,17 +532,20 @@ void MainWindow::installTrayIcon()
         return;
     tray = new QSystemTrayIcon(QIcon(applicationIconPath), this);
     tray->setToolTip(applicationTitle);
-    connect(tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger) {
-            bringToFront();
-            setAlwaysOnTop(false);
-            setAlwaysOnTop(true);
-        } else if (reason == QSystemTrayIcon::Context) {
-            if (StyledMenu *menu = mainMenu())
-                menu->popup(QCursor::pos());
-        }
-    });
+    connect(tray, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated);
     tray->show();
+}
+
+void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::Trigger) {
+        bringToFront();
+        setAlwaysOnTop(false);
+        setAlwaysOnTop(true);
+    } else if (reason == QSystemTrayIcon::Context) {
+        if (StyledMenu *menu = mainMenu())
+            menu->popup(QCursor::pos());
+    }
 }
 
 void MainWindow::bringToFront()

@@ -7,13 +7,13 @@
 #include "users/session.h"
 
 #include <QPointer>
+#include <QSystemTrayIcon>
 #include <QUrl>
 
 #include <functional>
 
 class SingleInstance;
 class StyledMenu;
-class QSystemTrayIcon;
 
 enum class StartupResult {
     Started,           // the main window shows when the splash closes
@@ -73,6 +73,9 @@ public:
     void askToExit();
     // Shows and restores the window, as a second start and a left click on the tray icon do.
     void bringToFront();
+    // A click on the tray icon: the left button restores the window and keeps it on top, the
+    // right one pops up the main menu; a double click adds nothing.
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
 
     NavigationHooks hooks;
     // Opens a web address; tests replace it.

@@ -67,6 +67,7 @@ private slots:
     void menuItems();
     void helpOpensFromButtonAndMenu();
     void dropDownProxies();
+    void minimiseAndTheTrayIcon();
 
 private:
     // A started main window whose splash has closed.
@@ -566,6 +567,29 @@ void TestMainWindow::dropDownProxies()
     emit kinds->activated(1);
     kinds->hidePopup();
     QCOMPARE(entry->unit<EditBox>("项目类型框")->text(), QStringLiteral("交通"));
+}
+
+void TestMainWindow::minimiseAndTheTrayIcon()
+{
+    startShown();
+    clickUnit(window.get(), "最小化按钮");
+    QVERIFY(window->windowState() & Qt::WindowMinimized);
+    window->trayActivated(QSystemTrayIcon::DoubleClick);
+    QVERIFY(window->windowState() & Qt::WindowMinimized);
+    window->trayActivated(QSystemTrayIcon::Trigger);
+    QVERIFY(!(window->windowState() & Qt::WindowMinimized));
+    QVERIFY(window->isVisible());
+    QVERIFY(window->alwaysOnTop());
+    window->trayActivated(QSystemTrayIcon::Context);
+    QTRY_VERIFY(window->mainMenu()->isVisible());
+    window->mainMenu()->hide();
+    // The About box takes the window off the top again.
+    QTimer::singleShot(50, this, [&] {
+        if (LayoutWindow *about = window->splashWindow())
+            QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(10, 10));
+    });
+    window->openAbout();
+    QVERIFY(!window->alwaysOnTop());
 }
 
 int main(int argc, char **argv)
