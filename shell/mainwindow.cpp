@@ -86,12 +86,11 @@ StartupResult MainWindow::start(SingleInstance *guard)
         guard->handOver();
         return StartupResult::HandedOver;
     }
+    // The socket reaches this copy whatever handle the settings file held: a handle not yet
+    // written, or never written in a read-only program folder, still brings the window up.
     if (guard)
-        connect(guard, &SingleInstance::showRequested, this, [this](qint64 handle) {
-            if (handle == qint64(winId()))
-                bringToFront();
-        });
-    // 2. The handle a later copy asks to show.
+        connect(guard, &SingleInstance::showRequested, this, &MainWindow::bringToFront);
+    // 2. The handle a later copy names.
     writeSetting(QStringLiteral("cx"), QStringLiteral("hwnd"), QString::number(qint64(winId())));
     // 3.-5.
     if (auto *version = unit<TransparentLabel>(QStringLiteral("版本标签")))

@@ -14,7 +14,7 @@ public:
     // True when no other copy runs: this copy now holds the name. False when another copy runs.
     bool claim();
     // The second copy's part: "cx"/"yyx" = "1", then the window handle the settings name is sent
-    // to the first copy, which shows and restores that window.
+    // to the first copy, which shows and restores its main window.
     void handOver();
 
     // The socket name of this program: the application title and the user's number. Tests run

@@ -13,11 +13,21 @@ class TestSingleInstance : public QObject
 {
     Q_OBJECT
 private slots:
+    void secondStartHandsOver_data();
     void secondStartHandsOver();
 };
 
+void TestSingleInstance::secondStartHandsOver_data()
+{
+    QTest::addColumn<bool>("staleHandle");
+    QTest::newRow("handle of the first copy") << false;
+    // A handle from an earlier run, as a second start right after the first can read it.
+    QTest::newRow("stale handle") << true;
+}
+
 void TestSingleInstance::secondStartHandsOver()
 {
+    QFETCH(bool, staleHandle);
     QTemporaryDir folder, home;
     QVERIFY(QDir(folder.path()).mkpath("data"));
     QVERIFY(QDir(folder.path()).mkpath("Skin"));
@@ -39,6 +49,8 @@ void TestSingleInstance::secondStartHandsOver()
     // write of the start-up is the background choice; waiting for it keeps the two copies from
     // rewriting the settings file at the same moment.
     QTRY_VERIFY_WITH_TIMEOUT(!readSetting("cx", "hwnd").isEmpty() && !readSetting("pf", "bjtp").isEmpty(), 20000);
+    if (staleHandle)
+        writeSetting("cx", "hwnd", "4242");
     const QString firstHandle = readSetting("cx", "hwnd");
 
     QProcess second;
