@@ -78,6 +78,24 @@ QString excelSource(const QString &workbookPath)
     return QStringLiteral("[Excel 8.0;DATABASE=") + workbookPath + u']';
 }
 
+// "Insert into table(fields) select columns from [workbook].[sheet$] as ek", with the duplicate
+// filter when asked; without fields every column of the sheet in its order.
+QString importStatement(const QString &workbookPath, const QString &table, const std::optional<QStringList> &fields,
+                        const QString &columnList, const QString &tail, const std::optional<QString> &sheet,
+                        bool filtered)
+{
+    const QString source = excelSource(workbookPath) + QStringLiteral(".[") + sheet.value_or(table) + QStringLiteral("$]");
+    if (!fields)
+        return QStringLiteral("Insert into ") + table + QStringLiteral(" select * from ") + source + u' ';
+    const QString list = fields->join(u',');
+    QString statement = QStringLiteral("Insert into ") + table + u'(' + list + QStringLiteral(") select ") + columnList
+        + QStringLiteral(" from ") + source + QStringLiteral(" as ek");
+    if (filtered)
+        statement += QStringLiteral("  where not exists (select ") + list + QStringLiteral(" from ") + table + u' ' + tail
+            + QStringLiteral(" )");
+    return statement;
+}
+
 QString titledList(const QStringList &fields, const QStringList &titles)
 {
     QStringList parts;
@@ -296,13 +314,7 @@ bool DbConnection::ImportTable(const QString &workbookPath, const QString &table
 {
     if (fields && fields->isEmpty())
         return false;
-    const QString source = excelSource(workbookPath) + QStringLiteral(".[") + sheet.value_or(table) + QStringLiteral("$]");
-    if (!fields)
-        return Execute(QStringLiteral("Insert into ") + table + QStringLiteral(" select * from ") + source + u' ');
-    const QString list = fields->join(u',');
-    return Execute(QStringLiteral("Insert into ") + table + u'(' + list + QStringLiteral(") select ") + list
-                   + QStringLiteral(" from ") + source + QStringLiteral(" as ek  where not exists (select ") + list
-                   + QStringLiteral(" from ") + table + u' ' + tail + QStringLiteral(" )"));
+    return Execute(importStatement(workbookPath, table, fields, fields ? fields->join(u',') : QString(), tail, sheet, true));
 }
 
 DbCompactResult DbConnection::CompactDatabase(const QString &path, const std::optional<QString> &password)
@@ -349,17 +361,8 @@ bool DbConnection::ImportTableMapped(const QString &workbookPath, const QString 
 {
     if (fields && fields->isEmpty())
         return false;
-    const QString source = excelSource(workbookPath) + QStringLiteral(".[") + sheet.value_or(table) + QStringLiteral("$]");
-    if (!fields)
-        return Execute(QStringLiteral("Insert into ") + table + QStringLiteral(" select * from ") + source + u' ');
-    const QString list = fields->join(u',');
-    const QString columnList = sheetColumns.mid(0, fields->size()).join(u',');
-    QString statement = QStringLiteral("Insert into ") + table + u'(' + list + QStringLiteral(") select ") + columnList
-        + QStringLiteral(" from ") + source + QStringLiteral(" as ek");
-    if (!tail.isEmpty())
-        statement += QStringLiteral("  where not exists (select ") + list + QStringLiteral(" from ") + table + u' ' + tail
-            + QStringLiteral(" )");
-    return Execute(statement);
+    const QString columnList = fields ? sheetColumns.mid(0, fields->size()).join(u',') : QString();
+    return Execute(importStatement(workbookPath, table, fields, columnList, tail, sheet, !tail.isEmpty()));
 }
 
 bool DbConnection::ExportTableAliased(const QString &workbookPath, const QString &table,

@@ -188,6 +188,36 @@ std::unique_ptr<DbConnection> DbRecordset::GetConnection()
     return made;
 }
 
+DbRecordset::Cell DbRecordset::readCell(sqlite3_stmt *statement, int column)
+{
+    Cell c;
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        c.kind = Cell::Integer;
+        c.integer = sqlite3_column_int64(statement, column);
+        break;
+    case SQLITE_FLOAT:
+        c.kind = Cell::Real;
+        c.real = sqlite3_column_double(statement, column);
+        break;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        const bool text = sqlite3_column_type(statement, column) == SQLITE_TEXT;
+        const void *data = text ? static_cast<const void *>(sqlite3_column_text(statement, column))
+                                : sqlite3_column_blob(statement, column);
+        const int n = sqlite3_column_bytes(statement, column);
+        c.kind = text ? Cell::Text : Cell::Blob;
+        c.integer = pool.size();
+        c.real = n;
+        pool.append(static_cast<const char *>(data), n);
+        break;
+    }
+    default:
+        break;
+    }
+    return c;
+}
+
 bool DbRecordset::runQuery(const QString &text)
 {
     columns.clear();
@@ -230,34 +260,8 @@ bool DbRecordset::runQuery(const QString &text)
 
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int i = 0; i < count; ++i) {
-            Cell c;
-            switch (sqlite3_column_type(statement, i)) {
-            case SQLITE_INTEGER:
-                c.kind = Cell::Integer;
-                c.integer = sqlite3_column_int64(statement, i);
-                break;
-            case SQLITE_FLOAT:
-                c.kind = Cell::Real;
-                c.real = sqlite3_column_double(statement, i);
-                break;
-            case SQLITE_TEXT:
-            case SQLITE_BLOB: {
-                const bool text = sqlite3_column_type(statement, i) == SQLITE_TEXT;
-                const void *data = text ? static_cast<const void *>(sqlite3_column_text(statement, i))
-                                        : sqlite3_column_blob(statement, i);
-                const int n = sqlite3_column_bytes(statement, i);
-                c.kind = text ? Cell::Text : Cell::Blob;
-                c.integer = pool.size();
-                c.real = n;
-                pool.append(static_cast<const char *>(data), n);
-                break;
-            }
-            default:
-                break;
-            }
-            cells.push_back(c);
-        }
+        for (int i = 0; i < count; ++i)
+            cells.push_back(readCell(statement, i));
         status.push_back(Unmodified);
     }
     const bool ok = rc == SQLITE_DONE;
@@ -591,34 +595,8 @@ bool DbRecordset::readRow(qint64 row, qint64 key)
             status.push_back(New);
             order.push_back(row);
         }
-        for (int i = 0; i < int(columns.size()); ++i) {
-            Cell c;
-            switch (sqlite3_column_type(statement, i)) {
-            case SQLITE_INTEGER:
-                c.kind = Cell::Integer;
-                c.integer = sqlite3_column_int64(statement, i);
-                break;
-            case SQLITE_FLOAT:
-                c.kind = Cell::Real;
-                c.real = sqlite3_column_double(statement, i);
-                break;
-            case SQLITE_TEXT:
-            case SQLITE_BLOB: {
-                const bool text = sqlite3_column_type(statement, i) == SQLITE_TEXT;
-                const void *data = text ? static_cast<const void *>(sqlite3_column_text(statement, i))
-                                        : sqlite3_column_blob(statement, i);
-                const int n = sqlite3_column_bytes(statement, i);
-                c.kind = text ? Cell::Text : Cell::Blob;
-                c.integer = pool.size();
-                c.real = n;
-                pool.append(static_cast<const char *>(data), n);
-                break;
-            }
-            default:
-                break;
-            }
-            cells[size_t(row) * columns.size() + size_t(i)] = c;
-        }
+        for (int i = 0; i < int(columns.size()); ++i)
+            cells[size_t(row) * columns.size() + size_t(i)] = readCell(statement, i);
     }
     connection->finish(statement);
     return found;

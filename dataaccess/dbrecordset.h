@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+struct sqlite3_stmt;
+
 // A column of the current row, by name (without regard to case) or by position from 0.
 struct DbField
 {
@@ -111,6 +113,8 @@ private:
     enum RowStatus : quint8 { Unmodified = 8, New = 1, Modified = 2, Deleted = 4 };
 
     bool runQuery(const QString &query);
+    // The value of a column of the statement's current row; texts and bytes go into the pool.
+    Cell readCell(sqlite3_stmt *statement, int column);
     int columnIndex(const DbField &field) const;
     const Cell *cell(const DbField &field, int *column = nullptr) const;
     QString cellText(const Cell &c) const;

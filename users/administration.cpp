@@ -23,6 +23,21 @@ QString freeBackupName(const QString &ledger)
     return candidate;
 }
 
+// The open ledger's account row has the name and the password: the user page's two checks.
+bool isOwnAccount(const QString &name, const QString &password, Prompter &prompter)
+{
+    userRecordset.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
+    if (userRecordset.RecordCount() <= 0) {
+        prompter.showMessage(QStringLiteral("用户名不存在，请重新输入！"));
+        return false;
+    }
+    if (passwordDigest(password) != userRecordset.GetText(QStringLiteral("yhmm"))) {
+        prompter.showMessage(QStringLiteral("原密码错误，请重新输入！"));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool isUsableUserName(const QString &name)
@@ -122,15 +137,8 @@ AdminOutcome changePassword(const QString &name, const QString &oldPassword, con
         prompter.showMessage(QStringLiteral("二次输入的新密码不一样，请重新输入！"));
         return AdminOutcome::Refused;
     }
-    userRecordset.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
-    if (userRecordset.RecordCount() <= 0) {
-        prompter.showMessage(QStringLiteral("用户名不存在，请重新输入！"));
+    if (!isOwnAccount(name, oldPassword, prompter))
         return AdminOutcome::Refused;
-    }
-    if (passwordDigest(oldPassword) != userRecordset.GetText(QStringLiteral("yhmm"))) {
-        prompter.showMessage(QStringLiteral("原密码错误，请重新输入！"));
-        return AdminOutcome::Refused;
-    }
     if (!userConnection.Execute(QStringLiteral("update yhsj set yhmm=") + quoteText(passwordDigest(newPassword))
                                 + QStringLiteral(" where yhmc=") + quoteText(name))) {
         prompter.showMessage(QStringLiteral("修改用户密码失败！"));
@@ -153,15 +161,8 @@ AdminOutcome deleteUser(Session &session, const QString &name, const QString &ol
     }
     if (!prompter.askConfirm(QStringLiteral("是否真的要删除用户（") + name + QStringLiteral(")？")))
         return AdminOutcome::Refused;
-    userRecordset.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
-    if (userRecordset.RecordCount() <= 0) {
-        prompter.showMessage(QStringLiteral("用户名不存在，请重新输入！"));
+    if (!isOwnAccount(name, oldPassword, prompter))
         return AdminOutcome::Refused;
-    }
-    if (passwordDigest(oldPassword) != userRecordset.GetText(QStringLiteral("yhmm"))) {
-        prompter.showMessage(QStringLiteral("原密码错误，请重新输入！"));
-        return AdminOutcome::Refused;
-    }
     if (!prompter.askConfirm(QStringLiteral("删除用户后，将删除该用户的所有数据？是否继续？")))
         return AdminOutcome::Refused;
     if (!userConnection.Execute(QStringLiteral("delete from yhsj where yhmc=") + quoteText(name))) {
