@@ -68,6 +68,8 @@ private slots:
     void helpOpensFromButtonAndMenu();
     void dropDownProxies();
     void minimiseAndTheTrayIcon();
+    void movedByTheTitleAndTheBackground_data();
+    void movedByTheTitleAndTheBackground();
 
 private:
     // A started main window whose splash has closed.
@@ -590,6 +592,33 @@ void TestMainWindow::minimiseAndTheTrayIcon()
     });
     window->openAbout();
     QVERIFY(!window->alwaysOnTop());
+}
+
+void TestMainWindow::movedByTheTitleAndTheBackground_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QPoint>("press");
+    QTest::newRow("title") << "标题标签" << QPoint(200, 10);
+    // Over the page area's decoration the press hits a sprite; the corner shows the bare canvas.
+    QTest::newRow("background") << "背景动画框" << QPoint(700, 20);
+}
+
+void TestMainWindow::movedByTheTitleAndTheBackground()
+{
+    QFETCH(QString, unit);
+    QFETCH(QPoint, press);
+    startShown();
+    window->move(100, 100);
+    QWidget *target = window->unit<QWidget>(unit);
+    auto *canvas = window->unit<AnimationBox>("背景动画框");
+    const QPoint at = target == canvas ? press : target->mapFrom(window.get(), press);
+    if (target == canvas)
+        QCOMPARE(canvas->objectAt(at), 0);
+    const QPoint before = window->pos();
+    QTest::mousePress(target, Qt::LeftButton, {}, at);
+    QTest::mouseMove(target, at + QPoint(40, 30));
+    QTest::mouseRelease(target, Qt::LeftButton, {}, at + QPoint(40, 30));
+    QTRY_COMPARE(window->pos(), before + QPoint(40, 30));
 }
 
 int main(int argc, char **argv)
