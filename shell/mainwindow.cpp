@@ -504,7 +504,7 @@ void MainWindow::wireDropDownProxies()
     combo(QStringLiteral("entry"), {QStringLiteral("收支金额标签"), QStringLiteral("添加按钮1"), QStringLiteral("提示按钮标签")},
           QStringLiteral("收支金额组合框"), {});
     combo(QStringLiteral("statistics"), {QStringLiteral("年份标签"), QStringLiteral("图形按钮1")}, QStringLiteral("年份选择组合框"), {});
-    combo(QStringLiteral("skin"), {QStringLiteral("图形按钮5")}, QStringLiteral("透明度组合框"), {});
+    // The skin page's transparency box is opened by the skin page itself.
 
     if (LayoutWindow *view = page(QStringLiteral("view")))
         if (auto *print = view->unit<GraphicButton>(QStringLiteral("打印列表按钮")))
