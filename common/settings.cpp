@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStringList>
@@ -119,8 +120,13 @@ void writeSetting(const QString &section, const QString &key, const QString &val
         || value.contains(u'\n') || value.contains(u'\r') || value.contains(u'\0'))
         return;
 
-    bool existed = false;
     const QString path = settingsFilePath();
+    // Two copies of the program write the file in turns, so neither loses the other's value.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(10000);
+    if (!lock.tryLock(2000))
+        return;
+    bool existed = false;
     const QByteArray content = readWholeFile(path, &existed);
     if (fileExists(path) && (!existed || !(QFile::permissions(path) & QFileDevice::WriteOwner)))
         return; // there but unreadable or write-protected: leave it as the user keeps it

@@ -17,8 +17,10 @@ namespace {
 
 QHash<QString, int> &openFiles()
 {
-    static QHash<QString, int> files;
-    return files;
+    // Never destroyed: the program's connections are globals that close after every static of
+    // this file is gone.
+    static auto *files = new QHash<QString, int>;
+    return *files;
 }
 
 QString fileKey(const QString &path)

@@ -1,6 +1,7 @@
 #include "ledgerfixture.h"
 
 #include "common/files.h"
+#include "dataaccess/instances.h"
 
 #include <QFile>
 #include <sqlite3.h>
@@ -39,6 +40,7 @@ private slots:
     void otherPlatformsBuildTheirTexts();
     void properties();
     void constructionFailureIsShown();
+    void programConnectionsMayStayOpenAtExit();
 
 private:
     LedgerFolder *folder = nullptr;
@@ -315,6 +317,18 @@ void TestConnection::constructionFailureIsShown()
     setEngineCheck([] { return true; });
     setDataAccessMessageHandler({});
     QCOMPARE(shown, (QStringList{"信息：创建 ADODB.Connection 对象失败！", "信息：创建 ADODB.RecordSet 对象失败！"}));
+}
+
+void TestConnection::programConnectionsMayStayOpenAtExit()
+{
+    // The program's own connections are globals; one still open when the process ends closes
+    // after the rest of the data layer is gone, and must not bring the exit down.
+    const QString kept = QDir::temp().filePath("kelm-open-at-exit.dat");
+    QFile::remove(kept);
+    QVERIFY(QFile::copy(ledger, kept));
+    QVERIFY(userConnection.OpenJet(kept, databasePassword));
+    QVERIFY(userRecordset.SetConnection(userConnection));
+    QVERIFY(userRecordset.Open("select * from lcsj"));
 }
 
 QTEST_GUILESS_MAIN(TestConnection)
