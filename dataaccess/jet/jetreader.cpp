@@ -257,13 +257,17 @@ struct Reader
         }
     }
 
-    bool table(MdbCatalogEntry *entry, JetTableData *out)
+    // The table's rows; with names given, only those columns are read and the others left Null.
+    bool table(MdbCatalogEntry *entry, JetTableData *out, const QStringList &only = {})
     {
         out->name = QString::fromUtf8(entry->object_name);
         MdbTableDef *table = mdb_read_table(entry);
         if (!table)
             return fail(QStringLiteral("the table %1 cannot be read").arg(out->name));
         std::unique_ptr<MdbTableDef, void (*)(MdbTableDef *)> owner(table, mdb_free_tabledef);
+        // libmdb walks the usage map without looking: an empty one would be read through null.
+        if (!table->usage_map || table->map_sz < 5)
+            return fail(QStringLiteral("the table %1 has no usage map").arg(out->name));
         if (!mdb_read_columns(table) || table->num_cols == 0 || table->num_cols > 255 || !table->columns
             || table->columns->len != table->num_cols)
             return fail(QStringLiteral("the columns of %1 cannot be read").arg(out->name));
@@ -273,7 +277,9 @@ struct Reader
             JetColumnInfo info;
             info.name = QString::fromUtf8(column->name);
             info.type = typeName(column, &counterTaken);
-            if (info.type.isEmpty())
+            if (!only.isEmpty() && !only.contains(info.name, Qt::CaseInsensitive))
+                info.type.clear(); // not read
+            else if (info.type.isEmpty())
                 return fail(QStringLiteral("the column %1 of %2 has a type that cannot be read").arg(info.name, out->name));
             if (column->col_type == MDB_TEXT)
                 info.length = jet4 ? column->col_size / 2 : column->col_size;
@@ -292,6 +298,10 @@ struct Reader
             size_t length = 0;
             if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row - 1), &start, &length) != 0)
                 return fail(QStringLiteral("a row of %1 cannot be found again").arg(out->name));
+            // A row moved to another page leaves a pointer in its place, which libmdb would read
+            // as the row's values: such a file is refused rather than read wrong.
+            if (start & 0x8000)
+                return fail(QStringLiteral("a row of %1 continues on another page").arg(out->name));
             start &= offsetMask;
             std::fill(fields.begin(), fields.end(), MdbField{});
             const int count = mdb_crack_row(table, start, length, fields.data());
@@ -303,6 +313,8 @@ struct Reader
                 if (at < 0 || unsigned(at) >= table->num_cols)
                     return fail(QStringLiteral("a row of %1 names no column").arg(out->name));
                 const auto *column = static_cast<const MdbColumn *>(g_ptr_array_index(table->columns, at));
+                if (out->columns[at].type.isEmpty())
+                    continue;
                 if (!value(column, fields[i], &row[at]))
                     return false;
             }
@@ -349,15 +361,48 @@ bool readJetDatabase(const QString &path, QList<JetTableData> *tables, QString *
     std::unique_ptr<MdbHandle, void (*)(MdbHandle *)> owner(reader.mdb, mdb_close);
     if (reader.mdb->fmt->pg_size != header.pageSize)
         return refuse(QStringLiteral("the page size is not the header's"));
-    GPtrArray *catalog = mdb_read_catalog(reader.mdb, MDB_TABLE);
-    if (!catalog)
-        return refuse(QStringLiteral("the catalog cannot be read"));
-    for (unsigned i = 0; i < reader.mdb->num_catalog; ++i) {
-        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(reader.mdb->catalog, i));
-        if (!entry || entry->object_type != MDB_TABLE || !mdb_is_user_table(entry))
-            continue;
+    // The catalog is the table MSysObjects, defined on page 2. It is read here rather than through
+    // mdb_read_catalog, whose reading of the objects' properties can run for hours on a damaged
+    // file: only the names, types, flags and definition pages are needed.
+    MdbCatalogEntry objects{};
+    objects.mdb = reader.mdb;
+    qstrncpy(objects.object_name, "MSysObjects", sizeof objects.object_name);
+    objects.object_type = MDB_TABLE;
+    objects.table_pg = 2;
+    JetTableData catalog;
+    if (!reader.table(&objects, &catalog, {"Id", "Name", "Type", "Flags"}))
+        return refuse(QStringLiteral("the catalog cannot be read: ") + reader.error);
+    const auto columnOf = [&](const char *name) {
+        for (qsizetype i = 0; i < catalog.columns.size(); ++i)
+            if (catalog.columns[i].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+                return i;
+        return qsizetype(-1);
+    };
+    const qsizetype idAt = columnOf("Id");
+    const qsizetype nameAt = columnOf("Name");
+    const qsizetype typeAt = columnOf("Type");
+    const qsizetype flagsAt = columnOf("Flags");
+    if (idAt < 0 || nameAt < 0 || typeAt < 0 || flagsAt < 0)
+        return refuse(QStringLiteral("the catalog lacks its columns"));
+    for (const QList<QVariant> &object : std::as_const(catalog.rows)) {
+        const qint64 type = object[typeAt].toLongLong() & 0x7f;
+        const quint32 flags = quint32(object[flagsAt].toLongLong());
+        if (type != MDB_TABLE || (flags & 0x80000002) != 0)
+            continue; // not a user table
+        const QByteArray name = object[nameAt].toString().toUtf8();
+        if (name.isEmpty() || name.size() > MDB_MAX_OBJ_NAME)
+            return refuse(QStringLiteral("the catalog names a table badly"));
+        const quint32 page = quint32(object[idAt].toLongLong()) & 0x00ffffff;
+        if (page < 3 || page >= quint64(reader.pageCount))
+            return refuse(QStringLiteral("the table %1 is defined beyond the end of the file").arg(object[nameAt].toString()));
+        MdbCatalogEntry entry{};
+        entry.mdb = reader.mdb;
+        qstrncpy(entry.object_name, name.constData(), sizeof entry.object_name);
+        entry.object_type = MDB_TABLE;
+        entry.table_pg = page;
+        entry.flags = int(flags);
         JetTableData table;
-        if (!reader.table(entry, &table))
+        if (!reader.table(&entry, &table))
             return refuse(reader.error);
         tables->append(table);
     }
