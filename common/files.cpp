@@ -120,3 +120,13 @@ QString temporaryFileName()
             return path;
     }
 }
+
+void removeWorkingCopy(const QString &path)
+{
+    deleteFile(path);
+    const QFileInfo info(path);
+    const QDir folder = info.dir();
+    for (const QString &kept : folder.entryList({info.fileName() + QStringLiteral(".jet"), info.fileName() + QStringLiteral(".*.jet")},
+                                                QDir::Files | QDir::Hidden))
+        deleteFile(folder.filePath(kept));
+}

@@ -11,3 +11,7 @@ bool deleteFile(const QString &path);
 bool moveFile(const QString &source, const QString &destination);
 // A path in the system's temporary folder where no file exists yet; the file is not created.
 QString temporaryFileName();
+
+// Deletes a working copy together with the originals a conversion kept beside it
+// ("<copy>.jet", "<copy>.2.jet", …).
+void removeWorkingCopy(const QString &path);

@@ -84,7 +84,8 @@ bool ConnectionObject::openJet(const QString &filePath, const QString &password)
         return false;
     }
     DatabaseFileCheck check = checkDatabaseFile(filePath, password);
-    if (check == DatabaseFileCheck::NotOurs)
+    const bool converting = check == DatabaseFileCheck::NotOurs;
+    if (converting)
         check = convertFromJet(filePath, password);
     switch (check) {
     case DatabaseFileCheck::Missing:
@@ -123,6 +124,10 @@ bool ConnectionObject::openJet(const QString &filePath, const QString &password)
     sqlite3_busy_timeout(db, 2000);
     internal = true;
     sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+    // A ledger converted from a Windows file gets the day index our own ledgers are made with
+    // (it fails harmlessly for files without the ledger table).
+    if (converting)
+        sqlite3_exec(db, "CREATE INDEX IF NOT EXISTS lcsj_rq ON lcsj (rq)", nullptr, nullptr, nullptr);
     internal = false;
     sqlite3_set_authorizer(db, authorize, this);
     path = fileKey(filePath);

@@ -24,6 +24,12 @@ void closeAuxiliary()
     auxConnection.Close();
 }
 
+// The restore copy, and the original a Windows backup left beside it when it was converted.
+void removeRestoreCopy()
+{
+    removeWorkingCopy(restoreCopyPath());
+}
+
 // Puts the checked restore copy in place of the ledger. The copy replaces the ledger in one step,
 // so the ledger is the old file or the whole new one, never neither.
 RestoreState replaceLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut)
@@ -34,7 +40,7 @@ RestoreState replaceLedger(const Session &session, Prompter &prompter, const std
     const bool whole = isWholeDatabase(restoreCopyPath(), databasePassword);
     const bool copied = whole && copyFileReplacing(restoreCopyPath(), session.currentDbPath);
     prompter.showMessage(copied ? QStringLiteral("恢复数据成功！") : QStringLiteral("恢复数据失败！"));
-    deleteFile(restoreCopyPath());
+    removeRestoreCopy();
     if (logOut)
         logOut();
     return RestoreState::Idle;
@@ -69,7 +75,7 @@ RestoreState restoreLedger(const Session &session, Prompter &prompter, const std
     // The copy of an earlier restore is never used: the auxiliary pair lets go of it first, and a
     // copy that fails stops here.
     closeAuxiliary();
-    deleteFile(restoreCopyPath());
+    removeRestoreCopy();
     if (!copyFileReplacing(chosen, restoreCopyPath()) || !auxConnection.OpenJet(restoreCopyPath(), databasePassword)) {
         prompter.showMessage(QStringLiteral("连接备份数据库失败！可能数据库不是最新版的！"));
         return RestoreState::Idle;
@@ -107,7 +113,7 @@ RestoreState confirmBackupPassword(const Session &session, const QString &typedP
 RestoreState cancelBackupPassword()
 {
     closeAuxiliary();
-    deleteFile(restoreCopyPath());
+    removeRestoreCopy();
     return RestoreState::Idle;
 }
 

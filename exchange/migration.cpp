@@ -52,7 +52,7 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
     // Never the working copy of an earlier chosen file: let go of it, and stop when the copy fails.
     auxRecordset.Close();
     auxConnection.Close();
-    deleteFile(migrationCopyPath());
+    removeWorkingCopy(migrationCopyPath());
     if (!copyFileReplacing(chosen, migrationCopyPath()) || !auxConnection.OpenJet(migrationCopyPath(), databasePassword)) {
         prompter.showMessage(QStringLiteral("连接旧版数据库失败！"));
         return;

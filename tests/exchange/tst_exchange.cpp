@@ -7,6 +7,7 @@
 #include "exchange/excelexchange.h"
 #include "exchange/migration.h"
 #include "support/scriptedprompter.h"
+#include "testpaths.h"
 #include "users/administration.h"
 #include "users/passworddigest.h"
 #include "users/userdirectory.h"
@@ -28,6 +29,7 @@ private slots:
     void migration_data();
     void migration();
     void migrationAsksBeforeEmptying();
+    void windowsFilesRestoreAndMigrate();
 
 private:
     void addRecords(const QStringList &records);
@@ -326,6 +328,41 @@ void TestExchange::migrationAsksBeforeEmptying()
     QCOMPARE(prompter.questions, (QStringList{"恢复旧版数据将会删除清空当前用户现有数据！是否继续？", "是否真的要删除清空当前用户的所有数据？"}));
     QCOMPARE(ledger().size(), 1);
     QVERIFY(QFile::exists(session.currentDbPath + ".bak"));
+}
+
+void TestExchange::windowsFilesRestoreAndMigrate()
+{
+    // The Windows program's ledger of 张三 (password 123456), a backup of it made before a password
+    // change (654321), and an older-version file: each a Jet file, converted as it is opened.
+    const QString fixtures = QStringLiteral(KELM_TEST_DATA_DIR "/jet/fixtures/");
+    userConnection.Close();
+    QFile::remove(dir->filePath("data/张三_lc.dat"));
+    QVERIFY(QFile::copy(fixtures + "张三_lc.dat", dir->filePath("data/张三_lc.dat")));
+    QFile::setPermissions(dir->filePath("data/张三_lc.dat"), QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(ledger().size(), 12);
+
+    const QString backup = dir->filePath("old.lcabak");
+    QVERIFY(QFile::copy(fixtures + "张三-older-password.lcabak", backup));
+    prompter = ScriptedPrompter();
+    prompter.answers = {true, true};
+    prompter.files = {backup};
+    QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::AwaitingPassword);
+    QCOMPARE(confirmBackupPassword(session, "654321", prompter, logOut), RestoreState::Idle);
+    QCOMPARE(prompter.messages, QStringList{"恢复数据成功！"});
+    // Nothing of the working copy stays behind, and the Windows backup itself is untouched.
+    QCOMPARE(QDir(dir->filePath("data")).entryList({"temp*"}, QDir::Files), QStringList());
+    QVERIFY(QFile::exists(backup));
+    QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(ledger().size(), 4);
+
+    const QString older = dir->filePath("张三.lc");
+    QVERIFY(QFile::copy(fixtures + "张三.lc", older));
+    prompter = ScriptedPrompter();
+    prompter.answers = {true, true};
+    prompter.files = {older};
+    migrateOlderVersion(session, prompter, logOut, {});
+    QCOMPARE(prompter.messages, QStringList{"恢复旧版数据库成功！"});
 }
 
 QTEST_GUILESS_MAIN(TestExchange)
