@@ -237,10 +237,11 @@ bool bindValues(sqlite3_stmt *statement, const QList<QVariant> &values)
             rc = sqlite3_bind_null(statement, i + 1);
             break;
         case QMetaType::QString: {
-            // UTF-8, the engine's own encoding, so it stores the text without converting it again.
-            const QByteArray text = static_cast<const QString *>(v.constData())->toUtf8();
-            rc = sqlite3_bind_text(statement, i + 1, text.isNull() ? "" : text.constData(), int(text.size()),
-                                   SQLITE_TRANSIENT);
+            const auto *text = static_cast<const QString *>(v.constData());
+            // An empty text is a text, not Null.
+            rc = sqlite3_bind_text16(statement, i + 1,
+                                     text->isNull() ? static_cast<const void *>(u"") : static_cast<const void *>(text->constData()),
+                                     int(text->size() * 2), SQLITE_TRANSIENT);
             break;
         }
         default: {
