@@ -44,27 +44,34 @@ int SpriteScene::addPictureSprite(const QString &name, int x, int y, int width, 
 {
     if (!box)
         return 0;
+    const int id = box->addObject(name, x, y, visible);
+    if (!decoded.isNull())
+        box->setObjectImage(id, decoded);
+    else
+        box->setObjectPicture(id, picture);
+    box->setObjectTransparency(id, transparency);
+    records.append(placed(id, name, x, y, width, height, visible, picture));
+    return id;
+}
+
+SpriteScene::Sprite SpriteScene::placed(int id, const QString &name, int x, int y, int width, int height, bool visible,
+                                        const QByteArray &normal)
+{
     Sprite sprite;
     sprite.name = name;
-    sprite.id = box->addObject(name, x, y, visible);
-    if (!decoded.isNull())
-        box->setObjectImage(sprite.id, decoded);
-    else
-        box->setObjectPicture(sprite.id, picture);
-    box->setObjectTransparency(sprite.id, transparency);
-    const QSize natural = box->naturalSize(sprite.id);
+    sprite.id = id;
+    const QSize natural = box->naturalSize(id);
     sprite.naturalWidth = natural.width();
     sprite.naturalHeight = natural.height();
     if (width > 0)
-        scaleObject(sprite.id, sprite.naturalWidth, sprite.naturalHeight, width, height);
+        scaleObject(id, sprite.naturalWidth, sprite.naturalHeight, width, height);
     sprite.x = x;
     sprite.y = y;
     sprite.width = width;
     sprite.height = height;
     sprite.visible = visible;
-    sprite.normalPicture = picture;
-    records.append(sprite);
-    return sprite.id;
+    sprite.normalPicture = normal;
+    return sprite;
 }
 
 int SpriteScene::addButtonSprite(const QString &name, int x, int y, int width, int height, bool visible,
@@ -73,21 +80,9 @@ int SpriteScene::addButtonSprite(const QString &name, int x, int y, int width, i
 {
     if (!box)
         return 0;
-    Sprite sprite;
-    sprite.name = name;
-    sprite.id = box->addObject(name, x, y, visible);
-    box->setObjectPicture(sprite.id, normal);
-    const QSize natural = box->naturalSize(sprite.id);
-    sprite.naturalWidth = natural.width();
-    sprite.naturalHeight = natural.height();
-    if (width > 0)
-        scaleObject(sprite.id, sprite.naturalWidth, sprite.naturalHeight, width, height);
-    sprite.x = x;
-    sprite.y = y;
-    sprite.width = width;
-    sprite.height = height;
-    sprite.visible = visible;
-    sprite.normalPicture = normal;
+    const int id = box->addObject(name, x, y, visible);
+    box->setObjectPicture(id, normal);
+    Sprite sprite = placed(id, name, x, y, width, height, visible, normal);
     sprite.hoverPicture = hover;
     sprite.pressedPicture = pressed;
     sprite.clickRoutine = std::move(click);

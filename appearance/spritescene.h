@@ -74,6 +74,9 @@ private:
     Sprite *record(int id);
     // Scale factors in thousandths that make the natural size fill width by height.
     void scaleObject(int id, int naturalWidth, int naturalHeight, int width, int height);
+    // The record of an object just added with its normal picture, scaled to width by height.
+    Sprite placed(int id, const QString &name, int x, int y, int width, int height, bool visible,
+                  const QByteArray &normal);
 
     QPointer<AnimationBox> box;
     QList<Sprite> records;
