@@ -1,5 +1,6 @@
 // The household ledger: one copy at a time, started by the main window's start-up sequence.
 #include "mainwindow.h"
+#include "sessionpages.h"
 #include "messagewindows.h"
 #include "singleinstance.h"
 
@@ -62,6 +63,7 @@ int main(int argc, char **argv)
         closeDataAccess();
         return 0;
     }
+    SessionPages sessionPages(&window, windowPrompter());
     const int code = app.exec();
     closeDataAccess();
     return code;

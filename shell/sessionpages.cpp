@@ -1,0 +1,210 @@
+#include "sessionpages.h"
+
+#include "mainwindow.h"
+#include "shelldressing.h"
+
+#include "common/clock.h"
+#include "common/datetext.h"
+#include "common/program.h"
+#include "dataaccess/instances.h"
+#include "ledger/lookups.h"
+#include "ui/listview.h"
+#include "ui/units.h"
+#include "users/administration.h"
+#include "users/userdirectory.h"
+
+#include <QKeyEvent>
+
+namespace {
+
+template<class T>
+T *unitOf(LayoutWindow *window, const QString &name)
+{
+    return window ? window->unit<T>(name) : nullptr;
+}
+
+QDate dateOf(LayoutWindow *view, const QString &box)
+{
+    auto *date = unitOf<DateBox>(view, box);
+    return date ? date->dateTime().date() : Clock::today();
+}
+
+// Enter in the password box logs in; the key goes no further.
+class EnterKey : public QObject
+{
+public:
+    EnterKey(QObject *parent, std::function<void()> action) : QObject(parent), action(std::move(action)) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        action();
+        return true;
+    }
+
+private:
+    std::function<void()> action;
+};
+
+} // namespace
+
+SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main), main(main), prompter(prompter)
+{
+    LayoutWindow *page = view();
+    if (auto *button = unitOf<GraphicButton>(page, QStringLiteral("登录按钮")))
+        connect(button, &GraphicButton::clicked, this, &SessionPages::logInFromBar);
+    if (auto *password = unitOf<EditBox>(page, QStringLiteral("登录密码框")))
+        password->installEventFilter(new EnterKey(this, [this] { logInFromBar(); }));
+    if (auto *button = unitOf<GraphicButton>(page, QStringLiteral("注册按钮")))
+        connect(button, &GraphicButton::clicked, this, &SessionPages::openRegistration);
+    if (auto *button = unitOf<GraphicButton>(page, QStringLiteral("详细查看按钮")))
+        connect(button, &GraphicButton::clicked, this, [this] { showView(detailMode); });
+    if (auto *button = unitOf<GraphicButton>(page, QStringLiteral("合计查看按钮")))
+        connect(button, &GraphicButton::clicked, this, [this] { showView(summaryMode); });
+    if (auto *list = unitOf<ListView>(page, QStringLiteral("理财列表框")))
+        connect(list, &ListView::columnTitleClicked, this, [this](int column) {
+            if (mode == summaryMode && column == 0)
+                showView(summaryMode, ViewGrouping::ItemType);
+            else if (mode == summaryMode && column == 1)
+                showView(summaryMode, ViewGrouping::ItemName);
+        });
+    const auto previous = main->hooks.endSession;
+    main->hooks.endSession = [this, previous] {
+        mode.clear();
+        if (previous)
+            previous();
+    };
+}
+
+LayoutWindow *SessionPages::view() const
+{
+    return main->page(QStringLiteral("view"));
+}
+
+void SessionPages::logInFromBar()
+{
+    LayoutWindow *page = view();
+    auto *nameBox = unitOf<EditBox>(page, QStringLiteral("登录用户名框"));
+    auto *passwordBox = unitOf<EditBox>(page, QStringLiteral("登录密码框"));
+    if (!nameBox || !passwordBox)
+        return;
+    const QString name = nameBox->text();
+    switch (logIn(main->session, name, passwordBox->text(), prompter)) {
+    case LoginOutcome::WrongPassword:
+        passwordBox->selectAll();
+        return;
+    case LoginOutcome::Refused:
+        return;
+    case LoginOutcome::LoggedIn:
+        break;
+    }
+    if (auto *title = main->unit<TransparentLabel>(QStringLiteral("标题标签")))
+        title->setText(applicationTitle + QStringLiteral(" - ") + name);
+    showView(detailMode);
+    // The entry page's lists: types, the names of the type shown, persons.
+    if (LayoutWindow *entry = main->page(QStringLiteral("entry"))) {
+        const auto fill = [entry](const QString &list, const QString &box, const QStringList &items, const QString &text) {
+            if (auto *combo = unitOf<ComboBox>(entry, list)) {
+                combo->clear();
+                combo->addItems(items);
+            }
+            if (auto *edit = unitOf<EditBox>(entry, box))
+                edit->setText(text);
+        };
+        QStringList types, names, persons;
+        QString type, itemName, person;
+        loadItemTypes(types, type);
+        loadItemNames(type, names, itemName);
+        loadPersons(main->session.currentUser, persons, person);
+        fill(QStringLiteral("项目类型组合框"), QStringLiteral("项目类型框"), types, type);
+        fill(QStringLiteral("项目名称组合框"), QStringLiteral("项目名称框"), names, itemName);
+        fill(QStringLiteral("人员名称组合框"), QStringLiteral("人员名称框"), persons, person);
+    }
+    if (auto *bar = unitOf<QWidget>(page, QStringLiteral("登录界面框")))
+        bar->hide();
+    if (auto *bar = unitOf<QWidget>(page, QStringLiteral("统计界面框1")))
+        bar->show();
+    nameBox->clear();
+    passwordBox->clear();
+}
+
+void SessionPages::showView(const QString &wanted, ViewGrouping grouping)
+{
+    LayoutWindow *page = view();
+    auto *list = unitOf<ListView>(page, QStringLiteral("理财列表框"));
+    QList<ViewRow> rows;
+    if (!list || !queryView(main->session.loggedIn, wanted, grouping, dateOf(page, QStringLiteral("开始日期框")),
+                            dateOf(page, QStringLiteral("结束日期框")), prompter, &rows))
+        return;
+    mode = wanted;
+    list->beginFilling();
+    list->clearRows();
+    for (const ViewRow &row : std::as_const(rows))
+        list->appendRow(row.cells, int(row.id));
+    list->setColumnWidth(6, remarkColumnWidth(list->rowCount(), list->columnWidth(6), 18));
+    list->endFilling();
+    recomputeTotals();
+}
+
+void SessionPages::recomputeTotals()
+{
+    LayoutWindow *page = view();
+    auto *list = unitOf<ListView>(page, QStringLiteral("理财列表框"));
+    if (!list)
+        return;
+    QList<ViewRow> rows;
+    for (int r = 0; r < list->rowCount(); ++r)
+        rows.append({list->itemValue(r), {QString(), QString(), list->cellText(r, 2), list->cellText(r, 3)}});
+    const Totals t = computeTotals(rows, dateOf(page, QStringLiteral("开始日期框")), dateOf(page, QStringLiteral("结束日期框")));
+    const auto set = [page](const QString &label, const QString &text) {
+        if (auto *l = unitOf<TransparentLabel>(page, label))
+            l->setText(text);
+    };
+    set(QStringLiteral("支出标签"), t.expense);
+    set(QStringLiteral("收入标签"), t.income);
+    set(QStringLiteral("剩余标签"), t.balance);
+    set(QStringLiteral("天数标签"), t.days);
+    set(QStringLiteral("日均支出标签"), t.dailyExpense);
+    set(QStringLiteral("日均收入标签"), t.dailyIncome);
+    if (auto *balance = unitOf<TransparentLabel>(page, QStringLiteral("剩余标签")); balance && t.balanceColour != 0) {
+        QPalette palette = balance->palette();
+        palette.setColor(QPalette::WindowText, t.balanceColour < 0 ? QColor(255, 0, 0) : QColor(0, 128, 0));
+        balance->setPalette(palette);
+    }
+}
+
+void SessionPages::openRegistration()
+{
+    if (!registration) {
+        registration = new LayoutWindow(QStringLiteral("newuser"), main);
+        registration->setAttribute(Qt::WA_DeleteOnClose);
+        for (const QString &close : {QStringLiteral("图形按钮1"), QStringLiteral("关闭按钮")})
+            if (auto *button = registration->unit<GraphicButton>(close))
+                connect(button, &GraphicButton::clicked, registration, &QWidget::close);
+        if (auto *button = registration->unit<GraphicButton>(QStringLiteral("图形按钮3")))
+            connect(button, &GraphicButton::clicked, this, &SessionPages::registerFromWindow);
+        dressDialogWindow(registration);
+    }
+    registration->show();
+    registration->raise();
+}
+
+void SessionPages::registerFromWindow()
+{
+    if (!registration)
+        return;
+    const auto text = [this](const QString &box) {
+        auto *edit = registration->unit<EditBox>(box);
+        return edit ? edit->text() : QString();
+    };
+    const QString name = text(QStringLiteral("用户名框"));
+    if (registerUser(name, text(QStringLiteral("新的密码框")), text(QStringLiteral("确认密码框")), prompter)
+        != AdminOutcome::Done)
+        return;
+    if (auto *users = unitOf<ComboBox>(view(), QStringLiteral("用户名组合框")))
+        users->addItem(name);
+    registration->close();
+}

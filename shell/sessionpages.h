@@ -1,0 +1,37 @@
+#pragma once
+// The pages a session works on, wired to the core operations: the login bar, the new-user
+// window and the view page's list with its totals.
+#include "reports/views.h"
+
+#include <QObject>
+#include <QPointer>
+
+class LayoutWindow;
+class MainWindow;
+class Prompter;
+
+class SessionPages : public QObject
+{
+    Q_OBJECT
+public:
+    SessionPages(MainWindow *main, Prompter &prompter);
+
+    // The login bar's button and the Enter key in its password box.
+    void logInFromBar();
+    // The view of the range on the view page; a refused view leaves the list as it was.
+    void showView(const QString &mode, ViewGrouping grouping = ViewGrouping::None);
+    void recomputeTotals();
+    QString viewMode() const { return mode; }
+
+    // The new-user window, opened by the login bar's 注册按钮.
+    void openRegistration();
+    void registerFromWindow();
+    LayoutWindow *registrationWindow() const { return registration; }
+
+private:
+    LayoutWindow *view() const;
+    MainWindow *main;
+    Prompter &prompter;
+    QString mode;
+    QPointer<LayoutWindow> registration;
+};

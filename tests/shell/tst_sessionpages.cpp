@@ -1,0 +1,119 @@
+// The login bar, the new-user window and the view page's list, through the real main window.
+#include "shellfixture.h"
+
+#include "common/clock.h"
+#include "dataaccess/instances.h"
+#include "shell/mainwindow.h"
+#include "shell/sessionpages.h"
+#include "support/scriptedprompter.h"
+#include "ui/listview.h"
+#include "ui/units.h"
+
+#include <QSettings>
+
+class TestSessionPages : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void registerLogInAndView();
+
+private:
+    template<class T>
+    T *viewUnit(const QString &name) { return window->page("view")->unit<T>(name); }
+    std::unique_ptr<ProgramFolder> folder;
+    std::unique_ptr<MainWindow> window;
+    ScriptedPrompter prompter;
+};
+
+void TestSessionPages::init()
+{
+    Clock::setFixed(QDateTime(QDate(2012, 11, 30), QTime(10, 0)));
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, "tavrix", "kelm").clear();
+    folder = std::make_unique<ProgramFolder>();
+    window = std::make_unique<MainWindow>();
+    QCOMPARE(window->start(), StartupResult::Started);
+    prompter = ScriptedPrompter();
+}
+
+void TestSessionPages::cleanup()
+{
+    window.reset();
+    for (DbRecordset *r : {&userRecordset, &directoryRecordset})
+        r->Close();
+    for (DbConnection *c : {&userConnection, &directoryConnection})
+        c->Close();
+    folder.reset();
+    Clock::useSystemTime();
+}
+
+void TestSessionPages::registerLogInAndView()
+{
+    SessionPages pages(window.get(), prompter);
+    viewUnit<GraphicButton>("注册按钮")->click();
+    LayoutWindow *registration = pages.registrationWindow();
+    QVERIFY(registration && registration->isVisible());
+    registration->unit<EditBox>("用户名框")->setText("张三");
+    registration->unit<EditBox>("新的密码框")->setText("pw");
+    registration->unit<EditBox>("确认密码框")->setText("pw");
+    registration->unit<GraphicButton>("图形按钮3")->click();
+    QCOMPARE(prompter.messages, QStringList{"注册用户成功！密码：pw"});
+    QTRY_VERIFY(!pages.registrationWindow());
+    auto *users = viewUnit<ComboBox>("用户名组合框");
+    QCOMPARE(users->count(), 1);
+    QCOMPARE(users->itemText(0), QStringLiteral("张三"));
+
+    auto *name = viewUnit<EditBox>("登录用户名框");
+    auto *password = viewUnit<EditBox>("登录密码框");
+    name->setText("张三");
+    password->setText("wrong");
+    viewUnit<GraphicButton>("登录按钮")->click();
+    QCOMPARE(prompter.messages.last(), QStringLiteral("密码错误,请重新输入！"));
+    QCOMPARE(password->selectedText(), QStringLiteral("wrong"));
+    QVERIFY(!window->loggedIn());
+
+    password->setText("pw");
+    QTest::keyClick(password, Qt::Key_Return);
+    QVERIFY(window->loggedIn());
+    QCOMPARE(window->unit<TransparentLabel>("标题标签")->text(), QStringLiteral("Varnel家庭理财 - 张三"));
+    QVERIFY(name->text().isEmpty() && password->text().isEmpty());
+    QVERIFY(viewUnit<QWidget>("登录界面框")->isHidden());
+    QVERIFY(!viewUnit<QWidget>("统计界面框1")->isHidden());
+    QCOMPARE(pages.viewMode(), detailMode);
+    QCOMPARE(window->page("entry")->unit<EditBox>("项目类型框")->text(), QStringLiteral("生活"));
+    QCOMPARE(window->page("entry")->unit<EditBox>("人员名称框")->text(), QStringLiteral("张三"));
+
+    for (const char *r : {"'生活','早餐',12.50,0,'张三','2012-11-01',''", "'生活','午餐',20.00,0,'张三','2012-11-30',''",
+                          "'工资','月薪',0,5000,'张三','2012-11-15',''"})
+        QVERIFY(userConnection.Execute(QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values (%1)").arg(QString::fromUtf8(r))));
+    viewUnit<DateBox>("开始日期框")->setDateTime(QDateTime(QDate(2012, 11, 1), QTime(0, 0)));
+    viewUnit<GraphicButton>("详细查看按钮")->click();
+    auto *list = viewUnit<ListView>("理财列表框");
+    QCOMPARE(list->rowCount(), 3);
+    QCOMPARE(list->cellText(0, 1), QStringLiteral("早餐"));
+    QCOMPARE(viewUnit<TransparentLabel>("支出标签")->text(), QStringLiteral("32.50"));
+    QCOMPARE(viewUnit<TransparentLabel>("剩余标签")->text(), QStringLiteral("4967.50"));
+    QCOMPARE(viewUnit<TransparentLabel>("天数标签")->text(), QStringLiteral("30 天"));
+
+    viewUnit<GraphicButton>("合计查看按钮")->click();
+    QCOMPARE(pages.viewMode(), summaryMode);
+    QCOMPARE(list->rowCount(), 3);
+    emit list->columnTitleClicked(0);
+    QCOMPARE(list->rowCount(), 2);
+    QCOMPARE(list->cellText(0, 5), QStringLiteral("30天"));
+
+    // End before start: refused, the list stays.
+    viewUnit<DateBox>("开始日期框")->setDateTime(QDateTime(QDate(2012, 12, 1), QTime(0, 0)));
+    viewUnit<GraphicButton>("详细查看按钮")->click();
+    QCOMPARE(prompter.messages.last(), QStringLiteral("结束日期不能小于开始日期！"));
+    QCOMPARE(list->rowCount(), 2);
+
+    window->logOut();
+    QVERIFY(!window->loggedIn());
+    QVERIFY(pages.viewMode().isEmpty());
+    QCOMPARE(list->rowCount(), 0);
+}
+
+QTEST_MAIN(TestSessionPages)
+#include "tst_sessionpages.moc"
