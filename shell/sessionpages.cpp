@@ -188,6 +188,8 @@ void SessionPages::openRegistration()
             connect(button, &GraphicButton::clicked, this, &SessionPages::registerFromWindow);
         dressDialogWindow(registration);
     }
+    // Over the middle of the main window, as a dialog of it.
+    registration->move(main->frameGeometry().center() - QPoint(registration->width() / 2, registration->height() / 2));
     registration->show();
     registration->raise();
 }
