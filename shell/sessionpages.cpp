@@ -71,6 +71,13 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main)
             else if (mode == summaryMode && column == 1)
                 showView(summaryMode, ViewGrouping::ItemName);
         });
+    LayoutWindow *user = main->page(QStringLiteral("user"));
+    if (auto *button = unitOf<GraphicButton>(user, QStringLiteral("图形按钮1")))
+        connect(button, &GraphicButton::clicked, this, &SessionPages::changePasswordFromPage);
+    if (auto *button = unitOf<GraphicButton>(user, QStringLiteral("图形按钮2")))
+        connect(button, &GraphicButton::clicked, this, &SessionPages::deleteUserFromPage);
+    if (auto *button = unitOf<GraphicButton>(user, QStringLiteral("图形按钮3")))
+        connect(button, &GraphicButton::clicked, this, &SessionPages::backFromUserPage);
     const auto previous = main->hooks.endSession;
     main->hooks.endSession = [this, previous] {
         mode.clear();
@@ -209,4 +216,54 @@ void SessionPages::registerFromWindow()
     if (auto *users = unitOf<ComboBox>(view(), QStringLiteral("用户名组合框")))
         users->addItem(name);
     registration->close();
+}
+
+QString SessionPages::userPageText(const QString &box) const
+{
+    auto *edit = unitOf<EditBox>(main->page(QStringLiteral("user")), box);
+    return edit ? edit->text() : QString();
+}
+
+void SessionPages::refillUserList()
+{
+    auto *users = unitOf<ComboBox>(view(), QStringLiteral("用户名组合框"));
+    if (!users)
+        return;
+    QStringList names;
+    fillUserList(names);
+    users->clear();
+    users->addItems(names);
+}
+
+void SessionPages::changePasswordFromPage()
+{
+    const AdminOutcome outcome = changePassword(userPageText(QStringLiteral("用户名框")), userPageText(QStringLiteral("原密码框")),
+                                                userPageText(QStringLiteral("新的密码框")),
+                                                userPageText(QStringLiteral("确认密码框")), prompter);
+    if (outcome == AdminOutcome::Refused)
+        return; // the boxes keep their texts
+    if (outcome == AdminOutcome::Done)
+        main->showPage(QStringLiteral("查看"));
+    for (const QString &box : {QStringLiteral("用户名框"), QStringLiteral("原密码框"), QStringLiteral("新的密码框"),
+                               QStringLiteral("确认密码框")})
+        if (auto *edit = unitOf<EditBox>(main->page(QStringLiteral("user")), box))
+            edit->clear();
+}
+
+void SessionPages::deleteUserFromPage()
+{
+    const AdminOutcome outcome =
+        deleteUser(main->session, userPageText(QStringLiteral("用户名框")), userPageText(QStringLiteral("原密码框")), prompter,
+                   [this] {
+                       main->logOut();
+                       refillUserList();
+                   });
+    if (outcome == AdminOutcome::Done)
+        main->showPage(QStringLiteral("查看"));
+}
+
+void SessionPages::backFromUserPage()
+{
+    main->showPage(QStringLiteral("查看"));
+    refillUserList();
 }

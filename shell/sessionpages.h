@@ -23,6 +23,11 @@ public:
     void recomputeTotals();
     QString viewMode() const { return mode; }
 
+    // The user page's three buttons.
+    void changePasswordFromPage();
+    void deleteUserFromPage();
+    void backFromUserPage();
+
     // The new-user window, opened by the login bar's 注册按钮.
     void openRegistration();
     void registerFromWindow();
@@ -30,6 +35,8 @@ public:
 
 private:
     LayoutWindow *view() const;
+    QString userPageText(const QString &box) const;
+    void refillUserList();
     MainWindow *main;
     Prompter &prompter;
     QString mode;

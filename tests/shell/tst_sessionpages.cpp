@@ -18,6 +18,7 @@ private slots:
     void init();
     void cleanup();
     void registerLogInAndView();
+    void userPage();
 
 private:
     template<class T>
@@ -113,6 +114,55 @@ void TestSessionPages::registerLogInAndView()
     QVERIFY(!window->loggedIn());
     QVERIFY(pages.viewMode().isEmpty());
     QCOMPARE(list->rowCount(), 0);
+}
+
+void TestSessionPages::userPage()
+{
+    SessionPages pages(window.get(), prompter);
+    for (const char *user : {"张三", "李四"}) {
+        pages.openRegistration();
+        LayoutWindow *registration = pages.registrationWindow();
+        registration->unit<EditBox>("用户名框")->setText(QString::fromUtf8(user));
+        registration->unit<EditBox>("新的密码框")->setText("pw");
+        registration->unit<EditBox>("确认密码框")->setText("pw");
+        registration->unit<GraphicButton>("图形按钮3")->click();
+        QTRY_VERIFY(!pages.registrationWindow());
+    }
+    viewUnit<EditBox>("登录用户名框")->setText("张三");
+    viewUnit<EditBox>("登录密码框")->setText("pw");
+    viewUnit<GraphicButton>("登录按钮")->click();
+    QVERIFY(window->loggedIn());
+
+    LayoutWindow *user = window->page("user");
+    const auto fill = [user](const QStringList &texts) {
+        const QStringList boxes{"用户名框", "原密码框", "新的密码框", "确认密码框"};
+        for (int i = 0; i < boxes.size(); ++i)
+            user->unit<EditBox>(boxes[i])->setText(texts.value(i));
+    };
+    prompter = ScriptedPrompter();
+    fill({"张三", "pw", "new", "other"});
+    user->unit<GraphicButton>("图形按钮1")->click();
+    QCOMPARE(prompter.messages, QStringList{"二次输入的新密码不一样，请重新输入！"});
+    QCOMPARE(user->unit<EditBox>("新的密码框")->text(), QStringLiteral("new")); // kept after a refusal
+    fill({"张三", "pw", "new", "new"});
+    user->unit<GraphicButton>("图形按钮1")->click();
+    QCOMPARE(prompter.messages.last(), QStringLiteral("修改用户密码成功！密码：new"));
+    QVERIFY(user->unit<EditBox>("原密码框")->text().isEmpty());
+
+    // Another user's name is not found in the open ledger.
+    prompter.answers = {true};
+    fill({"李四", "pw"});
+    user->unit<GraphicButton>("图形按钮2")->click();
+    QCOMPARE(prompter.messages.last(), QStringLiteral("用户名不存在，请重新输入！"));
+    prompter.answers = {true, true};
+    fill({"张三", "new"});
+    user->unit<GraphicButton>("图形按钮2")->click();
+    QCOMPARE(prompter.messages.last(), QStringLiteral("删除用户成功！"));
+    QVERIFY(!window->loggedIn());
+    auto *users = viewUnit<ComboBox>("用户名组合框");
+    QCOMPARE(users->count(), 1);
+    QCOMPARE(users->itemText(0), QStringLiteral("李四"));
+    QVERIFY(!QFile::exists(folder->path("data/张三_lc.dat")));
 }
 
 QTEST_MAIN(TestSessionPages)
