@@ -9,6 +9,10 @@
 #include "dataaccess/instances.h"
 #include "ledger/lookups.h"
 #include "ui/listview.h"
+#include "ui/printgrid.h"
+#include "reports/printing/listprinting.h"
+#include "reports/statistics.h"
+#include "common/numbers.h"
 #include "ui/units.h"
 #include "users/administration.h"
 #include "users/userdirectory.h"
@@ -78,6 +82,19 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main)
         connect(button, &GraphicButton::clicked, this, &SessionPages::deleteUserFromPage);
     if (auto *button = unitOf<GraphicButton>(user, QStringLiteral("图形按钮3")))
         connect(button, &GraphicButton::clicked, this, &SessionPages::backFromUserPage);
+    main->hooks.computeStatistics = [this] { showStatistics(); };
+    main->hooks.printList = [this] { printList(); };
+    LayoutWindow *statistics = main->page(QStringLiteral("statistics"));
+    if (auto *years = unitOf<ComboBox>(statistics, QStringLiteral("年份选择组合框"))) {
+        int current = 0;
+        years->clear();
+        years->addItems(yearList(&current));
+        years->setCurrentIndex(current);
+        if (auto *label = unitOf<TransparentLabel>(statistics, QStringLiteral("年份标签")))
+            label->setText(years->currentText());
+        connect(years, &QComboBox::textActivated, this, &SessionPages::chooseYear);
+    }
+    grid = new PrintGrid(this);
     const auto previous = main->hooks.endSession;
     main->hooks.endSession = [this, previous] {
         mode.clear();
@@ -266,4 +283,70 @@ void SessionPages::backFromUserPage()
 {
     main->showPage(QStringLiteral("查看"));
     refillUserList();
+}
+
+namespace {
+
+void setLabel(LayoutWindow *page, const QString &name, const QString &text)
+{
+    if (auto *label = unitOf<TransparentLabel>(page, name))
+        label->setText(text);
+}
+
+void showYear(LayoutWindow *page, const YearStatistics &year)
+{
+    for (int m = 1; m <= 12; ++m) {
+        setLabel(page, QStringLiteral("月支出标签%1").arg(m), year.months.value(m - 1).expense);
+        setLabel(page, QStringLiteral("月收入标签%1").arg(m), year.months.value(m - 1).income);
+    }
+    setLabel(page, QStringLiteral("年支出标签"), year.total.expense);
+    setLabel(page, QStringLiteral("年收入标签"), year.total.income);
+    setLabel(page, QStringLiteral("年份标签1"), year.caption);
+}
+
+} // namespace
+
+void SessionPages::showStatistics()
+{
+    LayoutWindow *page = main->page(QStringLiteral("statistics"));
+    auto *yearLabel = unitOf<TransparentLabel>(page, QStringLiteral("年份标签"));
+    Statistics s;
+    if (!computeStatistics(main->session.loggedIn, int(textToInteger(yearLabel ? yearLabel->text() : QString())), prompter, &s))
+        return;
+    setLabel(page, QStringLiteral("当月标签"), s.currentCaption);
+    setLabel(page, QStringLiteral("上月标签"), s.previousCaption);
+    setLabel(page, QStringLiteral("总支出标签"), s.allTime.expense);
+    setLabel(page, QStringLiteral("总收入标签"), s.allTime.income);
+    setLabel(page, QStringLiteral("当月支出标签"), s.current.expense);
+    setLabel(page, QStringLiteral("当月收入标签"), s.current.income);
+    setLabel(page, QStringLiteral("上月支出标签"), s.previous.expense);
+    setLabel(page, QStringLiteral("上月收入标签"), s.previous.income);
+    showYear(page, s.year);
+}
+
+void SessionPages::chooseYear(const QString &year)
+{
+    LayoutWindow *page = main->page(QStringLiteral("statistics"));
+    setLabel(page, QStringLiteral("年份标签"), year);
+    showYear(page, computeYear(int(textToInteger(year))));
+    if (page)
+        page->setFocus();
+}
+
+void SessionPages::printList()
+{
+    LayoutWindow *page = view();
+    auto *list = unitOf<ListView>(page, QStringLiteral("理财列表框"));
+    if (!list)
+        return;
+    QList<QStringList> rows;
+    for (int r = 0; r < list->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < 7; ++c)
+            cells.append(list->cellText(r, c));
+        rows.append(cells);
+    }
+    buildListPrintout(*grid, rows, dateOf(page, QStringLiteral("开始日期框")), dateOf(page, QStringLiteral("结束日期框")),
+                      unitOf<SuperEditBox>(page, QStringLiteral("超级编辑框1")));
+    grid->showPreview(main);
 }

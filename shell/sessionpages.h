@@ -7,6 +7,7 @@
 #include <QPointer>
 
 class LayoutWindow;
+class PrintGrid;
 class MainWindow;
 class Prompter;
 
@@ -28,6 +29,13 @@ public:
     void deleteUserFromPage();
     void backFromUserPage();
 
+    // The statistics page's figures for the year its label shows; a year chosen from its list.
+    void showStatistics();
+    void chooseYear(const QString &year);
+    // The list as the view page shows it, in the print preview.
+    void printList();
+    PrintGrid *printout() const { return grid; }
+
     // The new-user window, opened by the login bar's 注册按钮.
     void openRegistration();
     void registerFromWindow();
@@ -41,4 +49,5 @@ private:
     Prompter &prompter;
     QString mode;
     QPointer<LayoutWindow> registration;
+    PrintGrid *grid = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "shell/sessionpages.h"
 #include "support/scriptedprompter.h"
 #include "ui/listview.h"
+#include "ui/printgrid.h"
 #include "ui/units.h"
 
 #include <QSettings>
@@ -19,6 +20,7 @@ private slots:
     void cleanup();
     void registerLogInAndView();
     void userPage();
+    void statisticsAndPrinting();
 
 private:
     template<class T>
@@ -163,6 +165,54 @@ void TestSessionPages::userPage()
     QCOMPARE(users->count(), 1);
     QCOMPARE(users->itemText(0), QStringLiteral("李四"));
     QVERIFY(!QFile::exists(folder->path("data/张三_lc.dat")));
+}
+
+void TestSessionPages::statisticsAndPrinting()
+{
+    SessionPages pages(window.get(), prompter);
+    pages.openRegistration();
+    LayoutWindow *registration = pages.registrationWindow();
+    registration->unit<EditBox>("用户名框")->setText("张三");
+    registration->unit<EditBox>("新的密码框")->setText("pw");
+    registration->unit<EditBox>("确认密码框")->setText("pw");
+    registration->unit<GraphicButton>("图形按钮3")->click();
+    viewUnit<EditBox>("登录用户名框")->setText("张三");
+    viewUnit<EditBox>("登录密码框")->setText("pw");
+    viewUnit<GraphicButton>("登录按钮")->click();
+    QVERIFY(window->loggedIn());
+    for (const char *r : {"'生活','早餐',12.50,0,'张三','2012-11-01',''", "'工资','月薪',0,5000,'张三','2012-11-15',''",
+                          "'生活','午餐',3.00,0,'张三','2012-10-31',''", "'生活','晚餐',9.00,0,'张三','2011-03-02',''"})
+        QVERIFY(userConnection.Execute(QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values (%1)").arg(QString::fromUtf8(r))));
+
+    // The clock stands on 30 November 2012: the year list runs to 2016 with 2012 chosen.
+    LayoutWindow *statistics = window->page("statistics");
+    auto *years = statistics->unit<ComboBox>("年份选择组合框");
+    QCOMPARE(years->itemText(years->count() - 1), QStringLiteral("2016"));
+    QCOMPARE(years->currentText(), QStringLiteral("2012"));
+    window->unit<GraphicButton>("统计按钮")->click();
+    const auto label = [statistics](const char *name) { return statistics->unit<TransparentLabel>(name)->text(); };
+    QCOMPARE(label("当月标签"), QStringLiteral("当月（11月）"));
+    QCOMPARE(label("上月标签"), QStringLiteral("上月（10月）"));
+    QCOMPARE(label("当月支出标签") + '/' + label("当月收入标签"), QStringLiteral("12.50/5000.00"));
+    QCOMPARE(label("上月支出标签"), QStringLiteral("3.00"));
+    QCOMPARE(label("总支出标签"), QStringLiteral("24.50"));
+    QCOMPARE(label("月支出标签10"), QStringLiteral("3.00"));
+    QCOMPARE(label("月支出标签3"), QStringLiteral("0.00"));
+    QCOMPARE(label("年支出标签"), QStringLiteral("15.50"));
+    emit years->textActivated("2011");
+    QCOMPARE(label("年份标签"), QStringLiteral("2011"));
+    QCOMPARE(label("月支出标签3"), QStringLiteral("9.00"));
+    QCOMPARE(label("年份标签1"), QStringLiteral("（2011）"));
+
+    viewUnit<DateBox>("开始日期框")->setDateTime(QDateTime(QDate(2012, 11, 1), QTime(0, 0)));
+    viewUnit<GraphicButton>("详细查看按钮")->click();
+    viewUnit<GraphicButton>("打印列表按钮")->click();
+    PrintGrid *grid = pages.printout();
+    QVERIFY(grid->previewOpen());
+    // Title, title, range, column titles, two records, totals.
+    QCOMPARE(grid->rowCount(), 7);
+    QCOMPARE(grid->cellText(4, 2), QStringLiteral("早餐"));
+    QCOMPARE(grid->cellText(6, 1), QStringLiteral("支出合计：12.50"));
 }
 
 QTEST_MAIN(TestSessionPages)
