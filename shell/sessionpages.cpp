@@ -13,6 +13,8 @@
 #include "reports/printing/listprinting.h"
 #include "reports/statistics.h"
 #include "common/numbers.h"
+#include "exchange/excelexchange.h"
+#include "exchange/migration.h"
 #include "ui/units.h"
 #include "users/administration.h"
 #include "users/userdirectory.h"
@@ -95,6 +97,36 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main)
         connect(years, &QComboBox::textActivated, this, &SessionPages::chooseYear);
     }
     grid = new PrintGrid(this);
+
+    LayoutWindow *backup = main->page(QStringLiteral("backup"));
+    const auto endThenRefresh = [this] { this->main->logOut(); };
+    const auto onClick = [this, backup](const QString &button, std::function<void()> action) {
+        if (auto *b = unitOf<GraphicButton>(backup, button))
+            connect(b, &GraphicButton::clicked, this, std::move(action));
+    };
+    onClick(QStringLiteral("备份数据按钮"), [this] { backupLedger(this->main->session, this->prompter); });
+    onClick(QStringLiteral("导出数据按钮"), [this] { exportLedger(this->prompter); });
+    onClick(QStringLiteral("导入数据按钮"), [this] { importLedger(this->prompter, [this] { showView(detailMode); }); });
+    onClick(QStringLiteral("压缩数据按钮"), [this, endThenRefresh] { compactLedger(this->main->session, this->prompter, endThenRefresh); });
+    onClick(QStringLiteral("恢复数据按钮"), [this, endThenRefresh] {
+        showBackupPrompt(false);
+        restore = restoreLedger(this->main->session, this->prompter, endThenRefresh);
+        showBackupPrompt(restore == RestoreState::AwaitingPassword);
+    });
+    onClick(QStringLiteral("备份密码确认按钮"), [this, backup, endThenRefresh] {
+        auto *password = unitOf<EditBox>(backup, QStringLiteral("备份密码框"));
+        restore = confirmBackupPassword(this->main->session, password ? password->text() : QString(), this->prompter,
+                                        endThenRefresh);
+        if (restore == RestoreState::Idle)
+            showBackupPrompt(false);
+    });
+    onClick(QStringLiteral("备份密码取消按钮"), [this] {
+        restore = cancelBackupPassword();
+        showBackupPrompt(false);
+    });
+    main->hooks.migrateOldVersion = [this, endThenRefresh] {
+        migrateOlderVersion(this->main->session, this->prompter, endThenRefresh, [this] { showView(detailMode); });
+    };
     const auto previous = main->hooks.endSession;
     main->hooks.endSession = [this, previous] {
         mode.clear();
@@ -349,4 +381,15 @@ void SessionPages::printList()
     buildListPrintout(*grid, rows, dateOf(page, QStringLiteral("开始日期框")), dateOf(page, QStringLiteral("结束日期框")),
                       unitOf<SuperEditBox>(page, QStringLiteral("超级编辑框1")));
     grid->showPreview(main);
+}
+
+void SessionPages::showBackupPrompt(bool shown)
+{
+    LayoutWindow *backup = main->page(QStringLiteral("backup"));
+    for (const QString &name : {QStringLiteral("备份密码标签"), QStringLiteral("备份密码外形框"), QStringLiteral("备份密码确认按钮"),
+                                QStringLiteral("备份密码取消按钮")})
+        if (auto *unit = unitOf<QWidget>(backup, name))
+            unit->setVisible(shown);
+    if (auto *password = unitOf<EditBox>(backup, QStringLiteral("备份密码框")); password && !shown)
+        password->clear();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The pages a session works on, wired to the core operations: the login bar, the new-user
 // window and the view page's list with its totals.
+#include "exchange/backup.h"
 #include "reports/views.h"
 
 #include <QObject>
@@ -36,6 +37,10 @@ public:
     void printList();
     PrintGrid *printout() const { return grid; }
 
+    // The backup page's commands; the backup password prompt shows while a restore waits for it.
+    void showBackupPrompt(bool shown);
+    RestoreState restoreState() const { return restore; }
+
     // The new-user window, opened by the login bar's 注册按钮.
     void openRegistration();
     void registerFromWindow();
@@ -50,4 +55,5 @@ private:
     QString mode;
     QPointer<LayoutWindow> registration;
     PrintGrid *grid = nullptr;
+    RestoreState restore = RestoreState::Idle;
 };

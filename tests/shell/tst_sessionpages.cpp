@@ -5,6 +5,7 @@
 #include "dataaccess/instances.h"
 #include "shell/mainwindow.h"
 #include "shell/sessionpages.h"
+#include "users/administration.h"
 #include "support/scriptedprompter.h"
 #include "ui/listview.h"
 #include "ui/printgrid.h"
@@ -21,6 +22,7 @@ private slots:
     void registerLogInAndView();
     void userPage();
     void statisticsAndPrinting();
+    void backupPage();
 
 private:
     template<class T>
@@ -213,6 +215,63 @@ void TestSessionPages::statisticsAndPrinting()
     QCOMPARE(grid->rowCount(), 7);
     QCOMPARE(grid->cellText(4, 2), QStringLiteral("早餐"));
     QCOMPARE(grid->cellText(6, 1), QStringLiteral("支出合计：12.50"));
+}
+
+void TestSessionPages::backupPage()
+{
+    SessionPages pages(window.get(), prompter);
+    pages.openRegistration();
+    LayoutWindow *registration = pages.registrationWindow();
+    registration->unit<EditBox>("用户名框")->setText("张三");
+    registration->unit<EditBox>("新的密码框")->setText("pw");
+    registration->unit<EditBox>("确认密码框")->setText("pw");
+    registration->unit<GraphicButton>("图形按钮3")->click();
+    const auto logIn = [this](const QString &password) {
+        viewUnit<EditBox>("登录用户名框")->setText("张三");
+        viewUnit<EditBox>("登录密码框")->setText(password);
+        viewUnit<GraphicButton>("登录按钮")->click();
+    };
+    logIn("pw");
+    QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values ('生活','早餐',1,0,'张三','2012-11-30','')"));
+    LayoutWindow *backup = window->page("backup");
+    const auto click = [backup](const char *name) { backup->unit<GraphicButton>(name)->click(); };
+
+    prompter = ScriptedPrompter();
+    const QString saved = folder->path("old.lcabak");
+    prompter.files = {saved};
+    click("备份数据按钮");
+    QCOMPARE(prompter.messages, QStringList{"备份数据成功！"});
+    const QString book = folder->path("a.xls");
+    prompter.files = {book};
+    click("导出数据按钮");
+    QCOMPARE(prompter.messages.last(), QStringLiteral("导出数据成功！"));
+
+    // A backup with an older password: the prompt shows until the old password is typed.
+    QCOMPARE(changePassword("张三", "pw", "new", "new", prompter), AdminOutcome::Done);
+    QVERIFY(userConnection.Execute("delete from lcsj"));
+    prompter.answers = {true, true};
+    prompter.files = {saved};
+    click("恢复数据按钮");
+    QCOMPARE(pages.restoreState(), RestoreState::AwaitingPassword);
+    QVERIFY(!backup->unit<QWidget>("备份密码确认按钮")->isHidden());
+    backup->unit<EditBox>("备份密码框")->setText("pw");
+    click("备份密码确认按钮");
+    QCOMPARE(prompter.messages.last(), QStringLiteral("恢复数据成功！"));
+    QVERIFY(backup->unit<QWidget>("备份密码确认按钮")->isHidden());
+    QVERIFY(!window->loggedIn());
+    logIn("new");
+    QVERIFY(window->loggedIn());
+    QCOMPARE(viewUnit<ListView>("理财列表框")->rowCount(), 1);
+
+    // The same workbook again brings nothing new.
+    prompter.answers = {true, true};
+    prompter.files = {book};
+    click("导入数据按钮");
+    QCOMPARE(prompter.messages.last(), QStringLiteral("导入理财数据成功！共 0 个记录"));
+    prompter.answers = {true};
+    click("压缩数据按钮");
+    QCOMPARE(prompter.messages.last(), QStringLiteral("压缩数据库成功！"));
+    QVERIFY(!window->loggedIn());
 }
 
 QTEST_MAIN(TestSessionPages)
