@@ -128,6 +128,12 @@ void TestExchange::exportAndImport()
     importLedger(prompter, refresh);
     QCOMPARE(prompter.messages, QStringList{"导入理财数据成功！共 0 个记录"});
     QCOMPARE(refreshed, 1);
+    // A row that differs only in its remark is the same record.
+    QVERIFY(userConnection.Execute("update lcsj set bz='另一个备注' where xmmc='早餐'"));
+    prompter.answers = {true, true};
+    prompter.files = {book};
+    importLedger(prompter, refresh);
+    QCOMPARE(prompter.messages.last(), QStringLiteral("导入理财数据成功！共 0 个记录"));
     QVERIFY(userConnection.Execute("delete from lcsj"));
     prompter.answers = {true, true};
     prompter.files = {book};
@@ -138,7 +144,7 @@ void TestExchange::exportAndImport()
     prompter.files = {dir->filePath("none.xls")};
     importLedger(prompter, refresh);
     QCOMPARE(prompter.messages.last(), QStringLiteral("导入理财数据失败！"));
-    QCOMPARE(refreshed, 2);
+    QCOMPARE(refreshed, 3);
 }
 
 void TestExchange::backupAndRestore()
@@ -241,11 +247,14 @@ void TestExchange::compaction()
     compactLedger(session, prompter, logOut);
     QCOMPARE(logOuts, 0);
     QVERIFY(session.loggedIn);
+    addRecords({"'生活','早餐',1.00,0,'张三','2012-11-05',''", "'生活','午餐',2.00,0,'张三','2012-11-06',''"});
+    const QStringList before = ledger();
     prompter.answers = {true};
     compactLedger(session, prompter, logOut);
     QCOMPARE(prompter.messages, QStringList{"压缩数据库成功！"});
     QCOMPARE(logOuts, 1);
     QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(ledger(), before);
     // A ledger the engine cannot compact: logged out all the same.
     userConnection.Close();
     QFile f(session.currentDbPath);
@@ -316,6 +325,15 @@ void TestExchange::migration()
 
 void TestExchange::migrationAsksBeforeEmptying()
 {
+    // Into an empty ledger: no question at all.
+    const QString first = olderVersionFile("first.lc", "张三", "secret", {"'生活','早餐',3.5,0,'张三','2005-6-7',''"});
+    prompter.files = {first};
+    migrateOlderVersion(session, prompter, logOut, {});
+    QVERIFY(prompter.questions.isEmpty());
+    QCOMPARE(prompter.messages, QStringList{"恢复旧版数据库成功！"});
+    QVERIFY(userConnection.Execute("delete from lcsj"));
+    prompter = ScriptedPrompter();
+
     Session nobody;
     migrateOlderVersion(nobody, prompter, logOut, {});
     QCOMPARE(prompter.messages, QStringList{"请先登录！(用户名必须与旧版数据的用户相同，并且密码也要相同！)"});
