@@ -8,6 +8,7 @@
 #include "common/program.h"
 #include "dataaccess/instances.h"
 #include "ledger/lookups.h"
+#include "ledger/entry.h"
 #include "ui/listview.h"
 #include "ui/printgrid.h"
 #include "reports/printing/listprinting.h"
@@ -84,6 +85,47 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main)
         connect(button, &GraphicButton::clicked, this, &SessionPages::deleteUserFromPage);
     if (auto *button = unitOf<GraphicButton>(user, QStringLiteral("图形按钮3")))
         connect(button, &GraphicButton::clicked, this, &SessionPages::backFromUserPage);
+    main->hooks.prepareEntry = [this] { prepareEntry(); };
+    main->hooks.modifySelected = [this] { modifySelected(); };
+    main->hooks.deleteSelected = [this] { deleteSelected(); };
+    LayoutWindow *entryPage = entry();
+    if (auto *button = unitOf<GraphicButton>(entryPage, QStringLiteral("添加按钮")))
+        connect(button, &GraphicButton::clicked, this, &SessionPages::addPendingEntry);
+    if (auto *button = unitOf<GraphicButton>(entryPage, QStringLiteral("删除按钮")))
+        connect(button, &GraphicButton::clicked, this, &SessionPages::removePendingEntry);
+    if (auto *button = unitOf<GraphicButton>(entryPage, QStringLiteral("保存按钮")))
+        connect(button, &GraphicButton::clicked, this, &SessionPages::saveEntries);
+    if (auto *button = unitOf<GraphicButton>(entryPage, QStringLiteral("返回按钮")))
+        connect(button, &GraphicButton::clicked, this, [this] { this->main->showPage(QStringLiteral("查看")); });
+    if (auto *kinds = unitOf<ComboBox>(entryPage, QStringLiteral("收支金额组合框")))
+        connect(kinds, &QComboBox::activated, this, [this](int index) {
+            setAmountKind(index != 0);
+            if (auto *amount = unitOf<EditBox>(entry(), QStringLiteral("收支金额框")))
+                amount->setText(QStringLiteral("0.00"));
+        });
+    if (auto *types = unitOf<ComboBox>(entryPage, QStringLiteral("项目类型组合框")))
+        connect(types, &QComboBox::textActivated, this, [this](const QString &type) {
+            LookupLists lists = lookupLists();
+            QString typeBox = type, nameBox;
+            loadItemNames(type, lists.names, nameBox);
+            applyLookupLists(lists);
+            if (auto *edit = unitOf<EditBox>(entry(), QStringLiteral("项目类型框")))
+                edit->setText(typeBox);
+            if (auto *edit = unitOf<EditBox>(entry(), QStringLiteral("项目名称框")))
+                edit->setText(nameBox);
+        });
+    for (const auto &[list, box] : {std::pair{QStringLiteral("项目名称组合框"), QStringLiteral("项目名称框")},
+                                    std::pair{QStringLiteral("人员名称组合框"), QStringLiteral("人员名称框")}})
+        if (auto *combo = unitOf<ComboBox>(entryPage, list))
+            connect(combo, &QComboBox::textActivated, this, [this, box](const QString &text) {
+                if (auto *edit = unitOf<EditBox>(entry(), box))
+                    edit->setText(text);
+            });
+    if (auto *list = unitOf<ListView>(view(), QStringLiteral("理财列表框")))
+        connect(list, &ListView::rowDoubleClicked, this, [this](int) {
+            if (this->main->passLoginGate())
+                modifySelected();
+        });
     main->hooks.computeStatistics = [this] { showStatistics(); };
     main->hooks.printList = [this] { printList(); };
     LayoutWindow *statistics = main->page(QStringLiteral("statistics"));
@@ -392,4 +434,233 @@ void SessionPages::showBackupPrompt(bool shown)
             unit->setVisible(shown);
     if (auto *password = unitOf<EditBox>(backup, QStringLiteral("备份密码框")); password && !shown)
         password->clear();
+}
+
+LayoutWindow *SessionPages::entry() const
+{
+    return main->page(QStringLiteral("entry"));
+}
+
+EntryForm SessionPages::entryForm() const
+{
+    LayoutWindow *page = entry();
+    const auto text = [page](const QString &name) {
+        auto *edit = unitOf<EditBox>(page, name);
+        return edit ? edit->text() : QString();
+    };
+    auto *kind = unitOf<TransparentLabel>(page, QStringLiteral("收支金额标签"));
+    return {text(QStringLiteral("项目类型框")), text(QStringLiteral("项目名称框")), text(QStringLiteral("人员名称框")),
+            text(QStringLiteral("备注框")),     dateOf(page, QStringLiteral("选择日期框")), text(QStringLiteral("收支金额框")),
+            kind ? kind->text() : QString()};
+}
+
+void SessionPages::setAmountKind(bool income)
+{
+    LayoutWindow *page = entry();
+    const QColor colour = income ? QColor(0, 0, 255) : QColor(255, 0, 0);
+    if (auto *kinds = unitOf<ComboBox>(page, QStringLiteral("收支金额组合框")))
+        kinds->setCurrentIndex(income ? 1 : 0);
+    if (auto *label = unitOf<TransparentLabel>(page, QStringLiteral("收支金额标签"))) {
+        label->setText(income ? incomeKind : expenseKind);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        label->setPalette(palette);
+    }
+    if (auto *amount = unitOf<EditBox>(page, QStringLiteral("收支金额框"))) {
+        QPalette palette = amount->palette();
+        palette.setColor(QPalette::Text, colour);
+        amount->setPalette(palette);
+    }
+}
+
+void SessionPages::resetEntryForm()
+{
+    LayoutWindow *page = entry();
+    setAmountKind(false);
+    if (auto *amount = unitOf<EditBox>(page, QStringLiteral("收支金额框")))
+        amount->setText(QStringLiteral("0.00"));
+    if (auto *pending = unitOf<ListView>(page, QStringLiteral("添加理财列表框")))
+        pending->clearRows();
+    if (auto *date = unitOf<DateBox>(page, QStringLiteral("选择日期框")))
+        date->setDateTime(Clock::now());
+    if (auto *label = unitOf<Label>(page, QStringLiteral("选择日期标签")))
+        label->setText(dateText(Clock::today(), 1));
+    if (auto *remark = unitOf<EditBox>(page, QStringLiteral("备注框")))
+        remark->clear();
+}
+
+LookupLists SessionPages::lookupLists() const
+{
+    LookupLists lists;
+    const auto items = [this](const QString &name) {
+        QStringList texts;
+        if (auto *combo = unitOf<ComboBox>(entry(), name))
+            for (int i = 0; i < combo->count(); ++i)
+                texts.append(combo->itemText(i));
+        return texts;
+    };
+    lists.types = items(QStringLiteral("项目类型组合框"));
+    lists.names = items(QStringLiteral("项目名称组合框"));
+    lists.persons = items(QStringLiteral("人员名称组合框"));
+    return lists;
+}
+
+void SessionPages::applyLookupLists(const LookupLists &lists)
+{
+    const auto set = [this](const QString &name, const QStringList &texts) {
+        if (auto *combo = unitOf<ComboBox>(entry(), name)) {
+            combo->clear();
+            combo->addItems(texts);
+        }
+    };
+    set(QStringLiteral("项目类型组合框"), lists.types);
+    set(QStringLiteral("项目名称组合框"), lists.names);
+    set(QStringLiteral("人员名称组合框"), lists.persons);
+}
+
+void SessionPages::prepareEntry()
+{
+    editingId = 0;
+    resetEntryForm();
+}
+
+void SessionPages::addPendingEntry()
+{
+    if (editingId > 0) {
+        prompter.showMessage(QStringLiteral("修改状态下，不能添加！如果需要保存，请点击保存按钮！"));
+        return;
+    }
+    const EntryForm form = entryForm();
+    CheckedEntry checked;
+    if (!checkEntry(form, prompter, &checked))
+        return;
+    if (checked.becameExpense)
+        setAmountKind(false);
+    LookupLists lists = lookupLists();
+    const bool stored = addLookupValues(form, lists, true, prompter);
+    applyLookupLists(lists);
+    if (!stored)
+        return;
+    LayoutWindow *page = entry();
+    if (auto *pending = unitOf<ListView>(page, QStringLiteral("添加理财列表框"))) {
+        pending->appendRow({form.type, form.name, checked.expense, checked.income, form.person, dateText(form.day, 1),
+                            form.remark});
+        pending->setColumnWidth(6, remarkColumnWidth(pending->rowCount(), pending->columnWidth(6), 12));
+    }
+    if (auto *remark = unitOf<EditBox>(page, QStringLiteral("备注框")))
+        remark->clear();
+    if (auto *amount = unitOf<EditBox>(page, QStringLiteral("收支金额框")))
+        amount->setText(QStringLiteral("0.00"));
+}
+
+void SessionPages::removePendingEntry()
+{
+    if (editingId > 0) {
+        prompter.showMessage(QStringLiteral("修改状态下，不能删除！如果需要保存，请点击保存按钮！"));
+        return;
+    }
+    auto *pending = unitOf<ListView>(entry(), QStringLiteral("添加理财列表框"));
+    if (!pending || pending->selectedRow() < 0) {
+        prompter.showMessage(QStringLiteral("请选择要删除的记录！"));
+        return;
+    }
+    pending->removeRow(pending->selectedRow());
+    pending->setColumnWidth(6, remarkColumnWidth(pending->rowCount(), pending->columnWidth(6), 12));
+}
+
+void SessionPages::saveEntries()
+{
+    if (editingId > 0) {
+        const EntryForm form = entryForm();
+        CheckedEntry checked;
+        if (!checkEntry(form, prompter, &checked))
+            return;
+        LookupLists lists = lookupLists();
+        const bool stored = addLookupValues(form, lists, false, prompter);
+        applyLookupLists(lists);
+        if (!stored || !saveModifiedRecord(editingId, form, checked, prompter))
+            return;
+        showView(detailMode);
+        resetEntryForm();
+        main->showPage(QStringLiteral("查看"));
+        return;
+    }
+    QList<PendingRow> rows;
+    if (auto *pending = unitOf<ListView>(entry(), QStringLiteral("添加理财列表框")))
+        for (int r = 0; r < pending->rowCount(); ++r)
+            rows.append({pending->cellText(r, 0), pending->cellText(r, 1), pending->cellText(r, 2), pending->cellText(r, 3),
+                         pending->cellText(r, 4), pending->cellText(r, 5), pending->cellText(r, 6)});
+    if (!saveNewRecords(rows, prompter))
+        return; // the pending rows stay, to be corrected and saved again
+    showView(detailMode);
+    main->showPage(QStringLiteral("查看"));
+}
+
+void SessionPages::modifySelected()
+{
+    LayoutWindow *page = view();
+    if (!page || !page->isVisible()) {
+        main->showPage(QStringLiteral("查看"));
+        return;
+    }
+    if (mode == summaryMode) {
+        prompter.showMessage(QStringLiteral("合计查看 状态不能修改记录，请先点击 详细查看 ，再修改记录！"));
+        return;
+    }
+    auto *list = unitOf<ListView>(page, QStringLiteral("理财列表框"));
+    if (!list || list->selectedRow() < 0) {
+        prompter.showMessage(QStringLiteral("请选择要修改的记录！"));
+        return;
+    }
+    editingId = list->itemValue(list->selectedRow());
+    resetEntryForm();
+    RecordForm record;
+    if (!loadRecord(editingId, &record)) {
+        prompter.showMessage(QStringLiteral("读取记录失败！"));
+        return;
+    }
+    LayoutWindow *form = entry();
+    const auto set = [form](const QString &name, const QString &text) {
+        if (auto *edit = unitOf<EditBox>(form, name))
+            edit->setText(text);
+    };
+    if (auto *date = unitOf<DateBox>(form, QStringLiteral("选择日期框")))
+        date->setDateTime(QDateTime(record.day, QTime(0, 0)));
+    if (auto *label = unitOf<Label>(form, QStringLiteral("选择日期标签")))
+        label->setText(dateText(record.day, 1));
+    set(QStringLiteral("项目类型框"), record.type);
+    set(QStringLiteral("项目名称框"), record.name);
+    set(QStringLiteral("收支金额框"), record.amount);
+    setAmountKind(record.income);
+    set(QStringLiteral("人员名称框"), record.person);
+    set(QStringLiteral("备注框"), record.remark);
+    LookupLists lists = lookupLists();
+    QString ignored;
+    loadItemNames(record.type, lists.names, ignored);
+    applyLookupLists(lists);
+    main->showPage(QStringLiteral("修改"));
+}
+
+void SessionPages::deleteSelected()
+{
+    LayoutWindow *page = view();
+    if (!page || !page->isVisible()) {
+        main->showPage(QStringLiteral("查看"));
+        return;
+    }
+    if (mode != detailMode) {
+        prompter.showMessage(QStringLiteral("合计状态不能删除提醒，请点击 详细查看 后再删除！"));
+        return;
+    }
+    auto *list = unitOf<ListView>(page, QStringLiteral("理财列表框"));
+    const int row = list ? list->selectedRow() : -1;
+    if (row < 0) {
+        prompter.showMessage(QStringLiteral("请选择要删除的记录！"));
+        return;
+    }
+    deleteRecord(list->itemValue(row), prompter, [this, list, row] {
+        list->removeRow(row);
+        list->setColumnWidth(6, remarkColumnWidth(list->rowCount(), list->columnWidth(6), 18));
+        recomputeTotals();
+    });
 }

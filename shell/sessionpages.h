@@ -2,6 +2,7 @@
 // The pages a session works on, wired to the core operations: the login bar, the new-user
 // window and the view page's list with its totals.
 #include "exchange/backup.h"
+#include "ledger/entry.h"
 #include "reports/views.h"
 
 #include <QObject>
@@ -37,6 +38,16 @@ public:
     void printList();
     PrintGrid *printout() const { return grid; }
 
+    // The entry page: a new entry, the pending list, saving, modifying the selected record, and
+    // deleting the selected record of the view.
+    void prepareEntry();
+    void addPendingEntry();
+    void removePendingEntry();
+    void saveEntries();
+    void modifySelected();
+    void deleteSelected();
+    qint64 editingRecord() const { return editingId; }
+
     // The backup page's commands; the backup password prompt shows while a restore waits for it.
     void showBackupPrompt(bool shown);
     RestoreState restoreState() const { return restore; }
@@ -56,4 +67,11 @@ private:
     QPointer<LayoutWindow> registration;
     PrintGrid *grid = nullptr;
     RestoreState restore = RestoreState::Idle;
+    qint64 editingId = 0;
+    LayoutWindow *entry() const;
+    EntryForm entryForm() const;
+    void setAmountKind(bool income);
+    void resetEntryForm();
+    LookupLists lookupLists() const;
+    void applyLookupLists(const LookupLists &lists);
 };

@@ -23,6 +23,7 @@ private slots:
     void userPage();
     void statisticsAndPrinting();
     void backupPage();
+    void entryPage();
 
 private:
     template<class T>
@@ -272,6 +273,77 @@ void TestSessionPages::backupPage()
     click("压缩数据按钮");
     QCOMPARE(prompter.messages.last(), QStringLiteral("压缩数据库成功！"));
     QVERIFY(!window->loggedIn());
+}
+
+void TestSessionPages::entryPage()
+{
+    for (int i = 0; i < 3; ++i)
+        window->splashTick();
+    QVERIFY(window->isVisible());
+    SessionPages pages(window.get(), prompter);
+    pages.openRegistration();
+    LayoutWindow *registration = pages.registrationWindow();
+    registration->unit<EditBox>("用户名框")->setText("张三");
+    registration->unit<EditBox>("新的密码框")->setText("pw");
+    registration->unit<EditBox>("确认密码框")->setText("pw");
+    registration->unit<GraphicButton>("图形按钮3")->click();
+    viewUnit<EditBox>("登录用户名框")->setText("张三");
+    viewUnit<EditBox>("登录密码框")->setText("pw");
+    viewUnit<GraphicButton>("登录按钮")->click();
+    QVERIFY(window->loggedIn());
+
+    prompter = ScriptedPrompter();
+    window->unit<GraphicButton>("添加按钮")->click();
+    LayoutWindow *entry = window->page("entry");
+    QVERIFY(entry->isVisible());
+    const auto type = [entry](const char *box, const QString &text) { entry->unit<EditBox>(box)->setText(text); };
+    type("项目类型框", "生活");
+    type("项目名称框", "早餐");
+    type("收支金额框", "12.5");
+    type("备注框", "Tom's");
+    entry->unit<GraphicButton>("添加按钮")->click();
+    type("项目名称框", "退款");
+    type("收支金额框", "-20");
+    emit entry->unit<ComboBox>("收支金额组合框")->activated(1);
+    QCOMPARE(entry->unit<TransparentLabel>("收支金额标签")->text(), QStringLiteral("收入金额："));
+    type("收支金额框", "-20");
+    entry->unit<GraphicButton>("添加按钮")->click();
+    // A negative income is an expense.
+    QCOMPARE(entry->unit<TransparentLabel>("收支金额标签")->text(), QStringLiteral("支出金额："));
+    auto *pending = entry->unit<ListView>("添加理财列表框");
+    QCOMPARE(pending->rowCount(), 2);
+    QCOMPARE(pending->cellText(1, 2), QStringLiteral("20.00"));
+    entry->unit<GraphicButton>("保存按钮")->click();
+    QVERIFY(prompter.messages.isEmpty());
+    auto *list = viewUnit<ListView>("理财列表框");
+    QCOMPARE(list->rowCount(), 2);
+    QCOMPARE(viewUnit<TransparentLabel>("支出标签")->text(), QStringLiteral("32.50"));
+
+    // Modify the first record: the form shows it, saving rewrites it.
+    list->selectRow(0);
+    window->unit<GraphicButton>("修改按钮")->click();
+    QVERIFY(pages.editingRecord() > 0);
+    QCOMPARE(entry->unit<EditBox>("收支金额框")->text(), QStringLiteral("12.50"));
+    QCOMPARE(entry->unit<EditBox>("备注框")->text(), QStringLiteral("Tom's"));
+    entry->unit<GraphicButton>("添加按钮")->click();
+    QCOMPARE(prompter.messages.last(), QStringLiteral("修改状态下，不能添加！如果需要保存，请点击保存按钮！"));
+    type("收支金额框", "13");
+    entry->unit<GraphicButton>("保存按钮")->click();
+    QCOMPARE(list->cellText(0, 2), QStringLiteral("13.00"));
+
+    // Delete: refused in the summary view, then the selected record goes.
+    viewUnit<GraphicButton>("合计查看按钮")->click();
+    window->unit<GraphicButton>("删除按钮")->click();
+    QCOMPARE(prompter.messages.last(), QStringLiteral("合计状态不能删除提醒，请点击 详细查看 后再删除！"));
+    viewUnit<GraphicButton>("详细查看按钮")->click();
+    window->unit<GraphicButton>("删除按钮")->click();
+    QCOMPARE(prompter.messages.last(), QStringLiteral("请选择要删除的记录！"));
+    list->selectRow(1);
+    prompter.answers = {true};
+    window->unit<GraphicButton>("删除按钮")->click();
+    QCOMPARE(prompter.messages.last(), QStringLiteral("删除记录成功！"));
+    QCOMPARE(list->rowCount(), 1);
+    QCOMPARE(viewUnit<TransparentLabel>("支出标签")->text(), QStringLiteral("13.00"));
 }
 
 QTEST_MAIN(TestSessionPages)
