@@ -20,6 +20,7 @@
 #include "users/administration.h"
 #include "users/userdirectory.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
 namespace {
@@ -54,6 +55,20 @@ public:
 
 private:
     std::function<void()> action;
+};
+
+// A key pressed in a box, handed to an action that says whether it took the key.
+class KeyAction : public QObject
+{
+public:
+    KeyAction(QObject *parent, std::function<bool(QKeyEvent *)> action) : QObject(parent), action(std::move(action)) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        return event->type() == QEvent::KeyPress && action(static_cast<QKeyEvent *>(event));
+    }
+
+private:
+    std::function<bool(QKeyEvent *)> action;
 };
 
 } // namespace
@@ -121,6 +136,52 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main)
                 if (auto *edit = unitOf<EditBox>(entry(), box))
                     edit->setText(text);
             });
+    if (auto *amount = unitOf<EditBox>(entryPage, QStringLiteral("收支金额框")))
+        amount->installEventFilter(new KeyAction(this, [amount](QKeyEvent *key) {
+            // A second point, or a minus sign, is refused with a beep.
+            if (key->text() == QLatin1String("-") || (key->text() == QLatin1String(".") && amount->text().contains(u'.'))) {
+                QApplication::beep();
+                return true;
+            }
+            return false;
+        }));
+    if (auto *name = unitOf<EditBox>(entryPage, QStringLiteral("项目名称框")))
+        name->installEventFilter(new KeyAction(this, [this](QKeyEvent *key) {
+            if (key->key() == Qt::Key_Delete) {
+                LookupLists lists = lookupLists();
+                auto *box = unitOf<EditBox>(entry(), QStringLiteral("项目名称框"));
+                QString text = box->text();
+                if (deleteItemName(text, lists.names, text, this->prompter)) {
+                    applyLookupLists(lists);
+                    box->setText(text);
+                    return true;
+                }
+            }
+            return false; // the box still deletes the character as usual
+        }));
+    if (auto *type = unitOf<EditBox>(entryPage, QStringLiteral("项目类型框")))
+        type->installEventFilter(new KeyAction(this, [this](QKeyEvent *key) {
+            if (key->key() == Qt::Key_Delete) {
+                LookupLists lists = lookupLists();
+                auto *typeBox = unitOf<EditBox>(entry(), QStringLiteral("项目类型框"));
+                auto *nameBox = unitOf<EditBox>(entry(), QStringLiteral("项目名称框"));
+                QString typeText = typeBox->text();
+                QString nameText = nameBox ? nameBox->text() : QString();
+                if (deleteItemType(typeText, lists.types, typeText, lists.names, nameText, this->prompter)) {
+                    applyLookupLists(lists);
+                    typeBox->setText(typeText);
+                    if (nameBox)
+                        nameBox->setText(nameText);
+                    return true;
+                }
+            }
+            return false;
+        }));
+    if (auto *date = unitOf<DateBox>(entryPage, QStringLiteral("选择日期框")))
+        connect(date, &QDateTimeEdit::dateTimeChanged, this, [this](const QDateTime &when) {
+            if (auto *label = unitOf<Label>(entry(), QStringLiteral("选择日期标签")))
+                label->setText(dateText(when, 1));
+        });
     if (auto *list = unitOf<ListView>(view(), QStringLiteral("理财列表框")))
         connect(list, &ListView::rowDoubleClicked, this, [this](int) {
             if (this->main->passLoginGate())

@@ -344,6 +344,26 @@ void TestSessionPages::entryPage()
     QCOMPARE(prompter.messages.last(), QStringLiteral("删除记录成功！"));
     QCOMPARE(list->rowCount(), 1);
     QCOMPARE(viewUnit<TransparentLabel>("支出标签")->text(), QStringLiteral("13.00"));
+
+    // The amount box takes one point and no minus sign.
+    auto *amount = entry->unit<EditBox>("收支金额框");
+    amount->clear();
+    QTest::keyClicks(amount, "-12.5.3");
+    QCOMPARE(amount->text(), QStringLiteral("12.53"));
+    // Delete in the name box removes the name from the list after asking; "no" deletes a character.
+    auto *name = entry->unit<EditBox>("项目名称框");
+    name->setText("退款");
+    name->setCursorPosition(0);
+    prompter.answers = {false};
+    QTest::keyClick(name, Qt::Key_Delete);
+    QCOMPARE(name->text(), QStringLiteral("款"));
+    name->setText("退款");
+    prompter.answers = {true};
+    QTest::keyClick(name, Qt::Key_Delete);
+    QCOMPARE(prompter.questions.last(), QStringLiteral("是否真的要删除项目名称？"));
+    QVERIFY(userConnection.Execute("select 1"));
+    userRecordset.Open("select count(*) from xmmcsj where xmmc='退款'");
+    QCOMPARE(userRecordset.GetText(0), QStringLiteral("0"));
 }
 
 QTEST_MAIN(TestSessionPages)
