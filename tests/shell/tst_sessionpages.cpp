@@ -26,6 +26,8 @@ private slots:
     void entryPage();
 
 private:
+    // Registers the name with the password "pw" through the new-user window, then logs in.
+    void registerAndLogIn(SessionPages &pages, const QString &name);
     template<class T>
     T *viewUnit(const QString &name) { return window->page("view")->unit<T>(name); }
     std::unique_ptr<ProgramFolder> folder;
@@ -52,6 +54,19 @@ void TestSessionPages::cleanup()
         c->Close();
     folder.reset();
     Clock::useSystemTime();
+}
+
+void TestSessionPages::registerAndLogIn(SessionPages &pages, const QString &name)
+{
+    pages.openRegistration();
+    LayoutWindow *registration = pages.registrationWindow();
+    registration->unit<EditBox>("用户名框")->setText(name);
+    registration->unit<EditBox>("新的密码框")->setText("pw");
+    registration->unit<EditBox>("确认密码框")->setText("pw");
+    registration->unit<GraphicButton>("图形按钮3")->click();
+    viewUnit<EditBox>("登录用户名框")->setText(name);
+    viewUnit<EditBox>("登录密码框")->setText("pw");
+    viewUnit<GraphicButton>("登录按钮")->click();
 }
 
 void TestSessionPages::registerLogInAndView()
@@ -173,15 +188,7 @@ void TestSessionPages::userPage()
 void TestSessionPages::statisticsAndPrinting()
 {
     SessionPages pages(window.get(), prompter);
-    pages.openRegistration();
-    LayoutWindow *registration = pages.registrationWindow();
-    registration->unit<EditBox>("用户名框")->setText("张三");
-    registration->unit<EditBox>("新的密码框")->setText("pw");
-    registration->unit<EditBox>("确认密码框")->setText("pw");
-    registration->unit<GraphicButton>("图形按钮3")->click();
-    viewUnit<EditBox>("登录用户名框")->setText("张三");
-    viewUnit<EditBox>("登录密码框")->setText("pw");
-    viewUnit<GraphicButton>("登录按钮")->click();
+    registerAndLogIn(pages, "张三");
     QVERIFY(window->loggedIn());
     for (const char *r : {"'生活','早餐',12.50,0,'张三','2012-11-01',''", "'工资','月薪',0,5000,'张三','2012-11-15',''",
                           "'生活','午餐',3.00,0,'张三','2012-10-31',''", "'生活','晚餐',9.00,0,'张三','2011-03-02',''"})
@@ -281,15 +288,7 @@ void TestSessionPages::entryPage()
         window->splashTick();
     QVERIFY(window->isVisible());
     SessionPages pages(window.get(), prompter);
-    pages.openRegistration();
-    LayoutWindow *registration = pages.registrationWindow();
-    registration->unit<EditBox>("用户名框")->setText("张三");
-    registration->unit<EditBox>("新的密码框")->setText("pw");
-    registration->unit<EditBox>("确认密码框")->setText("pw");
-    registration->unit<GraphicButton>("图形按钮3")->click();
-    viewUnit<EditBox>("登录用户名框")->setText("张三");
-    viewUnit<EditBox>("登录密码框")->setText("pw");
-    viewUnit<GraphicButton>("登录按钮")->click();
+    registerAndLogIn(pages, "张三");
     QVERIFY(window->loggedIn());
 
     prompter = ScriptedPrompter();
