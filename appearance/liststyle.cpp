@@ -15,7 +15,7 @@ void stripeListRows(ListView *list, DrawingBoard *board, const QColor &first, co
     // Two rows give the distance between rows; with fewer the list's own row height serves.
     int h = 0;
     if (list->rowCount() >= 2)
-        h = list->visualItemRect(list->topLevelItem(1)).top() - list->visualItemRect(list->topLevelItem(0)).top();
+        h = list->rowRect(1).top() - list->rowRect(0).top();
     if (h <= 0)
         h = list->rowHeight();
 

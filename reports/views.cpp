@@ -4,8 +4,7 @@
 #include "common/numbers.h"
 #include "dataaccess/instances.h"
 
-bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start, const QDate &end,
-               Prompter &prompter, QList<ViewRow> *rows)
+bool viewAllowed(bool loggedIn, const QDate &start, const QDate &end, Prompter &prompter)
 {
     if (!loggedIn) {
         prompter.showMessage(QStringLiteral("请先登录！"));
@@ -15,6 +14,14 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
         prompter.showMessage(QStringLiteral("结束日期不能小于开始日期！"));
         return false;
     }
+    return true;
+}
+
+bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start, const QDate &end,
+               Prompter &prompter, QList<ViewRow> *rows)
+{
+    if (!viewAllowed(loggedIn, start, end, prompter))
+        return false;
     rows->clear();
     const QString range = QStringLiteral(" from lcsj where rq>=#") + dateText(start, 1) + QStringLiteral("# and rq<=#")
         + dateText(end, 1) + u'#';
@@ -31,6 +38,8 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
                               amountText(userRecordset.GetNumber(QStringLiteral("srje1"))), QString(), days, QString()}});
             userRecordset.MoveNext();
         }
+        // The rows hold what the view shows; the recordset's copy of them is let go.
+        userRecordset.Close();
         return true;
     }
     userRecordset.Open(QStringLiteral("select *") + range + QStringLiteral(" order by rq"));
@@ -47,6 +56,7 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
                        userRecordset.GetText(QStringLiteral("bz"))}});
         userRecordset.MoveNext();
     }
+    userRecordset.Close();
     return true;
 }
 

@@ -20,6 +20,10 @@ struct ViewRow
     QStringList cells;
 };
 
+// Whether a view of the range may be shown; refused with its message when nobody is logged in or
+// the range ends before it starts.
+bool viewAllowed(bool loggedIn, const QDate &start, const QDate &end, Prompter &prompter);
+
 // Queries the view of the range into rows. Refused with its message when nobody is logged in or
 // the range ends before it starts; rows are then left as they were.
 bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start, const QDate &end,

@@ -294,18 +294,24 @@ void SessionPages::showView(const QString &wanted, ViewGrouping grouping)
 {
     LayoutWindow *page = view();
     auto *list = unitOf<ListView>(page, QStringLiteral("理财列表框"));
+    const QDate start = dateOf(page, QStringLiteral("开始日期框")), end = dateOf(page, QStringLiteral("结束日期框"));
+    if (!list || !viewAllowed(main->session.loggedIn, start, end, prompter))
+        return;
+    // The rows shown so far are let go before the new ones are read, so a long ledger is held once.
+    list->clearRows();
     QList<ViewRow> rows;
-    if (!list || !queryView(main->session.loggedIn, wanted, grouping, dateOf(page, QStringLiteral("开始日期框")),
-                            dateOf(page, QStringLiteral("结束日期框")), prompter, &rows))
+    if (!queryView(main->session.loggedIn, wanted, grouping, start, end, prompter, &rows))
         return;
     mode = wanted;
-    list->beginFilling();
-    list->clearRows();
-    for (const ViewRow &row : std::as_const(rows))
-        list->appendRow(row.cells, int(row.id));
+    const Totals totals = computeTotals(rows, start, end);
+    QList<ListRow> shown;
+    shown.reserve(rows.size());
+    for (ViewRow &row : rows)
+        shown.append({std::move(row.cells), int(row.id)});
+    rows.clear();
+    list->setRows(std::move(shown));
     list->setColumnWidth(6, remarkColumnWidth(list->rowCount(), list->columnWidth(6), 18));
-    list->endFilling();
-    recomputeTotals();
+    showTotals(totals);
 }
 
 void SessionPages::recomputeTotals()
@@ -315,9 +321,15 @@ void SessionPages::recomputeTotals()
     if (!list)
         return;
     QList<ViewRow> rows;
+    rows.reserve(list->rowCount());
     for (int r = 0; r < list->rowCount(); ++r)
         rows.append({list->itemValue(r), {QString(), QString(), list->cellText(r, 2), list->cellText(r, 3)}});
-    const Totals t = computeTotals(rows, dateOf(page, QStringLiteral("开始日期框")), dateOf(page, QStringLiteral("结束日期框")));
+    showTotals(computeTotals(rows, dateOf(page, QStringLiteral("开始日期框")), dateOf(page, QStringLiteral("结束日期框"))));
+}
+
+void SessionPages::showTotals(const Totals &t)
+{
+    LayoutWindow *page = view();
     const auto set = [page](const QString &label, const QString &text) {
         if (auto *l = unitOf<TransparentLabel>(page, label))
             l->setText(text);

@@ -61,6 +61,7 @@ private:
     LayoutWindow *view() const;
     QString userPageText(const QString &box) const;
     void refillUserList();
+    void showTotals(const Totals &totals);
     MainWindow *main;
     Prompter &prompter;
     QString mode;

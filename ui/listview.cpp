@@ -56,9 +56,95 @@ void ListHeader::paintSection(QPainter *painter, const QRect &rect, int logicalI
     painter->drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, caption.left(255));
 }
 
-ListView::ListView(QWidget *parent) : QTreeWidget(parent), headerView(new ListHeader(this))
+void ListModel::addColumn(const QString &title, Qt::Alignment alignment)
+{
+    const int column = int(titles.size());
+    beginInsertColumns({}, column, column);
+    titles.append(title);
+    alignments.append(alignment);
+    endInsertColumns();
+}
+
+int ListModel::appendRow(ListRow row)
+{
+    const int at = int(rows.size());
+    beginInsertRows({}, at, at);
+    rows.append(std::move(row));
+    endInsertRows();
+    return at;
+}
+
+void ListModel::setRows(QList<ListRow> replacement)
+{
+    beginResetModel();
+    rows = std::move(replacement);
+    endResetModel();
+}
+
+void ListModel::removeRow(int row)
+{
+    if (row < 0 || row >= rows.size())
+        return;
+    beginRemoveRows({}, row, row);
+    rows.removeAt(row);
+    endRemoveRows();
+}
+
+void ListModel::setCellText(int row, int column, const QString &text)
+{
+    if (row < 0 || row >= rows.size() || column < 0 || column >= titles.size())
+        return;
+    QStringList &cells = rows[row].cells;
+    while (cells.size() <= column)
+        cells.append(QString());
+    cells[column] = text;
+    const QModelIndex changed = index(row, column);
+    emit dataChanged(changed, changed, {Qt::DisplayRole});
+}
+
+QModelIndex ListModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (parent.isValid() || row < 0 || row >= rows.size() || column < 0 || column >= titles.size())
+        return {};
+    return createIndex(row, column);
+}
+
+QVariant ListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rows.size())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return rows[index.row()].cells.value(index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(columnAlignment(index.column()) | Qt::AlignVCenter);
+    case Qt::UserRole:
+        return rows[index.row()].itemValue;
+    default:
+        return {};
+    }
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::DisplayRole)
+        return titles.value(section);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    return {};
+}
+
+Qt::ItemFlags ListModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+}
+
+ListView::ListView(QWidget *parent) : QTreeView(parent), headerView(new ListHeader(this)), rows(new ListModel(this))
 {
     setHeader(headerView);
+    setModel(rows);
     headerView->setSectionsClickable(true);
     setFrameShape(QFrame::NoFrame);
     setRootIsDecorated(false);
@@ -69,92 +155,83 @@ ListView::ListView(QWidget *parent) : QTreeWidget(parent), headerView(new ListHe
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setColumnCount(0);
     connect(headerView, &QHeaderView::sectionClicked, this, &ListView::columnTitleClicked);
-    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
-        emit rowDoubleClicked(indexOfTopLevelItem(item));
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid())
+            emit rowDoubleClicked(index.row());
     });
 }
 
 void ListView::addColumn(const QString &title, int width, Qt::Alignment alignment)
 {
-    const int column = QTreeWidget::columnCount();
-    setColumnCount(column + 1);
-    headerItem()->setText(column, title);
-    headerItem()->setTextAlignment(column, Qt::AlignCenter);
-    setColumnWidth(column, width);
-    alignments.append(alignment);
-}
-
-QString ListView::columnTitle(int column) const
-{
-    return headerItem()->text(column);
-}
-
-Qt::Alignment ListView::columnAlignment(int column) const
-{
-    return alignments.value(column, Qt::AlignLeft);
+    rows->addColumn(title, alignment);
+    setColumnWidth(rows->columnCount() - 1, width);
 }
 
 int ListView::appendRow(const QStringList &cells, int itemValue)
 {
-    auto *item = new QTreeWidgetItem;
-    for (int column = 0; column < QTreeWidget::columnCount(); ++column) {
-        item->setText(column, cells.value(column));
-        item->setTextAlignment(column, columnAlignment(column) | Qt::AlignVCenter);
-    }
-    item->setData(0, Qt::UserRole, itemValue);
-    addTopLevelItem(item);
-    return topLevelItemCount() - 1;
+    return rows->appendRow({cells, itemValue});
+}
+
+void ListView::setRows(QList<ListRow> replacement)
+{
+    rows->setRows(std::move(replacement));
 }
 
 QString ListView::cellText(int row, int column) const
 {
-    const QTreeWidgetItem *item = topLevelItem(row);
-    return item ? item->text(column) : QString();
+    const ListRow *found = rows->row(row);
+    return found ? found->cells.value(column) : QString();
 }
 
 void ListView::setCellText(int row, int column, const QString &text)
 {
-    if (QTreeWidgetItem *item = topLevelItem(row))
-        item->setText(column, text);
+    rows->setCellText(row, column, text);
 }
 
 int ListView::itemValue(int row) const
 {
-    const QTreeWidgetItem *item = topLevelItem(row);
-    return item ? item->data(0, Qt::UserRole).toInt() : 0;
+    const ListRow *found = rows->row(row);
+    return found ? found->itemValue : 0;
 }
 
 void ListView::removeRow(int row)
 {
-    delete takeTopLevelItem(row);
+    rows->removeRow(row);
 }
 
 void ListView::clearRows()
 {
-    clear();
+    rows->setRows({});
 }
 
 int ListView::selectedRow() const
 {
-    const QList<QTreeWidgetItem *> items = selectedItems();
-    return items.isEmpty() ? -1 : indexOfTopLevelItem(items.first());
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void ListView::selectRow(int row)
 {
     clearSelection();
-    if (QTreeWidgetItem *item = topLevelItem(row)) {
-        item->setSelected(true);
-        setCurrentItem(item);
-    }
+    const QModelIndex index = rows->index(row, 0);
+    if (index.isValid())
+        setCurrentIndex(index); // with single selection of rows, the current row is the selected one
+}
+
+QRect ListView::rowRect(int row) const
+{
+    const QModelIndex index = rows->index(row, 0);
+    if (!index.isValid())
+        return {};
+    const QRect first = visualRect(index);
+    return {0, first.top(), viewport()->width(), first.height()};
 }
 
 int ListView::rowHeight() const
 {
-    if (topLevelItemCount() > 0) {
-        const int h = visualItemRect(topLevelItem(0)).height();
+    if (rowCount() > 0) {
+        const int h = rowRect(0).height();
         if (h > 0)
             return h;
     }
@@ -213,5 +290,5 @@ void ListView::paintEvent(QPaintEvent *event)
         painter.setBrushOrigin(0, origin);
         painter.fillRect(viewport()->rect(), QBrush(rowPicture));
     }
-    QTreeWidget::paintEvent(event);
+    QTreeView::paintEvent(event);
 }

@@ -1,8 +1,11 @@
 #pragma once
 // A report-style list: column titles, full-row selection, an integer item value on every row,
 // rows in two alternating colours and a header painted in its own colours and font.
+// The rows live in a flat model of plain texts, so a list of a hundred thousand rows fills at
+// once and costs a few strings a row.
+#include <QAbstractItemModel>
 #include <QHeaderView>
-#include <QTreeWidget>
+#include <QTreeView>
 
 class ListHeader : public QHeaderView
 {
@@ -24,20 +27,59 @@ private:
     QColor text, fill;
 };
 
-class ListView : public QTreeWidget
+struct ListRow
+{
+    QStringList cells;
+    int itemValue = 0;
+};
+
+class ListModel : public QAbstractItemModel
+{
+    Q_OBJECT
+public:
+    using QAbstractItemModel::QAbstractItemModel;
+
+    void addColumn(const QString &title, Qt::Alignment alignment);
+    QString columnTitle(int column) const { return titles.value(column); }
+    Qt::Alignment columnAlignment(int column) const { return alignments.value(column, Qt::AlignLeft); }
+
+    int appendRow(ListRow row);
+    void setRows(QList<ListRow> replacement);
+    void removeRow(int row);
+    const ListRow *row(int row) const { return row >= 0 && row < rows.size() ? &rows[row] : nullptr; }
+    void setCellText(int row, int column, const QString &text);
+    int count() const { return int(rows.size()); }
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &) const override { return {}; }
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(rows.size()); }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(titles.size()); }
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    QStringList titles;
+    QList<Qt::Alignment> alignments;
+    QList<ListRow> rows;
+};
+
+class ListView : public QTreeView
 {
     Q_OBJECT
 public:
     explicit ListView(QWidget *parent = nullptr);
 
     void addColumn(const QString &title, int width, Qt::Alignment alignment = Qt::AlignLeft);
-    int columnCount() const { return QTreeWidget::columnCount(); }
-    QString columnTitle(int column) const;
-    Qt::Alignment columnAlignment(int column) const;
+    int columnCount() const { return rows->columnCount(); }
+    QString columnTitle(int column) const { return rows->columnTitle(column); }
+    Qt::Alignment columnAlignment(int column) const { return rows->columnAlignment(column); }
 
     // Appends a row with the cell texts and the item value; returns its index.
     int appendRow(const QStringList &cells, int itemValue = 0);
-    int rowCount() const { return topLevelItemCount(); }
+    // Puts these rows in place of all rows, in one step.
+    void setRows(QList<ListRow> replacement);
+    int rowCount() const { return rows->count(); }
     QString cellText(int row, int column) const;
     void setCellText(int row, int column, const QString &text);
     int itemValue(int row) const;
@@ -48,6 +90,8 @@ public:
     void selectRow(int row);
     // The height of one row in pixels, also when the list holds no row.
     int rowHeight() const;
+    // Where the row is drawn in the viewport; empty when there is no such row.
+    QRect rowRect(int row) const;
 
     // Filling a long list row by row would repaint it each time: it is hidden while filled.
     void beginFilling();
@@ -68,8 +112,8 @@ protected:
 
 private:
     ListHeader *headerView;
+    ListModel *rows;
     QImage rowPicture;
-    QList<Qt::Alignment> alignments;
     bool visibleBeforeFilling = true;
     int fillingDepth = 0;
 };

@@ -177,6 +177,17 @@ void TestUnits::listRowsAndItemValues()
     list.clearRows();
     QCOMPARE(list.rowCount(), 0);
     QCOMPARE(list.columnCount(), 2);
+
+    // Replacing all rows at once drops the selection and keeps the columns.
+    list.appendRow({QStringLiteral("旧")}, 1);
+    list.selectRow(0);
+    list.setRows({{{QStringLiteral("新"), QStringLiteral("1.00")}, 11}, {{QStringLiteral("另")}, 12}});
+    QCOMPARE(list.rowCount(), 2);
+    QCOMPARE(list.selectedRow(), -1);
+    QCOMPARE(list.cellText(0, 1), QStringLiteral("1.00"));
+    QCOMPARE(list.itemValue(1), 12);
+    QCOMPARE(list.model()->data(list.model()->index(0, 1), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::AlignHCenter | Qt::AlignVCenter);
 }
 
 void TestUnits::listReportsTitleClicksAndDoubleClicks()
@@ -195,14 +206,14 @@ void TestUnits::listReportsTitleClicksAndDoubleClicks()
     QCOMPARE(titles.at(0).at(0).toInt(), 1);
 
     QSignalSpy doubles(&list, &ListView::rowDoubleClicked);
-    const QRect second = list.visualItemRect(list.topLevelItem(1));
+    const QRect second = list.rowRect(1);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second.center());
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, second.center());
     QCOMPARE(doubles.size(), 1);
     QCOMPARE(doubles.at(0).at(0).toInt(), 1);
     QCOMPARE(list.itemValue(doubles.at(0).at(0).toInt()), 4);
     // A click anywhere on a row selects the whole row.
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(150, list.visualItemRect(list.topLevelItem(0)).center().y()));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(150, list.rowRect(0).center().y()));
     QCOMPARE(list.selectedRow(), 0);
 }
 
@@ -241,7 +252,7 @@ void TestUnits::listRowHeightWithoutRows()
     list.appendRow({QStringLiteral("2")});
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
-    const int measured = list.visualItemRect(list.topLevelItem(1)).top() - list.visualItemRect(list.topLevelItem(0)).top();
+    const int measured = list.rowRect(1).top() - list.rowRect(0).top();
     QCOMPARE(list.rowHeight(), measured);
     QCOMPARE(empty, measured);
 }
@@ -285,14 +296,14 @@ void TestUnits::listStripesStayWithTheirRows()
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     auto rowColour = [&](int row) {
-        const QRect r = list.visualItemRect(list.topLevelItem(row));
+        const QRect r = list.rowRect(row);
         return list.viewport()->grab().toImage().pixelColor(r.right() - 2, r.center().y());
     };
     // (The first row is the current one and may be drawn lit.)
     QCOMPARE(rowColour(1), QColor(230, 230, 230));
     QCOMPARE(rowColour(2), QColor(Qt::white));
     list.verticalScrollBar()->setValue(3);
-    const QRect top = list.visualItemRect(list.topLevelItem(3));
+    const QRect top = list.rowRect(3);
     QCOMPARE(top.top(), 0);
     QCOMPARE(rowColour(4), QColor(Qt::white));
     QCOMPARE(rowColour(5), QColor(230, 230, 230));
