@@ -6,6 +6,7 @@
 #include "common/clock.h"
 #include "common/datetext.h"
 #include "common/program.h"
+#include "common/settings.h"
 #include "dataaccess/instances.h"
 #include "ledger/lookups.h"
 #include "ledger/entry.h"
@@ -58,17 +59,33 @@ private:
 };
 
 // A key pressed in a box, handed to an action that says whether it took the key.
-class KeyAction : public QObject
+// Runs the action on every event of one type that reaches the watched object; the event is taken
+// when the action returns true.
+template<class Event>
+class EventAction : public QObject
 {
 public:
-    KeyAction(QObject *parent, std::function<bool(QKeyEvent *)> action) : QObject(parent), action(std::move(action)) {}
+    EventAction(QObject *parent, QEvent::Type type, std::function<bool(Event *)> action)
+        : QObject(parent), type(type), action(std::move(action))
+    {
+    }
     bool eventFilter(QObject *, QEvent *event) override
     {
-        return event->type() == QEvent::KeyPress && action(static_cast<QKeyEvent *>(event));
+        return event->type() == type && action(static_cast<Event *>(event));
     }
 
 private:
-    std::function<bool(QKeyEvent *)> action;
+    QEvent::Type type;
+    std::function<bool(Event *)> action;
+};
+
+class KeyAction : public EventAction<QKeyEvent>
+{
+public:
+    KeyAction(QObject *parent, std::function<bool(QKeyEvent *)> action)
+        : EventAction(parent, QEvent::KeyPress, std::move(action))
+    {
+    }
 };
 
 } // namespace
@@ -145,6 +162,20 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main)
             }
             return false;
         }));
+    if (auto *amount = unitOf<EditBox>(entryPage, QStringLiteral("收支金额框")))
+        // A click into the amount selects it whole, so the next amount replaces it.
+        amount->installEventFilter(new EventAction<QMouseEvent>(this, QEvent::MouseButtonRelease, [amount](QMouseEvent *mouse) {
+            if (mouse->button() == Qt::LeftButton)
+                amount->selectAll();
+            return false;
+        }));
+    // The hint points at the amount kind once: a click on it (which also opens the kind list) hides
+    // it for good.
+    if (auto *hint = unitOf<GraphicButton>(entryPage, QStringLiteral("提示按钮标签")))
+        connect(hint, &GraphicButton::clicked, this, [hint] {
+            hint->hide();
+            writeSetting(QStringLiteral("tsbq"), QStringLiteral("tjje"), QStringLiteral("1"));
+        });
     if (auto *name = unitOf<EditBox>(entryPage, QStringLiteral("项目名称框")))
         name->installEventFilter(new KeyAction(this, [this](QKeyEvent *key) {
             if (key->key() == Qt::Key_Delete) {

@@ -174,6 +174,9 @@ QObject *LayoutWindow::createUnit(const LayoutUnit &unit, QWidget *container)
         edit->setPasswordMode(unit.hasOption(QStringLiteral("password")));
         if (unit.hasOption(QStringLiteral("align")))
             edit->setAlignment(alignmentOption(unit.option(QStringLiteral("align"))));
+        // A box whose text goes into a column of limited width takes no more than the column holds.
+        if (const int longest = unit.option(QStringLiteral("maxlength")).toInt(); longest > 0)
+            edit->setMaxLength(longest);
         return edit;
     }
     case UnitKind::ShapeBox:

@@ -11,7 +11,11 @@
 #include "ui/printgrid.h"
 #include "ui/units.h"
 
+#include "common/settings.h"
+#include "users/userdirectory.h"
+
 #include <QSettings>
+#include <sqlite3.h>
 
 class TestSessionPages : public QObject
 {
@@ -24,6 +28,7 @@ private slots:
     void statisticsAndPrinting();
     void backupPage();
     void entryPage();
+    void entryHintAmountBoxAndFailingSave();
 
 private:
     // Registers the name with the password "pw" through the new-user window, then logs in.
@@ -363,6 +368,73 @@ void TestSessionPages::entryPage()
     QVERIFY(userConnection.Execute("select 1"));
     userRecordset.Open("select count(*) from xmmcsj where xmmc='退款'");
     QCOMPARE(userRecordset.GetText(0), QStringLiteral("0"));
+}
+
+void TestSessionPages::entryHintAmountBoxAndFailingSave()
+{
+    SessionPages pages(window.get(), prompter);
+    registerAndLogIn(pages, "张三");
+    QVERIFY(window->loggedIn());
+    window->unit<GraphicButton>("添加按钮")->click();
+    LayoutWindow *entry = window->page("entry");
+
+    // The hint shows until it is clicked once; the click opens the amount kinds and is remembered.
+    auto *hint = entry->unit<GraphicButton>("提示按钮标签");
+    QVERIFY(!hint->isHidden());
+    hint->click();
+    QVERIFY(hint->isHidden());
+    QCOMPARE(readSetting("tsbq", "tjje"), QStringLiteral("1"));
+    auto *kinds = entry->unit<ComboBox>("收支金额组合框");
+    QVERIFY(kinds->view()->isVisible());
+    kinds->hidePopup();
+
+    // A click into the amount selects it whole.
+    auto *amount = entry->unit<EditBox>("收支金额框");
+    amount->setText("12.50");
+    amount->deselect();
+    QTest::mouseClick(amount, Qt::LeftButton);
+    QCOMPARE(amount->selectedText(), QStringLiteral("12.50"));
+
+    // The type, name and person boxes take no more than the record's columns hold.
+    const auto type = [entry](const char *box, const QString &text) { entry->unit<EditBox>(box)->setText(text); };
+    type("项目类型框", QString(40, u'类'));
+    type("项目名称框", QString(60, u'名'));
+    type("人员名称框", QString(30, u'人'));
+    QCOMPARE(entry->unit<EditBox>("项目类型框")->text().size(), 30);
+    QCOMPARE(entry->unit<EditBox>("项目名称框")->text().size(), 50);
+    QCOMPARE(entry->unit<EditBox>("人员名称框")->text().size(), 20);
+
+    // An insert the ledger refuses: nothing is saved and the pending entries stay for another try.
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(existingLedgerPath("张三")).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, "create trigger refuse before insert on lcsj when new.bz='坏' "
+                              "begin select raise(abort, 'refused'); end", nullptr, nullptr, nullptr), SQLITE_OK);
+    type("项目类型框", "生活");
+    type("项目名称框", "早餐");
+    type("人员名称框", "张三");
+    type("收支金额框", "3");
+    entry->unit<GraphicButton>("添加按钮")->click();
+    type("收支金额框", "4");
+    type("备注框", "坏");
+    entry->unit<GraphicButton>("添加按钮")->click();
+    auto *pending = entry->unit<ListView>("添加理财列表框");
+    QCOMPARE(pending->rowCount(), 2);
+    prompter = ScriptedPrompter();
+    entry->unit<GraphicButton>("保存按钮")->click();
+    QCOMPARE(prompter.messages, QStringList{"保存记录失败!"});
+    QVERIFY(!entry->isHidden());
+    QCOMPARE(pending->rowCount(), 2);
+    userRecordset.Open("select count(*) from lcsj");
+    QCOMPARE(userRecordset.GetText(0), QStringLiteral("0"));
+    userRecordset.Close();
+
+    // Once the ledger takes the rows again, the same pending list is saved whole.
+    QCOMPARE(sqlite3_exec(db, "drop trigger refuse", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    entry->unit<GraphicButton>("保存按钮")->click();
+    QCOMPARE(prompter.messages.size(), 1);
+    QCOMPARE(viewUnit<ListView>("理财列表框")->rowCount(), 2);
+    QCOMPARE(viewUnit<ListView>("理财列表框")->cellText(1, 6), QStringLiteral("坏"));
 }
 
 QTEST_MAIN(TestSessionPages)
