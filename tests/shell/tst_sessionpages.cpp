@@ -29,6 +29,7 @@ private slots:
     void backupPage();
     void entryPage();
     void entryHintAmountBoxAndFailingSave();
+    void viewRefusalsColoursAndRemarkColumn();
 
 private:
     // Registers the name with the password "pw" through the new-user window, then logs in.
@@ -435,6 +436,48 @@ void TestSessionPages::entryHintAmountBoxAndFailingSave()
     QCOMPARE(prompter.messages.size(), 1);
     QCOMPARE(viewUnit<ListView>("理财列表框")->rowCount(), 2);
     QCOMPARE(viewUnit<ListView>("理财列表框")->cellText(1, 6), QStringLiteral("坏"));
+}
+
+void TestSessionPages::viewRefusalsColoursAndRemarkColumn()
+{
+    for (int i = 0; i < 3; ++i)
+        window->splashTick();
+    SessionPages pages(window.get(), prompter);
+    // A range ending before it starts at login: no view is shown, so there is nothing to delete from.
+    viewUnit<DateBox>("开始日期框")->setDateTime(QDateTime(QDate(2012, 12, 1), QTime(0, 0)));
+    registerAndLogIn(pages, "张三");
+    QVERIFY(window->loggedIn());
+    QCOMPARE(prompter.messages.last(), QStringLiteral("结束日期不能小于开始日期！"));
+    QVERIFY(pages.viewMode().isEmpty());
+    window->unit<GraphicButton>("删除按钮")->click();
+    QCOMPARE(prompter.messages.last(), QStringLiteral("合计状态不能删除提醒，请点击 详细查看 后再删除！"));
+
+    // A negative balance is red, and a balance back at zero keeps the colour.
+    viewUnit<DateBox>("开始日期框")->setDateTime(QDateTime(QDate(2012, 11, 1), QTime(0, 0)));
+    const auto insert = [](double expense, double income) {
+        QVERIFY(userConnection.Execute(QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values "
+                                                      "('生活','早餐',%1,%2,'张三','2012-11-02','')")
+                                           .arg(expense)
+                                           .arg(income)));
+    };
+    insert(10, 0);
+    viewUnit<GraphicButton>("详细查看按钮")->click();
+    auto *balance = viewUnit<TransparentLabel>("剩余标签");
+    QCOMPARE(balance->text(), QStringLiteral("-10.00"));
+    QCOMPARE(balance->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    insert(0, 10);
+    viewUnit<GraphicButton>("详细查看按钮")->click();
+    QCOMPARE(balance->text(), QStringLiteral("0.00"));
+    QCOMPARE(balance->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+
+    // Nineteen rows need the scroll bar, so the remark column gives way to it.
+    auto *list = viewUnit<ListView>("理财列表框");
+    QVERIFY(list->columnWidth(6) >= 268);
+    for (int i = 0; i < 17; ++i)
+        insert(1, 0);
+    viewUnit<GraphicButton>("详细查看按钮")->click();
+    QCOMPARE(list->rowCount(), 19);
+    QVERIFY(list->columnWidth(6) <= 250);
 }
 
 QTEST_MAIN(TestSessionPages)
