@@ -110,6 +110,17 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main)
             else if (mode == summaryMode && column == 1)
                 showView(summaryMode, ViewGrouping::ItemName);
         });
+    // The two bars at the foot of the list take turns: the totals, or the days and daily averages.
+    for (const auto &[button, shown, hidden] :
+         {std::tuple{QStringLiteral("刷新按钮1"), QStringLiteral("统计界面框2"), QStringLiteral("统计界面框1")},
+          std::tuple{QStringLiteral("刷新按钮2"), QStringLiteral("统计界面框1"), QStringLiteral("统计界面框2")}})
+        if (auto *switcher = unitOf<GraphicButton>(page, button))
+            connect(switcher, &GraphicButton::clicked, this, [page, shown, hidden] {
+                if (auto *bar = unitOf<QWidget>(page, shown))
+                    bar->show();
+                if (auto *bar = unitOf<QWidget>(page, hidden))
+                    bar->hide();
+            });
     LayoutWindow *user = main->page(QStringLiteral("user"));
     if (auto *button = unitOf<GraphicButton>(user, QStringLiteral("图形按钮1")))
         connect(button, &GraphicButton::clicked, this, &SessionPages::changePasswordFromPage);

@@ -122,6 +122,11 @@ void TestSessionPages::registerLogInAndView()
     QCOMPARE(viewUnit<TransparentLabel>("支出标签")->text(), QStringLiteral("32.50"));
     QCOMPARE(viewUnit<TransparentLabel>("剩余标签")->text(), QStringLiteral("4967.50"));
     QCOMPARE(viewUnit<TransparentLabel>("天数标签")->text(), QStringLiteral("30 天"));
+    // The days bar and the totals bar take turns.
+    viewUnit<GraphicButton>("刷新按钮1")->click();
+    QVERIFY(viewUnit<QWidget>("统计界面框1")->isHidden() && !viewUnit<QWidget>("统计界面框2")->isHidden());
+    viewUnit<GraphicButton>("刷新按钮2")->click();
+    QVERIFY(!viewUnit<QWidget>("统计界面框1")->isHidden() && viewUnit<QWidget>("统计界面框2")->isHidden());
 
     viewUnit<GraphicButton>("合计查看按钮")->click();
     QCOMPARE(pages.viewMode(), summaryMode);
