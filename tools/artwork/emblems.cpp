@@ -115,31 +115,33 @@ QImage guidePicture()
     paper.setColorAt(0, QColor(0xfa, 0xfd, 0xfa));
     paper.setColorAt(1, QColor(0xef, 0xf6, 0xf0));
     p.fillRect(image.rect(), paper);
+    // The help window's tab captions lie over the left edge of the picture: it stays plain paper.
+    const qreal left = 96;
 
     p.setFont(serifFont(22, true));
     p.setPen(palette::deep);
-    p.drawText(QPointF(28, 46), QStringLiteral("操作指南"));
+    p.drawText(QPointF(left, 46), QStringLiteral("操作指南"));
     p.setFont(sansFont(13));
     p.setPen(QColor(0x5f, 0x7f, 0x6d));
-    p.drawText(QPointF(130, 45), QStringLiteral("几步上手，记好每一笔家庭收支"));
+    p.drawText(QPointF(left + 102, 45), QStringLiteral("几步上手，记好每一笔家庭收支"));
     p.setPen(QPen(palette::line, 1));
-    p.drawLine(QPointF(28, 60), QPointF(768, 60));
+    p.drawLine(QPointF(left, 60), QPointF(776, 60));
 
-    // A small picture of the main window, at 40 % of its size.
-    const QRectF window(28, 84, 344, 240);
+    // A small picture of the main window, at 35 % of its size.
+    const QRectF window(left, 84, 300, 210);
     p.setPen(QPen(QColor(0x33, 0x59, 0x4a), 1));
     QLinearGradient sky(window.topLeft(), window.bottomLeft());
     sky.setColorAt(0, QColor(0xd9, 0xed, 0xe1));
     sky.setColorAt(1, QColor(0xb9, 0xdc, 0xc4));
     p.setBrush(sky);
     p.drawRect(window);
-    const qreal s = 0.4;
+    const qreal s = 0.35;
     const auto at = [&](qreal x, qreal y) { return QPointF(window.left() + x * s, window.top() + y * s); };
     const auto rect = [&](qreal x, qreal y, qreal w, qreal h) { return QRectF(at(x, y), QSizeF(w * s, h * s)); };
     p.drawImage(rect(5, 4, 20, 20), windowIcon(32));
     p.setFont(sansFont(9));
     p.setPen(palette::deep);
-    p.drawText(rect(30, 2, 300, 24), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Varnel家庭理财"));
+    p.drawText(rect(40, 2, 300, 24), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Varnel家庭理财"));
     for (int i = 0; i < 5; ++i) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(255, 255, 255, 150));
@@ -178,20 +180,20 @@ QImage guidePicture()
 
     // numbered marks beside the parts of the picture, matching the steps on the right
     numberBadge(p, at(700, 522), 1, 8);
-    numberBadge(p, at(128, 132), 2, 8);
-    numberBadge(p, at(50, 132), 3, 8);
-    numberBadge(p, at(245, 132), 4, 8);
-    numberBadge(p, at(362, 132), 5, 8);
-    numberBadge(p, at(440, 132), 6, 8);
+    numberBadge(p, at(128, 148), 2, 8);
+    numberBadge(p, at(50, 148), 3, 8);
+    numberBadge(p, at(245, 148), 4, 8);
+    numberBadge(p, at(362, 148), 5, 8);
+    numberBadge(p, at(440, 148), 6, 8);
     numberBadge(p, at(713, 48), 7, 8);
 
     p.setFont(sansFont(12));
     p.setPen(QColor(0x5f, 0x7f, 0x6d));
-    p.drawText(QRectF(28, 338, 344, 60), Qt::AlignLeft | Qt::TextWordWrap,
+    p.drawText(QRectF(left, 306, 300, 56), Qt::AlignLeft | Qt::TextWordWrap,
                QStringLiteral("图中的数字对应右边的步骤。鼠标移到按钮上，按钮会亮起；当前页面的按钮下方有一条绿色标记。"));
 
     // a card of tips below the picture
-    const QRectF card(28, 392, 344, 80);
+    const QRectF card(left, 366, 300, 104);
     p.setPen(QPen(palette::line, 1));
     p.setBrush(QColor(0xe8, 0xf4, 0xec));
     p.drawRoundedRect(card, 6, 6);
@@ -200,8 +202,8 @@ QImage guidePicture()
     p.drawText(card.adjusted(12, 8, -12, 0), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("小贴士"));
     p.setFont(sansFont(12));
     p.setPen(QColor(0x3c, 0x4f, 0x45));
-    p.drawText(card.adjusted(12, 30, -12, -6), Qt::AlignLeft | Qt::AlignTop,
-               QStringLiteral("每天记上一笔，月底到「统计」看看钱花在了哪里。\n数据请定期「备份」，换电脑时用「恢复数据」取回。"));
+    p.drawText(card.adjusted(12, 30, -12, -6), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               QStringLiteral("每天记上一笔，月底到「统计」看看钱花在了哪里。\n数据请定期「备份」，\n换电脑时用「恢复数据」取回。"));
 
     struct Step
     {
@@ -218,7 +220,7 @@ QImage guidePicture()
         {u"更换皮肤", u"点标题栏的衣服按钮，挑选背景图片或纯色背景，调节透明度。"},
     };
     // Lay the steps out evenly between the rule and the bottom edge.
-    const QRectF column(430, 0, 340, 1000);
+    const QRectF column(448, 0, 342, 1000);
     const QFont textFont = sansFont(12);
     const QFontMetricsF textMetrics(textFont);
     QList<qreal> heights;
@@ -234,10 +236,10 @@ QImage guidePicture()
     for (int i = 0; i < 7; ++i) {
         p.setPen(Qt::NoPen);
         p.setBrush(palette::green);
-        p.drawEllipse(QPointF(410, y + 11), 11, 11);
+        p.drawEllipse(QPointF(428, y + 11), 11, 11);
         p.setFont(sansFont(13, true));
         p.setPen(Qt::white);
-        p.drawText(QRectF(399, y, 22, 22), Qt::AlignCenter, QString::number(i + 1));
+        p.drawText(QRectF(417, y, 22, 22), Qt::AlignCenter, QString::number(i + 1));
         p.setFont(sansFont(14, true));
         p.setPen(palette::deep);
         p.drawText(QRectF(column.left(), y - 1, column.width(), 22), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf16(steps[i].title));
