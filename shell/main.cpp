@@ -49,6 +49,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("TAVRIX_KELM"));
     QApplication::setQuitOnLastWindowClosed(false);
     useProgramFont();
+    useChineseTexts();
     setDataAccessMessageHandler([](const QString &text, const QString &caption) {
         QMessageBox::information(nullptr, caption, text);
     });

@@ -1,6 +1,9 @@
 #include "ui/unit.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QFont>
 #include <QVariant>
 #include <QWidget>
@@ -92,6 +95,17 @@ QRect unitGeometry(const QObject *unit)
 void setUnitDesignRect(QObject *unit, const QRect &rect)
 {
     unit->setProperty(designRectProperty, rect);
+}
+
+void useChineseTexts()
+{
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    QLocale::setDefault(chinese);
+    auto *texts = new QTranslator(qApp);
+    if (texts->load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(texts);
+    else
+        delete texts;
 }
 
 void useProgramFont()

@@ -46,3 +46,7 @@ void setUnitDesignRect(QObject *unit, const QRect &rect);
 // The layouts name the classic Song face "宋体"; the Noto CJK serif stands in for it on this
 // platform. Sets the substitution and makes it the application font at the usual 12-pixel size.
 void useProgramFont();
+
+// The program speaks Chinese also where Qt draws its own windows (file dialogs, the print
+// preview): the Chinese locale and Qt's own Chinese texts, when they are installed.
+void useChineseTexts();

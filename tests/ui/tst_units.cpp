@@ -61,6 +61,7 @@ private slots:
     void dateBoxCalendarDropsDown();
     void comboBoxOpensWhileHidden();
     void kindNamesRoundTrip();
+    void qtWindowsSpeakChinese();
 
 private:
     QTemporaryDir dir;
@@ -573,6 +574,14 @@ void TestUnits::kindNamesRoundTrip()
     QCOMPARE(unitKind(&plain), UnitKind::None);
     QCOMPARE(unitTag(&plain), QString());
     QCOMPARE(unitGeometry(nullptr), QRect());
+}
+
+void TestUnits::qtWindowsSpeakChinese()
+{
+    useChineseTexts();
+    // The file dialogs' buttons, drawn by Qt itself.
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "&Save"), QStringLiteral("保存(&S)"));
+    QCOMPARE(QLocale().language(), QLocale::Chinese);
 }
 
 QTEST_MAIN(TestUnits)
