@@ -1,5 +1,7 @@
 // The detail view of a thirty-year ledger against the raw query of the same rows, and saving a
 // thousand pending entries against the same inserts through the raw API.
+#include "ledgerbench.h"
+
 #include "common/program.h"
 #include "dataaccess/databasefile.h"
 #include "dataaccess/instances.h"
@@ -12,18 +14,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 
 namespace {
-
-class SilentPrompter : public Prompter
-{
-public:
-    void showMessage(const QString &) override {}
-    bool askConfirm(const QString &) override { return true; }
-    QString pickOpenFile(const QString &, const QString &) override { return {}; }
-    QString pickSaveFile(const QString &, const QString &, const QString &) override { return {}; }
-};
 
 QTemporaryDir &dir()
 {
@@ -51,13 +43,6 @@ QString ledger100k()
     return path;
 }
 
-double peakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
-
 void detail_ours(benchmark::State &state)
 {
     userConnection.OpenJet(ledger100k(), databasePassword);
@@ -81,21 +66,8 @@ void detail_baseline(benchmark::State &state)
 {
     sqlite3 *db = nullptr;
     sqlite3_open_v2(QFile::encodeName(ledger100k()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    for (auto _ : state) {
-        sqlite3_stmt *s = nullptr;
-        sqlite3_prepare_v2(db, "select * from lcsj where rq>=? and rq<=? order by rq", -1, &s, nullptr);
-        sqlite3_bind_text(s, 1, "1990-01-01", -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 2, "2030-12-31", -1, SQLITE_STATIC);
-        QList<QStringList> rows;
-        const auto text = [&](int column) {
-            return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, column)), sqlite3_column_bytes(s, column));
-        };
-        while (sqlite3_step(s) == SQLITE_ROW)
-            rows.append({text(1), text(2), QString::number(sqlite3_column_double(s, 3), 'f', 2),
-                         QString::number(sqlite3_column_double(s, 4), 'f', 2), text(5), text(6), text(9)});
-        sqlite3_finalize(s);
-        benchmark::DoNotOptimize(rows.size());
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rawDetailQuery(db));
     sqlite3_close(db);
 }
 

@@ -4,6 +4,8 @@
 // reported beside it.
 #include "guiapp.h"
 
+#include "ledgerbench.h"
+
 #include "common/program.h"
 #include "dataaccess/instances.h"
 #include "shell/mainwindow.h"
@@ -18,18 +20,8 @@
 #include <QFile>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 
 namespace {
-
-class SilentPrompter : public Prompter
-{
-public:
-    void showMessage(const QString &) override {}
-    bool askConfirm(const QString &) override { return true; }
-    QString pickOpenFile(const QString &, const QString &) override { return {}; }
-    QString pickSaveFile(const QString &, const QString &, const QString &) override { return {}; }
-};
 
 const QString userName = QStringLiteral("张三");
 constexpr int recordCount = 100000;
@@ -80,13 +72,6 @@ LoggedInWindow &loggedIn()
     return *made;
 }
 
-double peakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
-
 void viewpage_ours(benchmark::State &state)
 {
     LoggedInWindow &w = loggedIn();
@@ -113,21 +98,8 @@ void viewpage_baseline(benchmark::State &state)
     }
     sqlite3 *db = nullptr;
     sqlite3_open_v2(QFile::encodeName(existingLedgerPath(userName)).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    for (auto _ : state) {
-        sqlite3_stmt *s = nullptr;
-        sqlite3_prepare_v2(db, "select * from lcsj where rq>=? and rq<=? order by rq", -1, &s, nullptr);
-        sqlite3_bind_text(s, 1, "1990-01-01", -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 2, "2030-12-31", -1, SQLITE_STATIC);
-        QList<QStringList> rows;
-        const auto text = [&](int column) {
-            return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, column)), sqlite3_column_bytes(s, column));
-        };
-        while (sqlite3_step(s) == SQLITE_ROW)
-            rows.append({text(1), text(2), QString::number(sqlite3_column_double(s, 3), 'f', 2),
-                         QString::number(sqlite3_column_double(s, 4), 'f', 2), text(5), text(6), text(9)});
-        sqlite3_finalize(s);
-        benchmark::DoNotOptimize(rows.size());
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rawDetailQuery(db));
     sqlite3_close(db);
 }
 

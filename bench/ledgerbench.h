@@ -1,0 +1,24 @@
+#pragma once
+// What the benchmarks of the ledger's views share: a prompter that answers yes and shows nothing,
+// the peak memory of the process, and the baseline every view is measured against.
+#include "common/prompter.h"
+
+#include <QString>
+
+class SilentPrompter : public Prompter
+{
+public:
+    void showMessage(const QString &) override {}
+    bool askConfirm(const QString &) override { return true; }
+    QString pickOpenFile(const QString &, const QString &) override { return {}; }
+    QString pickSaveFile(const QString &, const QString &, const QString &) override { return {}; }
+};
+
+// The largest resident size the process has had, in megabytes.
+double peakMegabytes();
+
+struct sqlite3;
+
+// The detail view's query of 1990-01-01 to 2030-12-31 stepped by hand through the raw API on an
+// open ledger, every shown column read as text or number; returns the number of rows.
+qsizetype rawDetailQuery(sqlite3 *db);
