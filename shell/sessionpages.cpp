@@ -58,7 +58,6 @@ private:
     std::function<void()> action;
 };
 
-// A key pressed in a box, handed to an action that says whether it took the key.
 // Runs the action on every event of one type that reaches the watched object; the event is taken
 // when the action returns true.
 template<class Event>
@@ -79,6 +78,7 @@ private:
     std::function<bool(Event *)> action;
 };
 
+// A key pressed in a box, handed to an action that says whether it took the key.
 class KeyAction : public EventAction<QKeyEvent>
 {
 public:

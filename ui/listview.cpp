@@ -244,23 +244,6 @@ int ListView::rowHeight() const
     return qMax(h, fontMetrics().height());
 }
 
-void ListView::beginFilling()
-{
-    if (fillingDepth++ == 0) {
-        visibleBeforeFilling = !isHidden();
-        setUpdatesEnabled(false);
-        hide();
-    }
-}
-
-void ListView::endFilling()
-{
-    if (fillingDepth == 0 || --fillingDepth > 0)
-        return;
-    setUpdatesEnabled(true);
-    setVisible(visibleBeforeFilling);
-}
-
 void ListView::setRowColours(const QColor &first, const QColor &second)
 {
     QPalette p = palette();

@@ -93,10 +93,6 @@ public:
     // Where the row is drawn in the viewport; empty when there is no such row.
     QRect rowRect(int row) const;
 
-    // Filling a long list row by row would repaint it each time: it is hidden while filled.
-    void beginFilling();
-    void endFilling();
-
     void setRowColours(const QColor &first, const QColor &second);
     // A picture tiled behind the rows from the first row on; a stripe picture two rows high makes
     // the rows alternate, and the stripes stay with their rows as the list scrolls.
@@ -114,6 +110,4 @@ private:
     ListHeader *headerView;
     ListModel *rows;
     QImage rowPicture;
-    bool visibleBeforeFilling = true;
-    int fillingDepth = 0;
 };

@@ -42,8 +42,6 @@ private slots:
     void labelsReportPresses();
     void listRowsAndItemValues();
     void listReportsTitleClicksAndDoubleClicks();
-    void listHiddenWhileFilling_data();
-    void listHiddenWhileFilling();
     void listRowHeightWithoutRows();
     void listHeaderLook();
     void listStripesStayWithTheirRows();
@@ -216,30 +214,6 @@ void TestUnits::listReportsTitleClicksAndDoubleClicks()
     // A click anywhere on a row selects the whole row.
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(150, list.rowRect(0).center().y()));
     QCOMPARE(list.selectedRow(), 0);
-}
-
-void TestUnits::listHiddenWhileFilling_data()
-{
-    QTest::addColumn<bool>("hiddenBefore");
-    QTest::newRow("shown list comes back") << false;
-    QTest::newRow("hidden list stays hidden") << true;
-}
-
-void TestUnits::listHiddenWhileFilling()
-{
-    QFETCH(bool, hiddenBefore);
-    QWidget page;
-    ListView list(&page);
-    list.addColumn(QStringLiteral("x"), 50);
-    list.setHidden(hiddenBefore);
-    list.beginFilling();
-    QVERIFY(list.isHidden());
-    for (int i = 0; i < 50; ++i)
-        list.appendRow({QString::number(i)}, i);
-    list.endFilling();
-    QCOMPARE(list.isHidden(), hiddenBefore);
-    QCOMPARE(list.rowCount(), 50);
-    QVERIFY(list.updatesEnabled());
 }
 
 void TestUnits::listRowHeightWithoutRows()
