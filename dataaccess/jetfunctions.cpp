@@ -221,6 +221,9 @@ public:
 
     int compare(const char *a, int an, const char *b, int bn)
     {
+        // The same text is equal to itself in any ordering: the duplicate checks mostly meet these.
+        if (an == bn && std::memcmp(a, b, size_t(an)) == 0)
+            return 0;
         // Letters, digits and blanks order the same either way; the short road avoids the collator.
         if (isPlainAscii(a, an) && isPlainAscii(b, bn)) {
             const int n = std::min(an, bn);
@@ -232,22 +235,26 @@ public:
             }
             return an == bn ? 0 : (an < bn ? -1 : 1);
         }
-        const int r = key(a, an).compare(key(b, bn));
+        // Texts met again and again (sorting, grouping) compare by their kept sort keys; once the
+        // store is full, texts new to it are compared directly rather than pushing others out.
+        const QCollatorSortKey *ka = key(a, an);
+        const QCollatorSortKey *kb = ka ? key(b, bn) : nullptr;
+        const int r = ka && kb ? ka->compare(*kb) : collator.compare(QString::fromUtf8(a, an), QString::fromUtf8(b, bn));
         return r < 0 ? -1 : (r > 0 ? 1 : 0);
     }
 
 private:
     static int lower(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
-    const QCollatorSortKey &key(const char *s, int n)
+    const QCollatorSortKey *key(const char *s, int n)
     {
         std::string text(s, size_t(n));
         auto found = keys.find(text);
         if (found != keys.end())
-            return found->second;
-        if (keys.size() > 20000)
-            keys.clear();
-        return keys.emplace(std::move(text), collator.sortKey(QString::fromUtf8(s, n))).first->second;
+            return &found->second;
+        if (keys.size() >= 20000)
+            return nullptr;
+        return &keys.emplace(std::move(text), collator.sortKey(QString::fromUtf8(s, n))).first->second;
     }
 
     QCollator collator;

@@ -1,4 +1,5 @@
 #include "dataaccess/jetdialect.h"
+#include "dataaccess/jetfunctions.h"
 
 #include <QTest>
 
@@ -23,6 +24,7 @@ private slots:
     void refusals();
     void workbookTargetsAreRecognised();
     void createTableTypes();
+    void textOrderingOutlastsTheKeyStore();
 };
 
 void TestJetDialect::translation_data()
@@ -107,6 +109,29 @@ void TestJetDialect::createTableTypes()
     QVERIFY(s.sql.contains("a TEXT(30) COLLATE NOCASE CHECK (length(\"a\") <= 30)"));
     QVERIFY(s.sql.contains("b LONGTEXT COLLATE NOCASE"));
     QVERIFY(!s.sql.contains("primary key"));
+}
+
+// Texts compare letter-case-blind, Chinese by pronunciation, and the same way once the store of
+// sort keys the comparisons keep is full and texts new to it are compared directly.
+void TestJetDialect::textOrderingOutlastsTheKeyStore()
+{
+    const QList<std::tuple<QByteArray, QByteArray, int>> pairs = {
+        {"李四", "张三", -1}, {"张三", "李四", 1},   {"Tom", "tom", 0}, {"早餐12", "早餐7", -1},
+        {"生活", "生活", 0},  {"a生活", "A生活", 0}, {"王五", "赵六", -1}};
+    // With a suffix, every pair is new to the store and keeps its order.
+    const auto check = [&pairs](const QByteArray &suffix) {
+        for (const auto &[a, b, expected] : pairs) {
+            const QByteArray x = a + suffix, y = b + suffix;
+            const int r = jetCompare(x.constData(), int(x.size()), y.constData(), int(y.size()));
+            QVERIFY2((r > 0) - (r < 0) == expected, x + " vs " + y);
+        }
+    };
+    check({});
+    for (int i = 0; i < 30000; ++i) {
+        const QByteArray text = QStringLiteral("项目%1").arg(i).toUtf8();
+        jetCompare(text.constData(), int(text.size()), "早餐", 6);
+    }
+    check("记");
 }
 
 QTEST_APPLESS_MAIN(TestJetDialect)
