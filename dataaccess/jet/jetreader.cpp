@@ -298,10 +298,11 @@ struct Reader
             size_t length = 0;
             if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row - 1), &start, &length) != 0)
                 return fail(QStringLiteral("a row of %1 cannot be found again").arg(out->name));
-            // A row moved to another page leaves a pointer in its place, which libmdb would read
-            // as the row's values: such a file is refused rather than read wrong.
-            if (start & 0x8000)
-                return fail(QStringLiteral("a row of %1 continues on another page").arg(out->name));
+            // A row that an edit made too long for its page moves elsewhere: its old slot keeps a
+            // pointer flagged 0x4000, which libmdb passes over like a deleted row (those carry
+            // 0x4000 too), and its values lie under a slot flagged 0x8000, which libmdb reads as
+            // any row. Each record is so read once, where it lies now; should a flag ever mean
+            // something else, the row count checked below tells.
             start &= offsetMask;
             std::fill(fields.begin(), fields.end(), MdbField{});
             const int count = mdb_crack_row(table, start, length, fields.data());

@@ -29,6 +29,6 @@ struct JetTableData
 
 // The user tables in catalog order. False with the reason when the file cannot be read whole:
 // not a Jet 3 or Jet 4 file, enciphered pages, a catalog without tables, a table whose rows or
-// long values lie beyond the end of the file, a row count that disagrees with the rows found, a
-// row moved to another page (libmdb does not follow those).
+// long values lie beyond the end of the file, a row count that disagrees with the rows found. A
+// row moved to another page is read where it lies now.
 bool readJetDatabase(const QString &path, QList<JetTableData> *tables, QString *error);

@@ -130,6 +130,7 @@ private slots:
     void otherProgramRead();
     void badInputRefused_data();
     void badInputRefused();
+    void movedRecordReadOnce();
     void damagedFilesReadSafely_data();
     void damagedFilesReadSafely();
     void failedWriteLeavesTheOriginal_data();
@@ -482,12 +483,13 @@ void TestJetFiles::badInputRefused_data()
     ace[0x14] = 3;
     QTest::newRow("ACE signature") << ace;
 
-    // The first row of every data page marked as moved elsewhere, as Jet marks a row that grew.
+    // The first row of every data page marked as moved away, as Jet marks a row that grew, but
+    // with no new place to find it at: the records are missing, not skipped silently.
     QByteArray moved = ledger;
     for (qsizetype page = 4096; page < moved.size(); page += 4096)
         if (moved[page] == 0x01)
-            moved[page + 0x0f] = char(moved[page + 0x0f] | 0x80);
-    QTest::newRow("a row moved to another page") << moved;
+            moved[page + 0x0f] = char(moved[page + 0x0f] | 0x40);
+    QTest::newRow("a row moved away to nowhere") << moved;
 
     QRandomGenerator random(12);
     QByteArray junk = ledger;
@@ -541,6 +543,57 @@ void TestJetFiles::damagedFilesReadSafely()
     QString error;
     QCOMPARE(readJetDatabase(path, &read, &error), tables > 0);
     QCOMPARE(read.size(), tables);
+}
+
+// Jet moves a row that an edit made too long for its page: the values go under a slot flagged
+// "moved here" (0x8000) and the old slot, flagged "moved away" (0x4000), points to them. The
+// ledger here has record 1 moved so, within its page: it is read once, with its values.
+void TestJetFiles::movedRecordReadOnce()
+{
+    QByteArray bytes = bytesOf(fixture("张三_lc.dat"));
+    const char16_t remark[] = u"包子和豆浆";
+    const qsizetype at = bytes.indexOf(QByteArray(reinterpret_cast<const char *>(remark), 10));
+    QVERIFY(at > 0);
+    const int pageSize = 4096;
+    const int page = int(at / pageSize), inPage = int(at % pageSize);
+    char *p = bytes.data() + qsizetype(page) * pageSize;
+    const auto get = [p](int offset) { return int(uchar(p[offset]) | uchar(p[offset + 1]) << 8); };
+    const auto put = [p](int offset, int value) {
+        p[offset] = char(value & 0xff);
+        p[offset + 1] = char((value >> 8) & 0xff);
+    };
+    const int slotCount = get(12); // the page's slot count, the slot offsets follow it
+    int moved = -1;
+    for (int i = 0; i < slotCount; ++i) {
+        const int start = get(14 + 2 * i) & 0x1fff;
+        const int end = i == 0 ? pageSize : get(14 + 2 * (i - 1)) & 0x1fff;
+        if (start <= inPage && inPage < end)
+            moved = i;
+    }
+    QVERIFY(moved >= 0);
+    put(14 + 2 * moved, get(14 + 2 * moved) | 0x8000);
+    const int pointer = (get(14 + 2 * (slotCount - 1)) & 0x1fff) - 4;
+    p[pointer] = char(moved);
+    put(pointer + 1, page & 0xffff);
+    p[pointer + 3] = char(page >> 16);
+    put(14 + 2 * slotCount, pointer | 0x4000);
+    put(12, slotCount + 1);
+    put(2, get(2) - 6); // free space: the pointer and its slot
+    const QString path = data("moved.dat");
+    QVERIFY(writeBytes(path, bytes));
+
+    QList<JetTableData> original, read;
+    QString error;
+    QVERIFY(readJetDatabase(fixture("张三_lc.dat"), &original, &error));
+    QVERIFY2(readJetDatabase(path, &read, &error), qPrintable(error));
+    const auto records = [](const QList<JetTableData> &tables) {
+        for (const JetTableData &t : tables)
+            if (t.name == QStringLiteral("lcsj"))
+                return t.rows;
+        return QList<QList<QVariant>>();
+    };
+    QCOMPARE(records(read).size(), 12);
+    QCOMPARE(records(read), records(original));
 }
 
 void TestJetFiles::failedWriteLeavesTheOriginal_data()
