@@ -678,41 +678,25 @@ bool isLiteral(const Token &t)
     return t.kind == Tok::String || t.kind == Tok::Date || t.kind == Tok::Number;
 }
 
+// In a statement's shape, a value stands as a mark of its kind.
+void appendMark(QString &key, Tok kind)
+{
+    key += QChar(u'\x01');
+    key += QChar(char16_t(u'0' + int(kind)));
+}
+
 // The statement with each value replaced by a mark of its kind.
 QString shapeOf(const Tokens &t, qsizetype length)
 {
     QString key;
     key.reserve(length);
     for (const Token &k : t) {
-        if (isLiteral(k)) {
-            key += QChar(u'\x01');
-            key += QChar(char16_t(u'0' + int(k.kind)));
-        } else {
+        if (isLiteral(k))
+            appendMark(key, k.kind);
+        else
             key += k.text;
-        }
     }
     return key;
-}
-
-// The values of a statement whose shape is known, in the order the shape's marks stand.
-bool valuesOf(const Tokens &t, QList<QVariant> &values, QString &error)
-{
-    for (const Token &k : t) {
-        if (k.kind == Tok::String) {
-            values.append(k.text);
-        } else if (k.kind == Tok::Number) {
-            values.append(numberValue(k.text));
-        } else if (k.kind == Tok::Date) {
-            bool ok = false;
-            const QDateTime when = parseDateText(k.text, &ok);
-            if (!ok) {
-                error = QStringLiteral("#%1# is no date").arg(k.text);
-                return false;
-            }
-            values.append(canonicalDateText(when));
-        }
-    }
-    return true;
 }
 
 // The shape and the values of a statement in one reading, without keeping its tokens: the
@@ -744,8 +728,7 @@ bool shapeAndValues(const QString &text, QString &key, QList<QVariant> &values)
                 key += part;
                 return;
             }
-            key += QChar(u'\x01');
-            key += QChar(char16_t(u'0' + int(kind)));
+            appendMark(key, kind);
         },
         error);
     return read && valuesRead;
@@ -802,16 +785,8 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup, Jet
 
     const bool parameters = result.kind == JetStatementKind::Select || result.kind == JetStatementKind::Insert
         || result.kind == JetStatementKind::Update || result.kind == JetStatementKind::Delete;
-    QString shape;
-    if (shapes && parameters) {
-        shape = shapeOf(t, text.size());
-        const auto known = shapes->constFind(shape);
-        if (known != shapes->constEnd()) {
-            if (valuesOf(t, result.values, result.error))
-                result.sql = known->sql;
-            return result;
-        }
-    }
+    // Known shapes were looked for on entry; this one's is kept below once it is translated.
+    const QString shape = shapes && parameters ? shapeOf(t, text.size()) : QString();
 
     for (const Token &k : t) {
         if (k.kind == Tok::Quoted && k.text.startsWith(QLatin1String("[Excel 8.0;"), Qt::CaseInsensitive)) {
