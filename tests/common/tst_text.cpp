@@ -92,6 +92,8 @@ void TestText::quoting_data()
     QTest::newRow("empty") << "" << "''";
     QTest::newRow("apostrophe") << "Tom's lunch" << "'Tom''s lunch'";
     QTest::newRow("crafted") << "x' or '1'='1" << "'x'' or ''1''=''1'";
+    QTest::newRow("quotes at both ends and side by side") << "'a''" << "'''a'''''";
+    QTest::newRow("only a quote") << "'" << "''''";
     QTest::newRow("double quotes untouched") << "say \"hi\"" << "'say \"hi\"'";
 }
 
