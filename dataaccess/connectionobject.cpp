@@ -237,11 +237,13 @@ bool bindValues(sqlite3_stmt *statement, const QList<QVariant> &values)
             rc = sqlite3_bind_null(statement, i + 1);
             break;
         case QMetaType::QString: {
-            const auto *text = static_cast<const QString *>(v.constData());
+            // Handed over as UTF-8, the form the file keeps, so the engine need not convert it; a
+            // text without a NUL inside goes as a terminated string, which the engine copies once.
             // An empty text is a text, not Null.
-            rc = sqlite3_bind_text16(statement, i + 1,
-                                     text->isNull() ? static_cast<const void *>(u"") : static_cast<const void *>(text->constData()),
-                                     int(text->size() * 2), SQLITE_TRANSIENT);
+            const QByteArray text = static_cast<const QString *>(v.constData())->toUtf8();
+            const bool terminated = !text.contains('\0');
+            rc = sqlite3_bind_text(statement, i + 1, text.isNull() ? "" : text.constData(),
+                                   terminated ? -1 : int(text.size()), SQLITE_TRANSIENT);
             break;
         }
         default: {

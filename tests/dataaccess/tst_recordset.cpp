@@ -1,3 +1,4 @@
+#include "common/sqltext.h"
 #include "ledgerfixture.h"
 
 #include <QFile>
@@ -19,6 +20,7 @@ private slots:
     void fieldInformation();
     void saving();
     void countRows();
+    void textsKeepEveryCharacter();
 
 private:
     LedgerFolder *folder = nullptr;
@@ -246,6 +248,18 @@ void TestRecordset::countRows()
     QCOMPARE(recordset.GetText(0), QStringLiteral("3"));
     auto own = recordset.GetConnection();
     QVERIFY(own->IsOpen());
+}
+
+// Texts go in and come back as typed: quotes, Chinese, a character outside the basic plane and
+// even a NUL inside.
+void TestRecordset::textsKeepEveryCharacter()
+{
+    const QString remark = QStringLiteral("Tom's 早餐 \U0001F600 a") + QChar(u'\0') + QStringLiteral("b");
+    QVERIFY(connection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values ('生活','早餐',1,0,'张三','2012-11-05',"
+                               + quoteText(remark) + ")"));
+    QVERIFY(recordset.Open("select bz from lcsj where rq=#2012-11-05#"));
+    QCOMPARE(recordset.GetText("bz"), remark);
+    QCOMPARE(recordset.GetText("bz").size(), remark.size());
 }
 
 QTEST_GUILESS_MAIN(TestRecordset)
