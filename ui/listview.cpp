@@ -260,6 +260,14 @@ void ListView::setBackgroundPicture(const QImage &picture)
     viewport()->update();
 }
 
+void ListView::focusInEvent(QFocusEvent *event)
+{
+    const bool hadCurrentRow = currentIndex().isValid();
+    QTreeView::focusInEvent(event);
+    if (!hadCurrentRow)
+        selectionModel()->clearCurrentIndex();
+}
+
 void ListView::paintEvent(QPaintEvent *event)
 {
     if (!rowPicture.isNull()) {

@@ -105,6 +105,9 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // Taking the focus marks no row: a row stands out only once the user picks it, so none is
+    // taken for chosen when it is not.
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     ListHeader *headerView;

@@ -199,6 +199,11 @@ void TestUnits::listReportsTitleClicksAndDoubleClicks()
     list.appendRow({QStringLiteral("c"), QStringLiteral("d")}, 4);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
+    // Taking the focus from the keyboard marks no row.
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&list, &focus);
+    QVERIFY(!list.currentIndex().isValid());
+    QCOMPARE(list.selectedRow(), -1);
     QSignalSpy titles(&list, &ListView::columnTitleClicked);
     QTest::mouseClick(list.listHeader()->viewport(), Qt::LeftButton, {}, QPoint(150, 5));
     QCOMPARE(titles.size(), 1);
