@@ -197,7 +197,12 @@ int ListView::itemValue(int row) const
 
 void ListView::removeRow(int row)
 {
+    const bool wasSelected = row >= 0 && row == selectedRow();
     rows->removeRow(row);
+    // The view would pass the selection on to a neighbouring row; a removed selected row leaves
+    // none, so a second command never falls on a row the user did not pick.
+    if (wasSelected)
+        selectionModel()->clear();
 }
 
 void ListView::clearRows()

@@ -168,7 +168,12 @@ void TestUnits::listRowsAndItemValues()
     list.removeRow(0);
     QCOMPARE(list.rowCount(), 2);
     QCOMPARE(list.itemValue(0), 9);
+    // The selection stays with its row; removing the selected row selects no neighbour.
     QCOMPARE(list.selectedRow(), 0);
+    list.removeRow(0);
+    QCOMPARE(list.selectedRow(), -1);
+    list.appendRow({QStringLiteral("交通")}, 9);
+    list.appendRow({QStringLiteral("汇总"), QStringLiteral("3.00")});
     list.setCellText(1, 0, QStringLiteral("改"));
     QCOMPARE(list.cellText(1, 0), QStringLiteral("改"));
     QCOMPARE(list.cellText(5, 0), QString());
