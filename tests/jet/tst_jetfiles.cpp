@@ -1,5 +1,6 @@
 // Jet files of the Windows program: the header and its password, the conversion into a file of
 // ours in place, and what a household then finds in it.
+#include "common/gbk.h"
 #include "common/program.h"
 #include "dataaccess/databasefile.h"
 #include "dataaccess/dbconnection.h"
@@ -447,6 +448,23 @@ void TestJetFiles::otherProgramRead()
     QCOMPARE(tables[0].rows[1], (QVariantList{QString("abcdefg"), QString("hijklmnop"), 2LL, 222LL, 333333333LL, 444.555,
                                               27293.0, 3.5, -1LL}));
     QCOMPARE(tables[1].columns.size(), 89);
+
+    // The same file as a Chinese Windows writes it: code page 936 in the hidden header, texts in
+    // GBK. "abcdefg" becomes "早餐abc", seven bytes either way.
+    QByteArray chinese = bytesOf(fixture("other-program-jet3-no-password.mdb"));
+    const QByteArray key("\xC7\xDA\x39\x6B", 4);
+    QByteArray hidden = jetRc4(key, chinese.mid(0x18, 128));
+    hidden[0x3c - 0x18] = char(936 & 0xff);
+    hidden[0x3d - 0x18] = char(936 >> 8);
+    chinese.replace(0x18, 128, jetRc4(key, hidden));
+    const qsizetype at = chinese.indexOf("abcdefg");
+    QVERIFY(at > 0);
+    chinese.replace(at, 7, toGbk(QStringLiteral("早餐abc")));
+    const QString chinesePath = data("chinese.mdb");
+    QVERIFY(writeBytes(chinesePath, chinese));
+    QVERIFY2(readJetDatabase(chinesePath, &tables, &error), qPrintable(error));
+    QCOMPARE(tables[0].rows[1].value(0), QVariant(QStringLiteral("早餐abc")));
+    QCOMPARE(tables[0].rows[1].value(1), QVariant(QStringLiteral("hijklmnop")));
 
     const QString path = place("other-program-password-password.mdb", "other.mdb");
     const JetConversionResult result = convertJetFile(path, "password", ourTarget);
