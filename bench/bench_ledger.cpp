@@ -31,15 +31,7 @@ QString ledger100k()
     writeTemplate(ledgerTemplate(), path);
     DbConnection c;
     c.OpenJet(path, databasePassword);
-    c.BeginTrans();
-    for (int i = 0; i < 100000; ++i) {
-        const QDate day = QDate(1996, 1, 1).addDays(i % 10950);
-        c.Execute(QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz,tjrq,gxrq) values ('生活','早餐%1',%2,0.00,'张三','%3','备注%1','2012-12-15 20:30:05','2012-12-15 20:30:05')")
-                      .arg(i % 40)
-                      .arg(double(i % 997) + 0.25, 0, 'f', 2)
-                      .arg(day.toString(Qt::ISODate)));
-    }
-    c.CommitTrans();
+    addThirtyYears(c, 100000);
     return path;
 }
 

@@ -47,16 +47,7 @@ struct LoggedInWindow
         pages->logInFromBar();
         if (!window.loggedIn())
             return;
-        userConnection.BeginTrans();
-        for (int i = 0; i < recordCount; ++i) {
-            const QDate day = QDate(1996, 1, 1).addDays(i % 10950);
-            userConnection.Execute(
-                QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz,tjrq,gxrq) values ('生活','早餐%1',%2,0.00,'张三','%3','备注%1','2012-12-15 20:30:05','2012-12-15 20:30:05')")
-                    .arg(i % 40)
-                    .arg(double(i % 997) + 0.25, 0, 'f', 2)
-                    .arg(day.toString(Qt::ISODate)));
-        }
-        userConnection.CommitTrans();
+        addThirtyYears(userConnection, recordCount);
         view->unit<DateBox>(QStringLiteral("开始日期框"))->setDateTime(QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
         view->unit<DateBox>(QStringLiteral("结束日期框"))->setDateTime(QDateTime(QDate(2030, 12, 31), QTime(0, 0)));
         window.show();

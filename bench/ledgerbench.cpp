@@ -1,9 +1,26 @@
 #include "ledgerbench.h"
 
+#include "dataaccess/dbconnection.h"
+
+#include <QDate>
 #include <QList>
 #include <QStringList>
 #include <sqlite3.h>
 #include <sys/resource.h>
+
+void addThirtyYears(DbConnection &connection, int count)
+{
+    connection.BeginTrans();
+    for (int i = 0; i < count; ++i) {
+        const QDate day = QDate(1996, 1, 1).addDays(i % 10950);
+        connection.Execute(
+            QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz,tjrq,gxrq) values ('生活','早餐%1',%2,0.00,'张三','%3','备注%1','2012-12-15 20:30:05','2012-12-15 20:30:05')")
+                .arg(i % 40)
+                .arg(double(i % 997) + 0.25, 0, 'f', 2)
+                .arg(day.toString(Qt::ISODate)));
+    }
+    connection.CommitTrans();
+}
 
 double peakMegabytes()
 {

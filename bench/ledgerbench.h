@@ -17,7 +17,12 @@ public:
 // The largest resident size the process has had, in megabytes.
 double peakMegabytes();
 
+class DbConnection;
 struct sqlite3;
+
+// Adds count records, one a day from 1996 over thirty years and round again, in one transaction:
+// the ledger both view benchmarks read.
+void addThirtyYears(DbConnection &connection, int count);
 
 // The detail view's query of 1990-01-01 to 2030-12-31 stepped by hand through the raw API on an
 // open ledger, every shown column read as text or number; returns the number of rows.

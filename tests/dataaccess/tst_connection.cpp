@@ -1,3 +1,4 @@
+#include "support/filebytes.h"
 #include "ledgerfixture.h"
 
 #include "common/files.h"
@@ -10,15 +11,7 @@ namespace {
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    QVERIFY(writeFileBytes(path, bytes));
 }
 
 } // namespace
@@ -90,9 +83,9 @@ void TestConnection::refusesFilesThatAreNotOurs()
     } else if (kind == "password")
         QVERIFY(createDatabaseFile(path, "another"));
     else if (kind == "truncated")
-        writeBytes(path, readBytes(ledger).left(100));
+        writeBytes(path, fileBytes(ledger).left(100));
     else if (kind == "junk")
-        writeBytes(path, readBytes(ledger).left(100) + QByteArray(8000, '\x77'));
+        writeBytes(path, fileBytes(ledger).left(100) + QByteArray(8000, '\x77'));
 
     DbConnection c;
     DbRecordset r;

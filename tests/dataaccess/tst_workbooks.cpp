@@ -1,5 +1,6 @@
 // Statements that name a workbook: the export of the ledger into a worksheet and the import of a
 // worksheet's rows with the duplicate filter, as the backup page runs them.
+#include "support/filebytes.h"
 #include "ledgerfixture.h"
 
 #include "dataaccess/xls/xlsworkbook.h"
@@ -16,12 +17,6 @@ const QString filter = "where rq=ek.日期 and xmlx=ek.项目类型 and xmmc=ek.
 QString fixture(const QString &name)
 {
     return QStringLiteral(KELM_TEST_DATA_DIR "/xls/fixtures/") + name;
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 const QStringList detail{"xmlx", "xmmc", "zcje", "srje", "ry", "rq", "bz"};
@@ -151,11 +146,11 @@ void TestWorkbooks::exportRefusals()
     insertRecords();
     const QString book = folder->path("a.xls");
     QVERIFY(connection.ExportTableAliased(book, "lcsj", fields, titles, "", QStringLiteral("lcsj")));
-    const QByteArray written = bytesOf(book);
+    const QByteArray written = fileBytes(book);
     // The worksheet is there already, in any letter case.
     QVERIFY(!connection.ExportTableAliased(book, "lcsj", fields, titles, "", QStringLiteral("LCSJ")));
     QVERIFY(!connection.LastError().isEmpty());
-    QCOMPARE(bytesOf(book), written);
+    QCOMPARE(fileBytes(book), written);
     // A file that is not a workbook is left alone.
     const QString text = folder->path("notes.xls");
     QFile f(text);
@@ -163,7 +158,7 @@ void TestWorkbooks::exportRefusals()
     f.write("just some notes");
     f.close();
     QVERIFY(!connection.ExportTableAliased(text, "lcsj", fields, titles, "", QStringLiteral("lcsj")));
-    QCOMPARE(bytesOf(text), QByteArray("just some notes"));
+    QCOMPARE(fileBytes(text), QByteArray("just some notes"));
     // More records than a worksheet holds.
     QVERIFY(connection.Execute("insert into lcsj(xmlx,zcje,srje,rq) with recursive n(i) as (select 1 union all select i+1 from n where i<65532) select 'x',1,0,'2012-01-01' from n"));
     QCOMPARE(count(), 65536);
@@ -205,7 +200,7 @@ void TestWorkbooks::importRefusals()
         path = folder->path(file + ".xls");
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(file == "notes" ? QByteArray("项目类型,项目名称\n") : bytesOf(fixture("lo_lcsj.xls")).left(1500));
+        f.write(file == "notes" ? QByteArray("项目类型,项目名称\n") : fileBytes(fixture("lo_lcsj.xls")).left(1500));
     }
     QVERIFY(!connection.ImportTableMapped(path, "lcsj", fields, filter, sheet, titles));
     QVERIFY(!connection.LastError().isEmpty());

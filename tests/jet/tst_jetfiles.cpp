@@ -1,5 +1,6 @@
 // Jet files of the Windows program: the header and its password, the conversion into a file of
 // ours in place, and what a household then finds in it.
+#include "support/filebytes.h"
 #include "common/gbk.h"
 #include "common/program.h"
 #include "dataaccess/databasefile.h"
@@ -33,18 +34,6 @@ namespace {
 QString fixture(const QString &name)
 {
     return QStringLiteral(KELM_TEST_DATA_DIR "/jet/fixtures/") + name;
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // The rows of a query on a file of ours, read straight from the engine: Null as an invalid
@@ -206,7 +195,7 @@ void TestJetFiles::dataFolderFromWindows()
     QVERIFY(!place("yhlb.dat", "yhlb.dat").isEmpty());
     QVERIFY(!place("张三_lc.dat", "张三_lc.dat").isEmpty());
     QVERIFY(!place("alice_lc.dat", "alice_lc.dat").isEmpty());
-    const QByteArray directoryBefore = bytesOf(data("yhlb.dat"));
+    const QByteArray directoryBefore = fileBytes(data("yhlb.dat"));
 
     ScriptedPrompter prompter;
     QStringList users;
@@ -215,7 +204,7 @@ void TestJetFiles::dataFolderFromWindows()
     QCOMPARE(QSet<QString>(users.begin(), users.end()), (QSet<QString>{"张三", "alice"}));
     QCOMPARE(users.size(), 2);
     QCOMPARE(checkDatabaseFile(data("yhlb.dat"), databasePassword), DatabaseFileCheck::Ours);
-    QCOMPARE(bytesOf(data("yhlb.dat.jet")), directoryBefore);
+    QCOMPARE(fileBytes(data("yhlb.dat.jet")), directoryBefore);
 
     Session session;
     QCOMPARE(logIn(session, "张三", "000000", prompter), LoginOutcome::WrongPassword);
@@ -328,13 +317,13 @@ void TestJetFiles::convertedTablesAreOurs()
 void TestJetFiles::secondOpenDoesNotConvert()
 {
     const QString path = place("张三_lc.dat", "张三_lc.dat");
-    const QByteArray original = bytesOf(path);
+    const QByteArray original = fileBytes(path);
     QVERIFY(openOnce(path));
-    const QByteArray converted = bytesOf(path);
+    const QByteArray converted = fileBytes(path);
     QVERIFY(converted.startsWith("SQLite format 3"));
-    QCOMPARE(bytesOf(data("张三_lc.dat.jet")), original);
+    QCOMPARE(fileBytes(data("张三_lc.dat.jet")), original);
     QVERIFY(openOnce(path));
-    QCOMPARE(bytesOf(path), converted);
+    QCOMPARE(fileBytes(path), converted);
     QCOMPARE(filesIn(dir->filePath("data")), (QStringList{"张三_lc.dat", "张三_lc.dat.jet"}));
 
     // A Jet file of the same name converted later keeps its original under a free name.
@@ -342,7 +331,7 @@ void TestJetFiles::secondOpenDoesNotConvert()
     QVERIFY(!place("张三_lc.dat", "张三_lc.dat").isEmpty());
     QVERIFY(openOnce(path));
     QCOMPARE(filesIn(dir->filePath("data")), (QStringList{"张三_lc.dat", "张三_lc.dat.2.jet", "张三_lc.dat.jet"}));
-    QCOMPARE(bytesOf(data("张三_lc.dat.2.jet")), original);
+    QCOMPARE(fileBytes(data("张三_lc.dat.2.jet")), original);
 }
 
 void TestJetFiles::backupsAndOlderFiles_data()
@@ -396,7 +385,7 @@ void TestJetFiles::backupsAndOlderFiles()
         QVERIFY(auxConnection.Execute("update yhsj set yhmm='" + passwordDigest("new") + "' where yhmc='" + owner + "'"));
     auxRecordset.Close();
     auxConnection.Close();
-    QCOMPARE(bytesOf(data("temp.dat.jet")), bytesOf(fixture(file)));
+    QCOMPARE(fileBytes(data("temp.dat.jet")), fileBytes(fixture(file)));
 }
 
 void TestJetFiles::otherProgramRefused_data()
@@ -411,11 +400,11 @@ void TestJetFiles::otherProgramRefused()
 {
     QFETCH(QString, file);
     const QString path = place(file, "temp.dat");
-    const QByteArray before = bytesOf(path);
+    const QByteArray before = fileBytes(path);
     QString error;
     QVERIFY(!openOnce(path, &error));
     QCOMPARE(error, QStringLiteral("not a valid password"));
-    QCOMPARE(bytesOf(path), before);
+    QCOMPARE(fileBytes(path), before);
     QCOMPARE(filesIn(dir->filePath("data")), QStringList{"temp.dat"});
 
     // Through the program: the user directory and the login refuse it with their messages.
@@ -428,7 +417,7 @@ void TestJetFiles::otherProgramRefused()
     Session session;
     QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::Refused);
     QCOMPARE(prompter.messages.last(), QStringLiteral("连接用户数据库失败！"));
-    QCOMPARE(bytesOf(data("张三_lc.dat")), before);
+    QCOMPARE(fileBytes(data("张三_lc.dat")), before);
 }
 
 void TestJetFiles::otherProgramRead()
@@ -451,7 +440,7 @@ void TestJetFiles::otherProgramRead()
 
     // The same file as a Chinese Windows writes it: code page 936 in the hidden header, texts in
     // GBK. "abcdefg" becomes "早餐abc", seven bytes either way.
-    QByteArray chinese = bytesOf(fixture("other-program-jet3-no-password.mdb"));
+    QByteArray chinese = fileBytes(fixture("other-program-jet3-no-password.mdb"));
     const QByteArray key("\xC7\xDA\x39\x6B", 4);
     QByteArray hidden = jetRc4(key, chinese.mid(0x18, 128));
     hidden[0x3c - 0x18] = char(936 & 0xff);
@@ -461,7 +450,7 @@ void TestJetFiles::otherProgramRead()
     QVERIFY(at > 0);
     chinese.replace(at, 7, toGbk(QStringLiteral("早餐abc")));
     const QString chinesePath = data("chinese.mdb");
-    QVERIFY(writeBytes(chinesePath, chinese));
+    QVERIFY(writeFileBytes(chinesePath, chinese));
     QVERIFY2(readJetDatabase(chinesePath, &tables, &error), qPrintable(error));
     QCOMPARE(tables[0].rows[1].value(0), QVariant(QStringLiteral("早餐abc")));
     QCOMPARE(tables[0].rows[1].value(1), QVariant(QStringLiteral("hijklmnop")));
@@ -475,7 +464,7 @@ void TestJetFiles::otherProgramRead()
 void TestJetFiles::badInputRefused_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    const QByteArray ledger = bytesOf(fixture("张三_lc.dat"));
+    const QByteArray ledger = fileBytes(fixture("张三_lc.dat"));
     QVERIFY(ledger.size() == 221184);
 
     QTest::newRow("cut in the middle of a page") << ledger.left(ledger.size() / 2 + 1000);
@@ -527,10 +516,10 @@ void TestJetFiles::badInputRefused()
 {
     QFETCH(QByteArray, bytes);
     const QString path = data("张三_lc.dat");
-    QVERIFY(writeBytes(path, bytes));
+    QVERIFY(writeFileBytes(path, bytes));
     QString error;
     QVERIFY(!openOnce(path, &error));
-    QCOMPARE(bytesOf(path), bytes);
+    QCOMPARE(fileBytes(path), bytes);
     QCOMPARE(filesIn(dir->filePath("data")), QStringList{"张三_lc.dat"});
     ScriptedPrompter prompter;
     Session session;
@@ -552,11 +541,11 @@ void TestJetFiles::damagedFilesReadSafely()
 {
     QFETCH(Patches, patches);
     QFETCH(int, tables);
-    QByteArray bytes = bytesOf(fixture("other-program-jet3-no-password.mdb"));
+    QByteArray bytes = fileBytes(fixture("other-program-jet3-no-password.mdb"));
     for (const auto &[at, value] : patches)
         bytes[at] = char(value);
     const QString path = data("damaged.mdb");
-    QVERIFY(writeBytes(path, bytes));
+    QVERIFY(writeFileBytes(path, bytes));
     QList<JetTableData> read;
     QString error;
     QCOMPARE(readJetDatabase(path, &read, &error), tables > 0);
@@ -568,7 +557,7 @@ void TestJetFiles::damagedFilesReadSafely()
 // ledger here has record 1 moved so, within its page: it is read once, with its values.
 void TestJetFiles::movedRecordReadOnce()
 {
-    QByteArray bytes = bytesOf(fixture("张三_lc.dat"));
+    QByteArray bytes = fileBytes(fixture("张三_lc.dat"));
     const char16_t remark[] = u"包子和豆浆";
     const qsizetype at = bytes.indexOf(QByteArray(reinterpret_cast<const char *>(remark), 10));
     QVERIFY(at > 0);
@@ -598,7 +587,7 @@ void TestJetFiles::movedRecordReadOnce()
     put(12, slotCount + 1);
     put(2, get(2) - 6); // free space: the pointer and its slot
     const QString path = data("moved.dat");
-    QVERIFY(writeBytes(path, bytes));
+    QVERIFY(writeFileBytes(path, bytes));
 
     QList<JetTableData> original, read;
     QString error;
@@ -626,7 +615,7 @@ void TestJetFiles::failedWriteLeavesTheOriginal()
 {
     QFETCH(QString, failure);
     const QString path = place("张三_lc.dat", "张三_lc.dat");
-    const QByteArray before = bytesOf(path);
+    const QByteArray before = fileBytes(path);
     JetConversionTarget target = ourTarget;
     if (failure == "create")
         target.createFile = [](const QString &, const QString &) { return false; };
@@ -641,7 +630,7 @@ void TestJetFiles::failedWriteLeavesTheOriginal()
     const JetConversionResult result = convertJetFile(path, databasePassword, target);
     QCOMPARE(int(result.outcome), int(JetConversion::Refused));
     QVERIFY(!result.error.isEmpty());
-    QCOMPARE(bytesOf(path), before);
+    QCOMPARE(fileBytes(path), before);
     QCOMPARE(filesIn(dir->filePath("data")), QStringList{"张三_lc.dat"});
 }
 

@@ -1,6 +1,7 @@
 // Reading and writing worksheets of .xls workbooks: fixtures written by LibreOffice Calc, xlwt
 // (tests/xls/fixtures/makefixtures.py) and SheetJS (makesheetjs.js), our own workbooks read back
 // by us and by xlrd, and damaged, encrypted and locked files.
+#include "support/filebytes.h"
 #include "dataaccess/xls/biff.h"
 #include "dataaccess/xls/compoundfile.h"
 #include "dataaccess/xls/xlsformat.h"
@@ -28,18 +29,6 @@ namespace {
 QString fixture(const QString &name)
 {
     return QStringLiteral(KELM_TEST_DATA_DIR "/xls/fixtures/") + name;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 QString copyFixture(const QString &name, const QTemporaryDir &dir)
@@ -429,7 +418,7 @@ void TestXlsWorkbook::readsEveryCellRecord()
 
     QByteArray file;
     QVERIFY(buildCompoundFile(stream.left(sheetAt) + w.bytes, {}, &file, nullptr));
-    QVERIFY(writeBytes(path, file));
+    QVERIFY(writeFileBytes(path, file));
     XlsSheet sheet;
     QString error;
     QVERIFY2(readXlsSheet(path, QStringLiteral("lcsj"), &sheet, &error), qPrintable(error));
@@ -696,7 +685,7 @@ void TestXlsWorkbook::addingMovesIndexPositions()
     QCOMPARE(checkPositions(withIndex), QString());
     QByteArray file;
     QVERIFY(buildCompoundFile(withIndex, {}, &file, nullptr));
-    QVERIFY(writeBytes(path, file));
+    QVERIFY(writeFileBytes(path, file));
 
     QString error;
     QVERIFY2(writeXlsSheet(path, QStringLiteral("second"), {{"t", XlsColumnType::Text}},
@@ -811,13 +800,13 @@ void TestXlsWorkbook::refusesBadWorkbooks()
     const QByteArray good = fileBytes(fixture("lo_lcsj.xls"));
     const QByteArray stream = workbookStream(fixture("lo_lcsj.xls"));
     if (kind == "text") {
-        QVERIFY(writeBytes(path, "项目类型,项目名称\n生活,早餐\n"));
+        QVERIFY(writeFileBytes(path, "项目类型,项目名称\n生活,早餐\n"));
     } else if (kind == "empty") {
-        QVERIFY(writeBytes(path, QByteArray()));
+        QVERIFY(writeFileBytes(path, QByteArray()));
     } else if (kind == "half") {
-        QVERIFY(writeBytes(path, good.left(good.size() / 2)));
+        QVERIFY(writeFileBytes(path, good.left(good.size() / 2)));
     } else if (kind == "header") {
-        QVERIFY(writeBytes(path, good.left(600)));
+        QVERIFY(writeFileBytes(path, good.left(600)));
     } else if (kind == "noworkbook") {
         QVERIFY(writeCompound(path, "WordDocument", QByteArray(5000, 'w')));
     } else if (kind == "book") {
