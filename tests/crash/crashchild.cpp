@@ -1,0 +1,44 @@
+// Runs one write path in a program folder so the crash test can kill it part-way:
+//   crashchild <program folder> <path> plain|traced
+// plain: writes "R" to stdout the moment the operation starts, "D" when it has ended well.
+// traced: asks to be traced and stops itself before the operation, so the test can count its
+// system calls and kill it at one of them.
+#include "writepaths.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/ptrace.h>
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 4)
+        return 64;
+    const QString path = QString::fromLocal8Bit(argv[2]);
+    const bool traced = qstrcmp(argv[3], "traced") == 0;
+    setProgramDirectory(QString::fromLocal8Bit(argv[1]));
+    crash::fixClock();
+    Session session;
+    ScriptedPrompter prompter;
+    if (!crash::startUp(path, session, prompter)) {
+        std::fprintf(stderr, "start-up failed: %s\n", qPrintable(prompter.messages.join(u' ')));
+        return 65;
+    }
+    if (traced) {
+        if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+            return 66;
+        ::raise(SIGSTOP);
+    } else if (::write(STDOUT_FILENO, "R", 1) != 1) {
+        return 66;
+    }
+    const bool done = crash::runWritePath(path, session, prompter);
+    crash::closeAll();
+    if (!done) {
+        std::fprintf(stderr, "%s failed: %s\n", argv[2], qPrintable(prompter.messages.join(u' ')));
+        return 1;
+    }
+    return ::write(STDOUT_FILENO, "D", 1) == 1 ? 0 : 66;
+}

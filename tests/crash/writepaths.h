@@ -1,0 +1,106 @@
+#pragma once
+// The eight operations that write the user directory or a ledger, each as the person runs it:
+// started in a program folder the crash test prepared, logged in where the page needs it, answered
+// yes throughout. The child program runs one of them to be killed; the test runs them too.
+#include "common/clock.h"
+#include "common/program.h"
+#include "dataaccess/instances.h"
+#include "exchange/backup.h"
+#include "exchange/excelexchange.h"
+#include "exchange/migration.h"
+#include "ledger/entry.h"
+#include "support/scriptedprompter.h"
+#include "users/administration.h"
+#include "users/session.h"
+#include "users/userdirectory.h"
+
+#include <QDir>
+
+namespace crash {
+
+// Whose ledger the operations work on, the name a registration takes, and a bystander whose
+// ledger no operation may touch.
+inline const QString owner = QStringLiteral("张三");
+inline const QString ownerPassword = QStringLiteral("secret");
+inline const QString newPassword = QStringLiteral("新密码");
+inline const QString newcomer = QStringLiteral("李四");
+inline const QString newcomerPassword = QStringLiteral("pw4");
+inline const QString bystander = QStringLiteral("王五");
+inline const QString bystanderPassword = QStringLiteral("pw5");
+
+inline const QStringList writePaths = {QStringLiteral("save"),     QStringLiteral("import"),
+                                       QStringLiteral("restore"),  QStringLiteral("compact"),
+                                       QStringLiteral("migrate"),  QStringLiteral("register"),
+                                       QStringLiteral("password"), QStringLiteral("delete")};
+
+// Outside data/: the files the person picks.
+inline QString workbookPath() { return programPath(QStringLiteral("in/理财数据.xls")); }
+inline QString backupPath() { return programPath(QStringLiteral("in/理财数据.lcabak")); }
+inline QString olderVersionPath() { return programPath(QStringLiteral("in/张三.lc")); }
+
+inline void fixClock() { Clock::setFixed(QDateTime(QDate(2024, 3, 9), QTime(10, 20, 30))); }
+
+// The entries of the entry page's pending list that "save" writes.
+inline QList<PendingRow> pendingRows()
+{
+    QList<PendingRow> rows;
+    for (int i = 0; i < 400; ++i)
+        rows.append({QStringLiteral("生活"), QStringLiteral("午餐%1").arg(i % 37), QStringLiteral("%1.25").arg(i), QStringLiteral("0.00"),
+                     owner, QDate(2023, 1, 1).addDays(i).toString(Qt::ISODate), QStringLiteral("备注 %1").arg(i)});
+    return rows;
+}
+
+inline void closeAll()
+{
+    for (DbRecordset *r : {&userRecordset, &auxRecordset, &directoryRecordset})
+        r->Close();
+    for (DbConnection *c : {&userConnection, &auxConnection, &directoryConnection})
+        c->Close();
+}
+
+// The program's start-up and, where the operation's page needs it, the owner's login.
+inline bool startUp(const QString &path, Session &session, Prompter &prompter)
+{
+    QStringList users;
+    if (openUserDirectory(prompter, users) != DirectoryOpen::Opened)
+        return false;
+    if (path == QLatin1String("register"))
+        return true;
+    return logIn(session, owner, ownerPassword, prompter) == LoginOutcome::LoggedIn;
+}
+
+// Runs the operation with every question answered yes; true when it ends in its success message.
+inline bool runWritePath(const QString &path, Session &session, ScriptedPrompter &prompter)
+{
+    prompter.answers = QList<bool>(8, true);
+    const auto logOut = [&session] { logOutSession(session); };
+    QString success;
+    if (path == QLatin1String("save")) {
+        return saveNewRecords(pendingRows(), prompter);
+    } else if (path == QLatin1String("import")) {
+        prompter.files = {workbookPath()};
+        importLedger(prompter, {});
+        success = QStringLiteral("导入理财数据成功！");
+    } else if (path == QLatin1String("restore")) {
+        prompter.files = {backupPath()};
+        if (restoreLedger(session, prompter, logOut) != RestoreState::Idle)
+            return false;
+        success = QStringLiteral("恢复数据成功！");
+    } else if (path == QLatin1String("compact")) {
+        compactLedger(session, prompter, logOut);
+        success = QStringLiteral("压缩数据库成功！");
+    } else if (path == QLatin1String("migrate")) {
+        prompter.files = {olderVersionPath()};
+        migrateOlderVersion(session, prompter, logOut, {});
+        success = QStringLiteral("恢复旧版数据库成功！");
+    } else if (path == QLatin1String("register")) {
+        return registerUser(newcomer, newcomerPassword, newcomerPassword, prompter) == AdminOutcome::Done;
+    } else if (path == QLatin1String("password")) {
+        return changePassword(owner, ownerPassword, newPassword, newPassword, prompter) == AdminOutcome::Done;
+    } else if (path == QLatin1String("delete")) {
+        return deleteUser(session, owner, ownerPassword, prompter, {}) == AdminOutcome::Done;
+    }
+    return !prompter.messages.isEmpty() && prompter.messages.last().startsWith(success);
+}
+
+} // namespace crash
