@@ -8,6 +8,9 @@ class Clock
 public:
     static QDateTime now();
     static QDate today();
+    // The moment given as milliseconds since 1970 UTC, as the wall clock of the local time zone
+    // (TZ) shows it.
+    static QDateTime localTime(qint64 msSinceEpoch);
     // Stops the clock at a fixed moment until useSystemTime() is called.
     static void setFixed(const QDateTime &moment);
     static void useSystemTime();

@@ -4,10 +4,13 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <QRegularExpression>
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace {
@@ -70,6 +73,7 @@ bool copyFileReplacing(const QString &source, const QString &destination)
     const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(destination);
     const QByteArray partial = to + ".part" + QByteArray::number(qint64(::getpid()));
+    removeStalePartialCopies(destination);
 
     const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
@@ -91,9 +95,34 @@ bool copyFileReplacing(const QString &source, const QString &destination)
     return true;
 }
 
+void removeStalePartialCopies(const QString &destinationOrFolder)
+{
+    const QFileInfo info(destinationOrFolder);
+    const QDir folder = info.isDir() ? QDir(destinationOrFolder) : info.dir();
+    const QString prefix = info.isDir() ? QString() : info.fileName();
+    static const QRegularExpression partial(QStringLiteral("\\.part(\\d{1,9})$"));
+    // Names are compared as they are: a name filter would read [ ] * ? in a file name as wildcards.
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch match = partial.match(name);
+        if (!match.hasMatch() || (!prefix.isEmpty() && (match.capturedStart() != prefix.size() || !name.startsWith(prefix))))
+            continue;
+        // A copy of a process still running is that process's own work; this process has
+        // none going while it starts another.
+        const pid_t owner = pid_t(match.captured(1).toLongLong());
+        if (owner == ::getpid() || (::kill(owner, 0) != 0 && errno == ESRCH))
+            ::unlink(QFile::encodeName(folder.filePath(name)).constData());
+    }
+}
+
 bool deleteFile(const QString &path)
 {
     return fileExists(path) && ::unlink(QFile::encodeName(path).constData()) == 0;
+}
+
+void removeDatabaseFiles(const QString &path)
+{
+    deleteFile(path);
+    deleteFile(path + QStringLiteral("-journal"));
 }
 
 bool moveFile(const QString &source, const QString &destination)

@@ -6,7 +6,12 @@ bool fileExists(const QString &path);
 // Copies source over destination. The copy is written beside the destination, synced and renamed
 // over it, so the destination is either the old file or the whole new one, never half of each.
 bool copyFileReplacing(const QString &source, const QString &destination);
+// Removes the partial copies copyFileReplacing left behind when it was cut off
+// ("<destination>.part<process>", the process gone). Given a folder, every such copy in it.
+void removeStalePartialCopies(const QString &destinationOrFolder);
 bool deleteFile(const QString &path);
+// Deletes a database file together with its rollback journal ("<path>-journal").
+void removeDatabaseFiles(const QString &path);
 // Moves source to destination, replacing it; across file systems it copies, then deletes.
 bool moveFile(const QString &source, const QString &destination);
 // A path in the system's temporary folder where no file exists yet; the file is not created.

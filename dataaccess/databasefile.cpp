@@ -3,8 +3,10 @@
 #include "common/gbk.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <sqlite3.h>
 
@@ -70,4 +72,17 @@ bool isWholeDatabase(const QString &path, const QString &password)
     sqlite3_finalize(check);
     sqlite3_close_v2(db);
     return ok;
+}
+
+void removeCompactionLeftovers(const QString &pathOrFolder)
+{
+    const QFileInfo info(pathOrFolder);
+    const QDir folder = info.isDir() ? QDir(pathOrFolder) : info.dir();
+    static const QRegularExpression leftover(QStringLiteral("^\\.(.+)\\.compact\\d+\\.tmp(-journal)?$"),
+                                             QRegularExpression::DotMatchesEverythingOption);
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch match = leftover.match(name);
+        if (match.hasMatch() && (info.isDir() || match.captured(1) == info.fileName()))
+            QFile::remove(folder.filePath(name));
+    }
 }

@@ -20,6 +20,10 @@ bool createDatabaseFile(const QString &path, const QString &password);
 // every page finds nothing wrong.
 bool isWholeDatabase(const QString &path, const QString &password);
 
+// Removes the copies, with their journals, that a compaction cut off left beside the database
+// file (".<file>.compact<n>.tmp"); given a folder, those of every file in it.
+void removeCompactionLeftovers(const QString &pathOrFolder);
+
 // What the header holds for a password.
 int passwordStamp(const QString &password);
 constexpr int databaseApplicationId = 0x4B454C4D; // "KELM"

@@ -329,6 +329,7 @@ DbCompactResult DbConnection::CompactDatabase(const QString &path, const std::op
     // The compacted copy is written beside the file, synced, and renamed over it in one step, so
     // the ledger is never missing, whatever fails.
     const QFileInfo info(path);
+    removeCompactionLeftovers(path);
     QString compacted;
     for (int n = 0; compacted.isEmpty() || QFileInfo::exists(compacted); ++n)
         compacted = info.dir().filePath(u'.' + info.fileName() + QStringLiteral(".compact%1.tmp").arg(n));

@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   libsqlite3-dev sqlite3
+  tzdata
   mdbtools-dev
   libgsf-1-dev
   python3-xlrd

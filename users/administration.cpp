@@ -89,20 +89,28 @@ AdminOutcome registerUser(const QString &name, const QString &password, const QS
         keptAs = freeBackupName(path);
         moveFile(path, keptAs);
     }
-    // Undoes the steps done so far, so a failed registration leaves the name free.
+    // The new ledger is written under a passing name and moved into place only once it holds its
+    // account row. A registration cut off at any step is finished or undone by the start-up
+    // recovery: the user is then whole or gone, never listed without a ledger to log in to.
+    const QString pending = pendingLedgerPath(path);
+    removeDatabaseFiles(pending);
     bool listed = false;
+    bool placed = false;
+    // Undoes the steps done so far, so a failed registration leaves the name free.
     const auto undo = [&](const QString &message) {
         userRecordset.Close();
         userConnection.Close();
         if (listed)
             directoryConnection.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name));
-        deleteFile(path);
+        removeDatabaseFiles(pending);
+        if (placed)
+            deleteFile(path);
         if (!keptAs.isEmpty())
             moveFile(keptAs, path);
         prompter.showMessage(message);
         return AdminOutcome::Failed;
     };
-    if (!writeTemplate(ledgerTemplate(), path))
+    if (!writeTemplate(ledgerTemplate(), pending))
         return undo(QStringLiteral("注册用户失败！[02]"));
     if (!directoryConnection.Execute(QStringLiteral("insert into yhlbsj(yhmc,yhsjkmc) values (") + quoteText(name) + u','
                                      + quoteText(name + QStringLiteral("_lc.dat")) + u')'))
@@ -110,13 +118,19 @@ AdminOutcome registerUser(const QString &name, const QString &password, const QS
     listed = true;
     userRecordset.Close();
     userConnection.Close();
-    if (!userConnection.OpenJet(path, databasePassword))
+    if (!userConnection.OpenJet(pending, databasePassword))
         return undo(QStringLiteral("注册用户失败！[02]"));
-    userRecordset.SetConnection(userConnection);
     if (!userConnection.Execute(QStringLiteral("insert into yhsj(yhmc,yhmm,tjrq,gxrq) values (") + quoteText(name) + u','
                                 + quoteText(passwordDigest(password)) + u',' + quoteText(now) + u',' + quoteText(now)
                                 + u')'))
         return undo(QStringLiteral("注册用户失败！[03]"));
+    userConnection.Close();
+    if (!moveFile(pending, path))
+        return undo(QStringLiteral("注册用户失败！[02]"));
+    placed = true;
+    if (!userConnection.OpenJet(path, databasePassword))
+        return undo(QStringLiteral("注册用户失败！[02]"));
+    userRecordset.SetConnection(userConnection);
     prompter.showMessage(QStringLiteral("注册用户成功！密码：") + password);
     return AdminOutcome::Done;
 }
@@ -165,19 +179,30 @@ AdminOutcome deleteUser(Session &session, const QString &name, const QString &ol
         return AdminOutcome::Refused;
     if (!prompter.askConfirm(QStringLiteral("删除用户后，将删除该用户的所有数据？是否继续？")))
         return AdminOutcome::Refused;
-    if (!userConnection.Execute(QStringLiteral("delete from yhsj where yhmc=") + quoteText(name))) {
-        prompter.showMessage(QStringLiteral("删除用户失败！"));
-        return AdminOutcome::Failed;
-    }
-    if (!directoryConnection.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name))) {
-        prompter.showMessage(QStringLiteral("删除用户失败！[01]"));
-        return AdminOutcome::Failed;
-    }
-    userRecordset.Close();
-    userConnection.Close();
+    // The ledger is first moved to a passing name, then the name leaves the directory, then the
+    // moved ledger goes. A deletion cut off in between is finished or undone by the start-up
+    // recovery, by whether the name is still listed: the user is whole or gone, never stuck.
     // The ledger that goes is the one that is open: the name may differ from its file name in
     // letter case, which the account row ignores and this file system does not.
-    deleteFile(session.currentDbPath);
+    const QString ledger = session.currentDbPath;
+    const QString deleting = deletingLedgerPath(ledger);
+    const auto keepUser = [&](const QString &message) {
+        userConnection.OpenJet(ledger, databasePassword);
+        userRecordset.SetConnection(userConnection);
+        prompter.showMessage(message);
+        return AdminOutcome::Failed;
+    };
+    userRecordset.Close();
+    userConnection.Close();
+    removeDatabaseFiles(deleting);
+    if (!moveFile(ledger, deleting))
+        return keepUser(QStringLiteral("删除用户失败！"));
+    if (!directoryConnection.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name))) {
+        moveFile(deleting, ledger);
+        return keepUser(QStringLiteral("删除用户失败！[01]"));
+    }
+    removeDatabaseFiles(deleting);
+    removeLeftoverCopies(ledger);
     logOutSession(session);
     if (afterDeletion)
         afterDeletion();

@@ -10,7 +10,8 @@ enum class AdminOutcome { Done, Refused, Failed };
 
 // Writes a new ledger for the name, lists it in the user directory and stores the password's
 // digest. A registration that fails after its first write undoes what it wrote, and puts back a
-// ledger it had moved aside, so the name can be registered again.
+// ledger it had moved aside, so the name can be registered again; one cut off is finished or
+// undone when the directory is next opened.
 AdminOutcome registerUser(const QString &name, const QString &password, const QString &confirmation,
                           Prompter &prompter);
 
@@ -19,8 +20,9 @@ AdminOutcome registerUser(const QString &name, const QString &password, const QS
 AdminOutcome changePassword(const QString &name, const QString &oldPassword, const QString &newPassword,
                             const QString &confirmation, Prompter &prompter);
 
-// Deletes the logged-in user: the account row, the directory row and the ledger file. Between the
-// deletion and the success message, afterDeletion runs (log out, refill the user list).
+// Deletes the logged-in user: the directory row and the ledger file, in an order the start-up
+// recovery can finish or undo when it is cut off. Between the deletion and the success message,
+// afterDeletion runs (log out, refill the user list).
 AdminOutcome deleteUser(Session &session, const QString &name, const QString &oldPassword, Prompter &prompter,
                         const std::function<void()> &afterDeletion);
 

@@ -2,6 +2,7 @@
 
 #include "common/files.h"
 #include "common/program.h"
+#include "common/sqltext.h"
 #include "dataaccess/databasefile.h"
 #include "dataaccess/instances.h"
 #include "ledger/templates.h"
@@ -32,6 +33,89 @@ QString existingLedgerPath(const QString &userName)
     return exact;
 }
 
+namespace {
+
+const QString pendingSuffix = QStringLiteral(".new");
+const QString deletingSuffix = QStringLiteral(".deleting");
+const QString ledgerSuffix = QStringLiteral("_lc.dat");
+
+QString passingName(const QString &ledger, const QString &suffix)
+{
+    const QFileInfo info(ledger);
+    return info.dir().filePath(u'.' + info.fileName() + suffix);
+}
+
+bool isListed(const QString &name)
+{
+    directoryRecordset.Open(QStringLiteral("select * from yhlbsj where yhmc=") + quoteText(name));
+    return directoryRecordset.RecordCount() > 0;
+}
+
+// True when the ledger file opens whole and holds the account row of the name. A ledger whose
+// journal is left over is rolled back by the opening, so a half-written row is never taken.
+bool holdsAccount(const QString &ledger, const QString &name)
+{
+    DbConnection connection;
+    DbRecordset account;
+    if (!connection.OpenJet(ledger, databasePassword) || !account.SetConnection(connection))
+        return false;
+    account.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
+    const bool found = account.RecordCount() > 0 && !account.GetText(QStringLiteral("yhmm")).isEmpty();
+    account.Close();
+    connection.Close();
+    return found;
+}
+
+} // namespace
+
+QString pendingLedgerPath(const QString &ledger)
+{
+    return passingName(ledger, pendingSuffix);
+}
+
+QString deletingLedgerPath(const QString &ledger)
+{
+    return passingName(ledger, deletingSuffix);
+}
+
+void removeLeftoverCopies(const QString &ledger)
+{
+    removeCompactionLeftovers(ledger);
+    removeStalePartialCopies(ledger);
+}
+
+void recoverInterruptedUserChanges()
+{
+    const QDir data(programPath(QStringLiteral("data")));
+    for (const QString &file : data.entryList(QDir::Files | QDir::Hidden)) {
+        const bool pending = file.endsWith(pendingSuffix);
+        if (!file.startsWith(u'.') || !(pending || file.endsWith(deletingSuffix)))
+            continue;
+        const QString ledgerFile = file.mid(1).chopped(pending ? pendingSuffix.size() : deletingSuffix.size());
+        if (!ledgerFile.endsWith(ledgerSuffix))
+            continue;
+        const QString passing = data.filePath(file);
+        const QString ledger = data.filePath(ledgerFile);
+        const QString name = ledgerFile.chopped(ledgerSuffix.size());
+        if (!isListed(name) || fileExists(existingLedgerPath(name))) {
+            removeDatabaseFiles(passing);
+            continue;
+        }
+        // The name is listed and its ledger is away. A deletion moves the ledger away before it
+        // unlists the name, so the deletion did not happen: the ledger comes back. A registration
+        // lists the name before its ledger holds the account row: a finished ledger is moved into
+        // place, an unfinished one goes with the name.
+        if (!pending || holdsAccount(passing, name)) {
+            moveFile(passing, ledger);
+            continue;
+        }
+        directoryConnection.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name));
+        removeDatabaseFiles(passing);
+    }
+    removeCompactionLeftovers(data.path());
+    removeStalePartialCopies(data.path());
+}
+
 DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList)
 {
     const QString path = userDirectoryPath();
@@ -48,6 +132,7 @@ DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList)
     }
     if (!directoryRecordset.SetConnection(directoryConnection))
         prompter.showMessage(QStringLiteral("置用户记录集失败！"));
+    recoverInterruptedUserChanges();
     fillUserList(userList);
     return DirectoryOpen::Opened;
 }

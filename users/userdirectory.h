@@ -11,6 +11,19 @@ QString ledgerPath(const QString &userName);
 // one file whose name differs from it only in letter case (names of users never differ only so).
 QString existingLedgerPath(const QString &userName);
 
+// The passing names of a ledger while it is registered (".<file>.new") and while it is deleted
+// (".<file>.deleting"), beside it in the data folder.
+QString pendingLedgerPath(const QString &ledger);
+QString deletingLedgerPath(const QString &ledger);
+
+// Removes the copies of a ledger that an interrupted compaction or file copy left behind.
+void removeLeftoverCopies(const QString &ledger);
+
+// Finishes or undoes the registrations and deletions that were cut off, by whether their name is
+// listed in the open directory, and removes the copies interrupted work left in the data folder.
+// Runs when the directory is opened.
+void recoverInterruptedUserChanges();
+
 enum class DirectoryOpen { Opened, EndProgram };
 
 // Opens the directory on directoryConnection, writing the empty directory first when there is

@@ -2,6 +2,7 @@
 // new-user window and the user page run them.
 #include "common/clock.h"
 #include "common/program.h"
+#include "dataaccess/databasefile.h"
 #include "dataaccess/instances.h"
 #include "support/scriptedprompter.h"
 #include "users/administration.h"
@@ -12,6 +13,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 class TestAdministration : public QObject
 {
@@ -29,8 +32,12 @@ private slots:
     void passwordChange_data();
     void passwordChange();
     void deletion();
+    void interruptedChangesAreFinishedOrUndone_data();
+    void interruptedChangesAreFinishedOrUndone();
+    void leftoverCopiesGo();
 
 private:
+    void reopenDirectory();
     QStringList users();
     QTemporaryDir *dir = nullptr;
     ScriptedPrompter prompter;
@@ -264,6 +271,103 @@ void TestAdministration::deletion()
     QCOMPARE(listAfter, QStringList{"李四"});
     QVERIFY(!session.loggedIn);
     QVERIFY(!QFile::exists(dir->filePath("data/张三_lc.dat")));
+}
+
+// As the program starts again after being cut off.
+void TestAdministration::reopenDirectory()
+{
+    userRecordset.Close();
+    userConnection.Close();
+    directoryRecordset.Close();
+    directoryConnection.Close();
+    QStringList list;
+    QCOMPARE(openUserDirectory(prompter, list), DirectoryOpen::Opened);
+}
+
+void TestAdministration::interruptedChangesAreFinishedOrUndone_data()
+{
+    // The state a registration or a deletion of 李四 leaves when the process is killed between two
+    // of its steps: where the ledger lies, whether the name is listed, whether the ledger holds its
+    // account row yet. Afterwards the user is whole (logs in) or gone (the name is free).
+    QTest::addColumn<QString>("ledgerAt");
+    QTest::addColumn<bool>("listed");
+    QTest::addColumn<bool>("account");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("registration: the empty ledger written") << ".李四_lc.dat.new" << false << false << false;
+    QTest::newRow("registration: listed, no account yet") << ".李四_lc.dat.new" << true << false << false;
+    QTest::newRow("registration: account written, not yet in place") << ".李四_lc.dat.new" << true << true << true;
+    QTest::newRow("deletion: ledger moved aside, still listed") << ".李四_lc.dat.deleting" << true << true << true;
+    QTest::newRow("deletion: unlisted, ledger not yet gone") << ".李四_lc.dat.deleting" << false << true << false;
+}
+
+void TestAdministration::interruptedChangesAreFinishedOrUndone()
+{
+    QFETCH(QString, ledgerAt);
+    QFETCH(bool, listed);
+    QFETCH(bool, account);
+    QFETCH(bool, whole);
+    QCOMPARE(registerUser("李四", "pw", "pw", prompter), AdminOutcome::Done);
+    userRecordset.Close();
+    userConnection.Close();
+    const QString ledger = dir->filePath("data/李四_lc.dat");
+    const QString passing = dir->filePath("data/" + ledgerAt);
+    QVERIFY(QFile::rename(ledger, passing));
+    if (!listed)
+        QVERIFY(directoryConnection.Execute("delete from yhlbsj where yhmc='李四'"));
+    if (!account) {
+        QVERIFY(userConnection.OpenJet(passing, databasePassword));
+        QVERIFY(userConnection.Execute("delete from yhsj"));
+        userConnection.Close();
+    }
+
+    reopenDirectory();
+    prompter = ScriptedPrompter();
+    Session session;
+    const QStringList others{"yhlb.dat", "张三_lc.dat"};
+    if (whole) {
+        QCOMPARE(users(), (QStringList{"李四", "张三"}));
+        QCOMPARE(logIn(session, "李四", "pw", prompter), LoginOutcome::LoggedIn);
+        QCOMPARE(QDir(dir->filePath("data")).entryList(QDir::Files | QDir::Hidden), others + QStringList{"李四_lc.dat"});
+    } else {
+        QCOMPARE(users(), QStringList{"张三"});
+        QCOMPARE(QDir(dir->filePath("data")).entryList(QDir::Files | QDir::Hidden), others);
+        QCOMPARE(registerUser("李四", "new", "new", prompter), AdminOutcome::Done);
+        QCOMPARE(prompter.questions, QStringList{});
+        QCOMPARE(logIn(session, "李四", "new", prompter), LoginOutcome::LoggedIn);
+    }
+}
+
+void TestAdministration::leftoverCopiesGo()
+{
+    // Copies of a compaction or a file copy that were cut off, and one of a copy still running.
+    const QDir data(dir->filePath("data"));
+    const QString runningCopy = "yhlb.dat.part" + QString::number(::getppid());
+    const QStringList leftovers{".张三_lc.dat.compact0.tmp", ".张三_lc.dat.compact3.tmp-journal", ".李四_lc.dat.compact1.tmp",
+                                "张三_lc.dat.part999999999", "yhlb.dat.part999999998"};
+    for (const QString &name : leftovers + QStringList{runningCopy})
+        QVERIFY(QFile::copy(data.filePath("张三_lc.dat"), data.filePath(name)));
+
+    // The next compaction of the ledger removes its own leftovers.
+    Session session;
+    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    userRecordset.Close();
+    userConnection.Close();
+    QCOMPARE(userConnection.CompactDatabase(data.filePath("张三_lc.dat"), databasePassword), CompactDone);
+    QVERIFY(!data.exists(".张三_lc.dat.compact0.tmp"));
+    QVERIFY(!data.exists(".张三_lc.dat.compact3.tmp-journal"));
+    QVERIFY(data.exists(".李四_lc.dat.compact1.tmp"));
+
+    // The start removes every leftover, and leaves the copy of a running process alone.
+    reopenDirectory();
+    QCOMPARE(data.entryList(QDir::Files | QDir::Hidden), (QStringList{"yhlb.dat", runningCopy, "张三_lc.dat"}));
+    QFile::remove(data.filePath(runningCopy));
+
+    // A deleted user leaves no copy behind.
+    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QVERIFY(QFile::copy(data.filePath("张三_lc.dat"), data.filePath("张三_lc.dat.part999999999")));
+    prompter.answers = {true, true};
+    QCOMPARE(deleteUser(session, "张三", "secret", prompter, {}), AdminOutcome::Done);
+    QCOMPARE(data.entryList(QDir::Files | QDir::Hidden), QStringList{"yhlb.dat"});
 }
 
 QTEST_GUILESS_MAIN(TestAdministration)
