@@ -49,6 +49,7 @@ struct DatabaseState
 DatabaseState readDatabase(const QString &path)
 {
     DatabaseState state;
+    state.summary = QStringLiteral("absent");
     if (!QFileInfo::exists(path))
         return state;
     state.present = true;
@@ -98,11 +99,12 @@ DatabaseState readDatabase(const QString &path)
     return state;
 }
 
-// The directory and the three ledgers; other files are judged by name.
+// The directory, the three ledgers and where a registration keeps a ledger the name had; other
+// files are judged by name.
 QStringList databaseFiles()
 {
     return {QStringLiteral("yhlb.dat"), owner + QStringLiteral("_lc.dat"), newcomer + QStringLiteral("_lc.dat"),
-            bystander + QStringLiteral("_lc.dat")};
+            newcomer + QStringLiteral("_lc.dat.bak"), bystander + QStringLiteral("_lc.dat")};
 }
 
 using FolderState = QMap<QString, DatabaseState>;
@@ -129,8 +131,7 @@ QStringList dataFiles(const QString &folder)
     return QDir(folder + QStringLiteral("/data")).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-// Files an operation keeps by design: the migration's working copy and safety copy, and a ledger
-// that a registration set aside under the name.
+// Files an operation keeps by design: the migration's working copy and its safety copy.
 bool keptByDesign(const QString &path, const QString &file, const QStringList &present)
 {
     if (databaseFiles().contains(file))
@@ -140,8 +141,6 @@ bool keptByDesign(const QString &path, const QString &file, const QStringList &p
         return true;
     if (path == QLatin1String("migrate"))
         return file == QLatin1String("temp2.dat") || file == owner + QStringLiteral("_lc.dat.bak");
-    if (path == QLatin1String("register") || path == QLatin1String("delete"))
-        return file.contains(QRegularExpression(QStringLiteral("_lc\\.dat\\.bak\\d*$")));
     return false;
 }
 
@@ -348,12 +347,15 @@ TracedRun runTraced(const QString &folder, const QString &path, int target, bool
 
 // ---- What a kill left -----------------------------------------------------------------------
 
+enum class Outcome { Before, After, SetAside, Unchanged, Neither };
+
 struct Tally
 {
     int kills = 0;    // the child died of our SIGKILL
     int finished = 0; // the child had ended before the kill came
     int bad = 0; // kills after which anything at all was wrong
-    int before = 0, after = 0, same = 0; // same: the operation changes no row (compaction)
+    int before = 0, after = 0, setAside = 0; // set aside: gone, the ledger the name had kept aside
+    int same = 0;                            // the operation changes no row (compaction)
     QMap<QString, int> faults;       // what went wrong, and how often
     QMap<QString, int> leftByKill;   // files a kill left beside the databases, before any next run
     QMap<QString, int> keptByDesign; // files the operation keeps, found after the next run
@@ -375,11 +377,14 @@ private slots:
 
 private:
     void buildFixture();
-    QStringList judge(const QString &path, const QString &folder, int *state);
+    bool prepareFolder(const QString &path, const QString &folder);
+    QStringList judge(const QString &path, const QString &folder, Outcome *outcome);
     QTemporaryDir root;
     QString fixture;
+    // Of the path under test: before it, after it, and gone with the kept ledger set aside.
     FolderState beforeState;
-    FolderState afterState; // of the path under test
+    FolderState afterState;
+    std::optional<FolderState> setAsideState;
     QMap<QString, Tally> tallies;
     QRandomGenerator random;
     int randomKills = 16;
@@ -455,6 +460,17 @@ void TestCrashSafety::buildFixture()
     old.Close();
 }
 
+// The fixture, and for a registration over a kept ledger, a ledger of the name that no directory
+// row lists: one with records, which must never be lost.
+bool TestCrashSafety::prepareFolder(const QString &path, const QString &folder)
+{
+    QDir(folder).removeRecursively();
+    if (!copyFolder(fixture, folder))
+        return false;
+    return path != QLatin1String("register-kept")
+        || QFile::copy(folder + QStringLiteral("/in/理财数据.lcabak"), folder + QStringLiteral("/data/") + newcomer + QStringLiteral("_lc.dat"));
+}
+
 void TestCrashSafety::initTestCase()
 {
     QVERIFY(root.isValid());
@@ -469,22 +485,22 @@ void TestCrashSafety::initTestCase()
     buildFixture();
     if (QTest::currentTestFailed())
         return;
-    beforeState = readFolder(fixture);
-    for (const QString &file : databaseFiles())
-        if (beforeState[file].present)
-            QCOMPARE(beforeState[file].integrity, QStringLiteral("ok"));
+    for (const DatabaseState &file : readFolder(fixture))
+        if (file.present)
+            QCOMPARE(file.integrity, QStringLiteral("ok"));
 }
 
 void TestCrashSafety::cleanupTestCase()
 {
     closeAll();
-    qInfo("%-9s %6s %8s %7s %6s %5s %5s %8s %7s %9s", "path", "kills", "finished", "before", "after", "same", "bad", "op ms",
-          "calls", "test ms");
+    qInfo("%-13s %6s %8s %7s %6s %6s %5s %5s %8s %7s %9s", "path", "kills", "finished", "before", "after", "aside", "same", "bad",
+          "op ms", "calls", "test ms");
     for (const QString &path : writePaths) {
         if (!tallies.contains(path))
             continue;
         const Tally &t = tallies[path];
-        qInfo("%-9s %6d %8d %7d %6d %5d %5d %8lld %7d %9lld", qPrintable(path), t.kills, t.finished, t.before, t.after, t.same, t.bad,
+        qInfo("%-13s %6d %8d %7d %6d %6d %5d %5d %8lld %7d %9lld", qPrintable(path), t.kills, t.finished, t.before, t.after,
+              t.setAside, t.same, t.bad,
               t.operationMs, t.countedCalls, t.elapsedMs);
     }
 }
@@ -499,12 +515,10 @@ void TestCrashSafety::killedPart_way_data()
 // The state a kill left, judged as the program meets it: the databases read whole; after the
 // program's start-up each holds what it held before the operation or what the operation writes,
 // all of them the same side; the users can log in as that side says; and the next run of the
-// operation leaves nothing behind but what it keeps by design. state: -1 before, 1 after, 0
-// unchanged by the operation (or undecided).
-QStringList TestCrashSafety::judge(const QString &path, const QString &folder, int *state)
+// operation leaves nothing behind but what it keeps by design.
+QStringList TestCrashSafety::judge(const QString &path, const QString &folder, Outcome *outcome)
 {
     QStringList faults;
-    *state = 0;
     const FolderState killed = readFolder(folder);
     for (auto it = killed.cbegin(); it != killed.cend(); ++it)
         if (it->present && it->integrity != QLatin1String("ok"))
@@ -519,27 +533,32 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, i
         faults.append(QStringLiteral("start-up ends the program: ") + prompter.messages.join(u' '));
 
     const FolderState started = readFolder(folder);
-    int sides = 0; // bit 1: a file as before, bit 2: a file as after
-    QStringList sideOf;
-    for (const QString &file : databaseFiles()) {
-        const DatabaseState &now = started[file];
-        const bool asBefore = now == beforeState[file];
-        const bool asAfter = now == afterState[file];
-        if (asBefore && asAfter)
-            continue;
-        if (!asBefore && !asAfter) {
-            faults.append(file + (now.present ? QStringLiteral(" holds neither the state before nor the state after (")
-                                                    + now.summary + QStringLiteral(", before: ") + beforeState[file].summary
-                                                    + QStringLiteral(", after: ") + afterState[file].summary + u')'
-                                              : QStringLiteral(" is missing")));
-            continue;
+    const auto matches = [&started](const FolderState &wanted) {
+        for (const QString &file : databaseFiles())
+            if (!(started[file] == wanted[file]))
+                return false;
+        return true;
+    };
+    const bool asBefore = matches(beforeState), asAfter = matches(afterState);
+    *outcome = asBefore && asAfter ? Outcome::Unchanged
+        : asBefore                 ? Outcome::Before
+        : asAfter                  ? Outcome::After
+        : setAsideState && matches(*setAsideState) ? Outcome::SetAside
+                                                   : Outcome::Neither;
+    if (*outcome == Outcome::Neither) {
+        QStringList files;
+        for (const QString &file : databaseFiles()) {
+            const DatabaseState &now = started[file];
+            if (now == beforeState[file] && now == afterState[file])
+                continue;
+            files.append(file + (now == beforeState[file] ? QStringLiteral(" as before (")
+                                 : now == afterState[file] ? QStringLiteral(" as after (")
+                                                           : QStringLiteral(" neither ("))
+                         + now.summary + QStringLiteral("; before: ") + beforeState[file].summary + QStringLiteral("; after: ")
+                         + afterState[file].summary + u')');
         }
-        sides |= asBefore ? 1 : 2;
-        sideOf.append(file + (asBefore ? QStringLiteral(" as before (") : QStringLiteral(" as after (")) + now.summary + u')');
+        faults.append(QStringLiteral("neither the state before nor after: ") + files.join(QStringLiteral(", ")));
     }
-    if (sides == 3)
-        faults.append(QStringLiteral("half done: ") + sideOf.join(QStringLiteral(", ")));
-    *state = sides == 1 ? -1 : sides == 2 ? 1 : 0;
 
     // Whoever the state says exists logs in with the password it says; whoever is gone leaves the
     // name free.
@@ -562,8 +581,8 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, i
             login(name, password);
     };
     login(bystander, bystanderPassword);
-    const bool done = *state == 1;
-    if (path == QLatin1String("register")) {
+    const bool done = *outcome == Outcome::After;
+    if (path.startsWith(QLatin1String("register"))) {
         if (done)
             login(newcomer, newcomerPassword);
         else
@@ -584,7 +603,7 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, i
     }
     closeAll();
 
-    const bool rerun = path != QLatin1String("register") && path != QLatin1String("delete") && path != QLatin1String("password");
+    const bool rerun = !path.startsWith(QLatin1String("register")) && path != QLatin1String("delete") && path != QLatin1String("password");
     if (rerun && !runChild(folder, path))
         faults.append(QStringLiteral("the next run of the operation fails"));
     const QStringList present = dataFiles(folder);
@@ -607,19 +626,31 @@ void TestCrashSafety::killedPart_way()
     // An uninterrupted run gives the state after and the operation's length, a traced one the
     // system calls to kill at.
     const QString after = root.filePath(QStringLiteral("after-") + path);
-    QVERIFY(copyFolder(fixture, after));
+    QVERIFY(prepareFolder(path, after));
     qint64 operationNs = 0;
     QVERIFY2(runChild(after, path, &operationNs), "the operation fails without a kill");
     // The longer of two runs, as a loaded machine stretches some.
     const QString again = root.filePath(QStringLiteral("again-") + path);
     qint64 againNs = 0;
-    QVERIFY(copyFolder(fixture, again) && runChild(again, path, &againNs));
+    QVERIFY(prepareFolder(path, again) && runChild(again, path, &againNs));
     QDir(again).removeRecursively();
     operationNs = qMax(operationNs, againNs);
     tally.operationMs = operationNs / 1000000;
     afterState = readFolder(after);
+    const QString unchanged = root.filePath(QStringLiteral("before-") + path);
+    QVERIFY(prepareFolder(path, unchanged));
+    beforeState = readFolder(unchanged);
+    QDir(unchanged).removeRecursively();
+    setAsideState.reset();
+    if (path == QLatin1String("register-kept")) {
+        const QString ledger = newcomer + QStringLiteral("_lc.dat");
+        setAsideState = beforeState;
+        (*setAsideState)[ledger + QStringLiteral(".bak")] = beforeState[ledger];
+        (*setAsideState)[ledger] = beforeState[newcomer + QStringLiteral("_lc.dat.bak")];
+        QVERIFY(afterState[ledger + QStringLiteral(".bak")] == beforeState[ledger]);
+    }
     const QString tracedFolder = root.filePath(QStringLiteral("traced-") + path);
-    QVERIFY(copyFolder(fixture, tracedFolder));
+    QVERIFY(prepareFolder(path, tracedFolder));
     const TracedRun whole = runTraced(tracedFolder, path, 0, false);
     QDir(tracedFolder).removeRecursively();
     QList<std::pair<int, bool>> targets; // counted calls to kill at, from 1, and whether after the call
@@ -647,7 +678,7 @@ void TestCrashSafety::killedPart_way()
     for (int trial = 0; trial < randomCount + targets.size(); ++trial) {
         const QString folder = root.filePath(QStringLiteral("trial"));
         QDir(folder).removeRecursively();
-        QVERIFY(copyFolder(fixture, folder));
+        QVERIFY(prepareFolder(path, folder));
         int status = 0;
         QString where;
         if (trial < randomCount) {
@@ -673,11 +704,12 @@ void TestCrashSafety::killedPart_way()
         for (const QString &file : dataFiles(folder))
             if (!databaseFiles().contains(file))
                 ++tally.leftByKill[leftoverKind(file)];
-        int state = 0;
-        const QStringList faults = judge(path, folder, &state);
-        tally.before += state < 0;
-        tally.after += state > 0;
-        tally.same += state == 0 && faults.isEmpty();
+        Outcome outcome = Outcome::Neither;
+        const QStringList faults = judge(path, folder, &outcome);
+        tally.before += outcome == Outcome::Before;
+        tally.after += outcome == Outcome::After;
+        tally.setAside += outcome == Outcome::SetAside;
+        tally.same += outcome == Outcome::Unchanged;
         tally.bad += !faults.isEmpty();
         for (const QString &fault : faults)
             ++tally.faults[fault];
@@ -688,9 +720,10 @@ void TestCrashSafety::killedPart_way()
     QDir(after).removeRecursively();
     tally.elapsedMs = elapsed.elapsed();
 
-    qInfo("%s: %d kills (%d more runs had ended first), %d before, %d after, %d bad; operation %lld ms, %d counted calls (%d steps); %lld ms",
-          qPrintable(path), tally.kills, tally.finished, tally.before, tally.after, tally.bad, tally.operationMs, tally.countedCalls,
-          tally.stepCalls, tally.elapsedMs);
+    qInfo("%s: %d kills (%d more runs had ended first), %d before, %d after, %d set aside, %d unchanged, %d bad; operation %lld ms, "
+          "%d counted calls (%d steps); %lld ms",
+          qPrintable(path), tally.kills, tally.finished, tally.before, tally.after, tally.setAside, tally.same, tally.bad,
+          tally.operationMs, tally.countedCalls, tally.stepCalls, tally.elapsedMs);
     for (auto it = tally.leftByKill.cbegin(); it != tally.leftByKill.cend(); ++it)
         qInfo("  left by a kill: %s (%d times)", qPrintable(it.key()), it.value());
     for (auto it = tally.keptByDesign.cbegin(); it != tally.keptByDesign.cend(); ++it)

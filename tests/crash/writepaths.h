@@ -28,10 +28,12 @@ inline const QString newcomerPassword = QStringLiteral("pw4");
 inline const QString bystander = QStringLiteral("王五");
 inline const QString bystanderPassword = QStringLiteral("pw5");
 
+// "register-kept" registers a name whose ledger is there already, unlisted: it is kept aside.
 inline const QStringList writePaths = {QStringLiteral("save"),     QStringLiteral("import"),
                                        QStringLiteral("restore"),  QStringLiteral("compact"),
                                        QStringLiteral("migrate"),  QStringLiteral("register"),
-                                       QStringLiteral("password"), QStringLiteral("delete")};
+                                       QStringLiteral("register-kept"), QStringLiteral("password"),
+                                       QStringLiteral("delete")};
 
 // Outside data/: the files the person picks.
 inline QString workbookPath() { return programPath(QStringLiteral("in/理财数据.xls")); }
@@ -64,7 +66,7 @@ inline bool startUp(const QString &path, Session &session, Prompter &prompter)
     QStringList users;
     if (openUserDirectory(prompter, users) != DirectoryOpen::Opened)
         return false;
-    if (path == QLatin1String("register"))
+    if (path.startsWith(QLatin1String("register")))
         return true;
     return logIn(session, owner, ownerPassword, prompter) == LoginOutcome::LoggedIn;
 }
@@ -93,7 +95,7 @@ inline bool runWritePath(const QString &path, Session &session, ScriptedPrompter
         prompter.files = {olderVersionPath()};
         migrateOlderVersion(session, prompter, logOut, {});
         success = QStringLiteral("恢复旧版数据库成功！");
-    } else if (path == QLatin1String("register")) {
+    } else if (path.startsWith(QLatin1String("register"))) {
         return registerUser(newcomer, newcomerPassword, newcomerPassword, prompter) == AdminOutcome::Done;
     } else if (path == QLatin1String("password")) {
         return changePassword(owner, ownerPassword, newPassword, newPassword, prompter) == AdminOutcome::Done;
