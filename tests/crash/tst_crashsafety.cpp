@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,6 +20,7 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <optional>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -353,7 +355,7 @@ struct Tally
 {
     int kills = 0;    // the child died of our SIGKILL
     int finished = 0; // the child had ended before the kill came
-    int bad = 0; // kills after which anything at all was wrong
+    int bad = 0;      // kills after which anything at all was wrong
     int before = 0, after = 0, setAside = 0; // set aside: gone, the ledger the name had kept aside
     int same = 0;                            // the operation changes no row (compaction)
     QMap<QString, int> faults;       // what went wrong, and how often
@@ -533,6 +535,9 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, O
         faults.append(QStringLiteral("start-up ends the program: ") + prompter.messages.join(u' '));
 
     const FolderState started = readFolder(folder);
+    for (auto it = started.cbegin(); it != started.cend(); ++it)
+        if (it->present && it->integrity != QLatin1String("ok"))
+            faults.append(it.key() + QStringLiteral(" damaged after start-up: ") + it->integrity.left(200));
     const auto matches = [&started](const FolderState &wanted) {
         for (const QString &file : databaseFiles())
             if (!(started[file] == wanted[file]))
@@ -560,8 +565,7 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, O
         faults.append(QStringLiteral("neither the state before nor after: ") + files.join(QStringLiteral(", ")));
     }
 
-    // Whoever the state says exists logs in with the password it says; whoever is gone leaves the
-    // name free.
+    // A listed user logs in with the password the state says; a name not listed is free.
     Session session;
     const auto login = [&](const QString &name, const QString &password) {
         prompter.messages.clear();
@@ -571,8 +575,6 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, O
         return outcome == LoginOutcome::LoggedIn;
     };
     const auto freeName = [&](const QString &name, const QString &password) {
-        if (users.contains(name))
-            faults.append(name + QStringLiteral(" is gone but still listed"));
         prompter.messages.clear();
         prompter.answers = QList<bool>(8, true);
         if (registerUser(name, password, password, prompter) != AdminOutcome::Done)
@@ -581,23 +583,22 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, O
             login(name, password);
     };
     login(bystander, bystanderPassword);
-    const bool done = *outcome == Outcome::After;
     if (path.startsWith(QLatin1String("register"))) {
-        if (done)
+        if (users.contains(newcomer))
             login(newcomer, newcomerPassword);
         else
             freeName(newcomer, newcomerPassword);
     } else if (path == QLatin1String("delete")) {
-        if (done) {
+        if (!users.contains(owner)) {
             freeName(owner, ownerPassword);
         } else if (login(owner, ownerPassword)) {
             // The next run of the deletion removes the user whole.
             prompter.answers = QList<bool>(8, true);
-            if (deleteUser(session, owner, ownerPassword, prompter, {}) != AdminOutcome::Done)
+            if (deleteUser(session, owner, ownerPassword, prompter, {}) != AdminOutcome::Done || fileExists(ledgerPath(owner)))
                 faults.append(QStringLiteral("the next deletion fails (") + prompter.messages.join(u' ') + u')');
         }
     } else if (path == QLatin1String("password")) {
-        login(owner, done ? newPassword : ownerPassword);
+        login(owner, *outcome == Outcome::After ? newPassword : ownerPassword);
     } else {
         login(owner, ownerPassword);
     }
