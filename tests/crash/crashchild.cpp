@@ -1,5 +1,6 @@
 // Runs one write path in a program folder so the crash test can kill it part-way:
 //   crashchild <program folder> <path> plain|traced
+// The path "startup" is the program's start-up alone, with the recovery it runs.
 // plain: writes "R" to stdout the moment the operation starts, "D" when it has ended well.
 // traced: asks to be traced and stops itself before the operation, so the test can count its
 // system calls and kill it at one of them.
@@ -21,20 +22,26 @@ int main(int argc, char **argv)
     const bool traced = qstrcmp(argv[3], "traced") == 0;
     setProgramDirectory(QString::fromLocal8Bit(argv[1]));
     crash::fixClock();
+    const auto ready = [traced] {
+        if (traced) {
+            if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+                return false;
+            return ::raise(SIGSTOP) == 0;
+        }
+        return ::write(STDOUT_FILENO, "R", 1) == 1;
+    };
+    const bool startupOnly = path == QLatin1String("startup");
     Session session;
     ScriptedPrompter prompter;
+    if (startupOnly && !ready())
+        return 66;
     if (!crash::startUp(path, session, prompter)) {
         std::fprintf(stderr, "start-up failed: %s\n", qPrintable(prompter.messages.join(u' ')));
         return 65;
     }
-    if (traced) {
-        if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
-            return 66;
-        ::raise(SIGSTOP);
-    } else if (::write(STDOUT_FILENO, "R", 1) != 1) {
+    if (!startupOnly && !ready())
         return 66;
-    }
-    const bool done = crash::runWritePath(path, session, prompter);
+    const bool done = startupOnly || crash::runWritePath(path, session, prompter);
     crash::closeAll();
     if (!done) {
         std::fprintf(stderr, "%s failed: %s\n", argv[2], qPrintable(prompter.messages.join(u' ')));

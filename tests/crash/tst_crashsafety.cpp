@@ -1,5 +1,6 @@
 // Every write path killed part-way: a child program runs the operation and is killed with SIGKILL
-// at random moments of its run and at chosen system calls. After each kill the directory and
+// at random moments of its run and at chosen system calls, and a registration or deletion cut off
+// sometimes has the start-up that recovers it killed as well. After each kill the directory and
 // every ledger must read whole, hold what they held before or what the operation writes, open in
 // the program, and the next run of the operation must leave no copy behind.
 #include "writepaths.h"
@@ -355,6 +356,7 @@ struct Tally
 {
     int kills = 0;    // the child died of our SIGKILL
     int finished = 0; // the child had ended before the kill came
+    int recoveryKills = 0; // of the kills, those followed by a start-up killed in its recovery
     int bad = 0;      // kills after which anything at all was wrong
     int before = 0, after = 0, setAside = 0; // set aside: gone, the ledger the name had kept aside
     int same = 0;                            // the operation changes no row (compaction)
@@ -495,14 +497,14 @@ void TestCrashSafety::initTestCase()
 void TestCrashSafety::cleanupTestCase()
 {
     closeAll();
-    qInfo("%-13s %6s %8s %7s %6s %6s %5s %5s %8s %7s %9s", "path", "kills", "finished", "before", "after", "aside", "same", "bad",
-          "op ms", "calls", "test ms");
+    qInfo("%-13s %6s %9s %8s %7s %6s %6s %5s %5s %8s %7s %9s", "path", "kills", "+recovery", "finished", "before", "after", "aside",
+          "same", "bad", "op ms", "calls", "test ms");
     for (const QString &path : writePaths) {
         if (!tallies.contains(path))
             continue;
         const Tally &t = tallies[path];
-        qInfo("%-13s %6d %8d %7d %6d %6d %5d %5d %8lld %7d %9lld", qPrintable(path), t.kills, t.finished, t.before, t.after,
-              t.setAside, t.same, t.bad,
+        qInfo("%-13s %6d %9d %8d %7d %6d %6d %5d %5d %8lld %7d %9lld", qPrintable(path), t.kills, t.recoveryKills, t.finished,
+              t.before, t.after, t.setAside, t.same, t.bad,
               t.operationMs, t.countedCalls, t.elapsedMs);
     }
 }
@@ -702,9 +704,36 @@ void TestCrashSafety::killedPart_way()
             ++tally.kills;
         else
             ++tally.finished;
-        for (const QString &file : dataFiles(folder))
+        bool recoveryDue = false;
+        for (const QString &file : dataFiles(folder)) {
             if (!databaseFiles().contains(file))
                 ++tally.leftByKill[leftoverKind(file)];
+            recoveryDue |= file.startsWith(u'.') && (file.endsWith(QLatin1String(".new")) || file.endsWith(QLatin1String(".deleting")));
+        }
+        // Every other time the start-up that finishes or undoes a cut-off registration or
+        // deletion is killed too, at one of its own calls; the next start-up must still get it right.
+        if (recoveryDue && trial % 2 == 1) {
+            const QString probe = root.filePath(QStringLiteral("probe"));
+            QDir(probe).removeRecursively();
+            QVERIFY(copyFolder(folder, probe));
+            const TracedRun recovery = runTraced(probe, QStringLiteral("startup"), 0, false);
+            QDir(probe).removeRecursively();
+            // Half the time at one of its steps, where the recovery moves, unlists or deletes.
+            QList<int> pool;
+            const bool atStep = random.bounded(2) == 1;
+            for (int i = 0; i < recovery.calls.size(); ++i)
+                if (!atStep || recovery.calls[i] == CallKind::Step)
+                    pool.append(i + 1);
+            if (!pool.isEmpty()) {
+                const int target = pool[int(random.bounded(int(pool.size())))];
+                const bool afterCall = random.bounded(2) == 1;
+                where += QStringLiteral(", then the start-up at call %1 of %2, %3")
+                             .arg(target)
+                             .arg(recovery.calls.size())
+                             .arg(afterCall ? "after" : "before");
+                tally.recoveryKills += killedByUs(runTraced(folder, QStringLiteral("startup"), target, afterCall).status);
+            }
+        }
         Outcome outcome = Outcome::Neither;
         const QStringList faults = judge(path, folder, &outcome);
         tally.before += outcome == Outcome::Before;
@@ -721,10 +750,10 @@ void TestCrashSafety::killedPart_way()
     QDir(after).removeRecursively();
     tally.elapsedMs = elapsed.elapsed();
 
-    qInfo("%s: %d kills (%d more runs had ended first), %d before, %d after, %d set aside, %d unchanged, %d bad; operation %lld ms, "
-          "%d counted calls (%d steps); %lld ms",
-          qPrintable(path), tally.kills, tally.finished, tally.before, tally.after, tally.setAside, tally.same, tally.bad,
-          tally.operationMs, tally.countedCalls, tally.stepCalls, tally.elapsedMs);
+    qInfo("%s: %d kills (%d more runs had ended first, %d start-ups killed in their recovery), %d before, %d after, %d set aside, "
+          "%d unchanged, %d bad; operation %lld ms, %d counted calls (%d steps); %lld ms",
+          qPrintable(path), tally.kills, tally.finished, tally.recoveryKills, tally.before, tally.after, tally.setAside, tally.same,
+          tally.bad, tally.operationMs, tally.countedCalls, tally.stepCalls, tally.elapsedMs);
     for (auto it = tally.leftByKill.cbegin(); it != tally.leftByKill.cend(); ++it)
         qInfo("  left by a kill: %s (%d times)", qPrintable(it.key()), it.value());
     for (auto it = tally.keptByDesign.cbegin(); it != tally.keptByDesign.cend(); ++it)

@@ -60,13 +60,14 @@ inline void closeAll()
         c->Close();
 }
 
-// The program's start-up and, where the operation's page needs it, the owner's login.
+// The program's start-up, with the recovery of work cut off, and, where the operation's page
+// needs it, the owner's login.
 inline bool startUp(const QString &path, Session &session, Prompter &prompter)
 {
     QStringList users;
     if (openUserDirectory(prompter, users) != DirectoryOpen::Opened)
         return false;
-    if (path.startsWith(QLatin1String("register")))
+    if (path.startsWith(QLatin1String("register")) || path == QLatin1String("startup"))
         return true;
     return logIn(session, owner, ownerPassword, prompter) == LoginOutcome::LoggedIn;
 }
