@@ -385,6 +385,7 @@ private:
     QStringList judge(const QString &path, const QString &folder, Outcome *outcome);
     QTemporaryDir root;
     QString fixture;
+    QString cutFixture; // with the newcomer's unlisted ledger cut off in a save
     // Of the path under test: before it, after it, and gone with the kept ledger set aside.
     FolderState beforeState;
     FolderState afterState;
@@ -469,6 +470,8 @@ void TestCrashSafety::buildFixture()
 bool TestCrashSafety::prepareFolder(const QString &path, const QString &folder)
 {
     QDir(folder).removeRecursively();
+    if (path == QLatin1String("register-cut"))
+        return copyFolder(cutFixture, folder);
     if (!copyFolder(fixture, folder))
         return false;
     return path != QLatin1String("register-kept")
@@ -492,6 +495,11 @@ void TestCrashSafety::initTestCase()
     for (const DatabaseState &file : readFolder(fixture))
         if (file.present)
             QCOMPARE(file.integrity, QStringLiteral("ok"));
+    cutFixture = root.filePath(QStringLiteral("fixture-cut"));
+    QVERIFY(prepareFolder(QStringLiteral("register-kept"), cutFixture));
+    Child cut = spawnChild(cutFixture, QStringLiteral("cut"), false);
+    QVERIFY(killedByUs(reap(cut)));
+    QVERIFY(QFile::exists(cutFixture + QStringLiteral("/data/") + newcomer + QStringLiteral("_lc.dat-journal")));
 }
 
 void TestCrashSafety::cleanupTestCase()
@@ -645,12 +653,18 @@ void TestCrashSafety::killedPart_way()
     beforeState = readFolder(unchanged);
     QDir(unchanged).removeRecursively();
     setAsideState.reset();
-    if (path == QLatin1String("register-kept")) {
+    if (path.startsWith(QLatin1String("register-"))) {
         const QString ledger = newcomer + QStringLiteral("_lc.dat");
         setAsideState = beforeState;
         (*setAsideState)[ledger + QStringLiteral(".bak")] = beforeState[ledger];
         (*setAsideState)[ledger] = beforeState[newcomer + QStringLiteral("_lc.dat.bak")];
-        QVERIFY(afterState[ledger + QStringLiteral(".bak")] == beforeState[ledger]);
+        const DatabaseState &kept = afterState[ledger + QStringLiteral(".bak")];
+        QVERIFY2(kept == beforeState[ledger] && kept.integrity == QLatin1String("ok"),
+                 qPrintable(QStringLiteral("the kept ledger is not kept: it held %1, it holds %2 (%3)")
+                                .arg(beforeState[ledger].summary, kept.summary, kept.integrity.left(200))));
+        const DatabaseState &made = afterState[ledger];
+        QVERIFY2(made.integrity == QLatin1String("ok") && made.summary == QLatin1String("account 1 records 0"),
+                 qPrintable(QStringLiteral("the new ledger holds %1 (%2)").arg(made.summary, made.integrity.left(200))));
     }
     const QString tracedFolder = root.filePath(QStringLiteral("traced-") + path);
     QVERIFY(prepareFolder(path, tracedFolder));

@@ -29,11 +29,13 @@ inline const QString bystander = QStringLiteral("王五");
 inline const QString bystanderPassword = QStringLiteral("pw5");
 
 // "register-kept" registers a name whose ledger is there already, unlisted: it is kept aside.
-inline const QStringList writePaths = {QStringLiteral("save"),     QStringLiteral("import"),
-                                       QStringLiteral("restore"),  QStringLiteral("compact"),
-                                       QStringLiteral("migrate"),  QStringLiteral("register"),
-                                       QStringLiteral("register-kept"), QStringLiteral("password"),
-                                       QStringLiteral("delete")};
+// "register-cut" does the same with a kept ledger whose last save a kill cut off, its journal
+// still beside it.
+inline const QStringList writePaths = {QStringLiteral("save"),          QStringLiteral("import"),
+                                       QStringLiteral("restore"),       QStringLiteral("compact"),
+                                       QStringLiteral("migrate"),       QStringLiteral("register"),
+                                       QStringLiteral("register-kept"), QStringLiteral("register-cut"),
+                                       QStringLiteral("password"),      QStringLiteral("delete")};
 
 // Outside data/: the files the person picks.
 inline QString workbookPath() { return programPath(QStringLiteral("in/理财数据.xls")); }
