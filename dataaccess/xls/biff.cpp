@@ -148,6 +148,8 @@ bool Globals::isDateXf(int xf) const
     if (xf < 0 || xf >= xfFormats.size())
         return false;
     const quint16 format = xfFormats.at(xf);
+    if (format == 0)
+        return false; // General is General, whatever a FORMAT record claims for it
     const auto code = formats.constFind(format);
     if (code != formats.constEnd())
         return isDateFormatCode(*code);
@@ -248,6 +250,7 @@ bool readGlobals(const QByteArray &stream, Globals *g, QString *error)
             if (r.size < 8)
                 return fail(error, QStringLiteral("the workbook is damaged (shared strings)"));
             const quint32 unique = u32(r.body + 4);
+            g->sstAnnounced = unique;
             ContinuedReader text(parts);
             text.skip(8);
             g->strings.reserve(qMin<quint32>(unique, quint32(stream.size() / 3)));
@@ -261,6 +264,7 @@ bool readGlobals(const QByteArray &stream, Globals *g, QString *error)
                 g->strings.append(s);
                 g->stringStarts.append(start);
             }
+            g->sstTrailing = text.where().first < parts.size();
             break;
         }
         default:

@@ -19,6 +19,7 @@ enum RecordType : quint16 {
     ExtSst = 0x00FF, SupBook = 0x01AE, Dimensions = 0x0200, Blank = 0x0201, Number = 0x0203,
     Label = 0x0204, BoolErr = 0x0205, String = 0x0207, Index = 0x020B, Window2 = 0x023E,
     Rk = 0x027E, Style = 0x0293, Format = 0x041E, Bof = 0x0809, RString = 0x00D6,
+    ColInfo = 0x007D, Row = 0x0208,
 };
 
 // The largest record body BIFF8 allows; longer data goes on in CONTINUE records.
@@ -98,6 +99,8 @@ struct Globals
     QList<QPair<int, int>> stringStarts; // for each string: SST chain part, offset in its body
     int sstRecord = -1;                // index of the SST record in records, -1 without one
     int sstParts = 0;                  // SST plus its CONTINUE records
+    quint32 sstAnnounced = 0;          // the number of strings the SST record claims
+    bool sstTrailing = false;          // bytes left in the SST chain after the claimed strings
 
     bool isDateXf(int xf) const;
 };

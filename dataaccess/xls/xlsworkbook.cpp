@@ -490,10 +490,61 @@ private:
 };
 
 const QString dateCode = QStringLiteral("YYYY-MM-DD");
+const QString generalCode = QStringLiteral("General");
+
+// Whether every cell format and shared string the records of a worksheet name exists. Cells
+// naming one past the end would take the meaning of what an added sheet appends there.
+bool referencesExist(const QByteArray &stream, qsizetype from, int xfCount, qsizetype stringCount)
+{
+    RecordReader reader(stream, from);
+    Record r;
+    int depth = 0;
+    const auto fits = [&](const char *p) { return u16(p) < xfCount; };
+    while (reader.next(&r)) {
+        if (r.type == Bof)
+            ++depth;
+        else if (r.type == Eof && --depth == 0)
+            return true;
+        if (depth != 1)
+            continue; // a chart inside the sheet
+        switch (r.type) {
+        case Number: case Rk: case Label: case RString: case BoolErr: case Blank: case Formula:
+            if (r.size >= 6 && !fits(r.body + 4))
+                return false;
+            break;
+        case LabelSst:
+            if (r.size >= 10 && (!fits(r.body + 4) || u32(r.body + 6) >= quint64(stringCount)))
+                return false;
+            break;
+        case MulRk:
+            for (int k = 4; k + 6 <= r.size - 2; k += 6)
+                if (!fits(r.body + k))
+                    return false;
+            break;
+        case MulBlank:
+            for (int k = 4; k + 2 <= r.size - 2; k += 2)
+                if (!fits(r.body + k))
+                    return false;
+            break;
+        case Row: // its format counts only when the row carries one
+            if (r.size >= 16 && (u16(r.body + 12) & 0x80) && (u16(r.body + 14) & 0x0FFF) >= xfCount)
+                return false;
+            break;
+        case ColInfo:
+            if (r.size >= 8 && !fits(r.body + 6))
+                return false;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
 
 // The workbook stream with the sheet added after the last sheet. The globals gain the sheet's
-// entry, a cell format and a date format for its cells and its strings; every stream position
-// they and the other sheets' INDEX records hold moves by the bytes the globals grew.
+// entry, two cell formats (General and date) with the number formats they need, and its
+// strings; every stream position they and the other sheets' INDEX records hold moves by the
+// bytes the globals grew.
 bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
               const QList<XlsColumn> &columns, const QList<QList<XlsValue>> &rows,
               QByteArray *out, QString *error)
@@ -516,29 +567,56 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
         tailEnd = qMax(tailEnd, end);
     }
 
-    // Formats for the new cells.
-    int dateFormat = -1;
-    int nextFormat = 164;
-    for (auto it = g.formats.constBegin(); it != g.formats.constEnd(); ++it) {
-        if (it.value().compare(dateCode, Qt::CaseInsensitive) == 0)
-            dateFormat = it.key();
-        nextFormat = qMax(nextFormat, it.key() + 1);
-    }
-    const bool newFormat = dateFormat < 0;
-    if (newFormat)
-        dateFormat = nextFormat;
-    if (dateFormat > 0xFFFF || g.xfFormats.size() + 2 > 0xFFFF)
-        return fail(error, QStringLiteral("the workbook has too many formats"));
-    const quint16 generalXf = quint16(g.xfFormats.size());
-    const quint16 dateXf = generalXf + 1;
-
-    // Shared strings: the new ones go after those already there.
+    // Shared strings: the new ones go after those already there, so the table must hold just
+    // the strings it announces. Strings left after them, or fewer, would give the new cells'
+    // numbers to old strings, or the old cells' numbers to new strings.
     QList<Record> sstParts;
     if (g.sstRecord >= 0) {
         sstParts = g.records.mid(g.sstRecord, g.sstParts);
-        if (sstParts.first().size < 8 || u32(sstParts.first().body + 4) != quint32(g.strings.size()))
-            return fail(error, damaged);
+        if (sstParts.first().size < 8 || g.sstAnnounced != quint32(g.strings.size()) || g.sstTrailing)
+            return fail(error, QStringLiteral("the workbook's shared strings disagree with their count"));
     }
+    // The new cell formats go after the last one: no cell of another sheet may name those yet.
+    for (const SheetEntry &s : g.sheets)
+        if ((s.kind == 0 || s.kind == 1)
+            && !referencesExist(stream, s.position, int(g.xfFormats.size()), g.strings.size()))
+            return fail(error, QStringLiteral("the worksheet %1 names a cell format or string the "
+                                              "workbook lacks").arg(s.name));
+    for (const Record &r : g.records)
+        if (r.type == Style && r.size >= 2 && (u16(r.body) & 0x0FFF) >= g.xfFormats.size())
+            return fail(error, QStringLiteral("a cell style names a cell format the workbook lacks"));
+
+    // Number formats for the new cells, taking numbers no FORMAT record or cell format uses.
+    int dateFormat = -1;
+    int generalFormat = 0;
+    int nextFormat = 164;
+    for (auto it = g.formats.constBegin(); it != g.formats.constEnd(); ++it) {
+        if (it.key() != 0 && it.value().compare(dateCode, Qt::CaseInsensitive) == 0)
+            dateFormat = it.key();
+        nextFormat = qMax(nextFormat, it.key() + 1);
+    }
+    for (quint16 format : g.xfFormats)
+        nextFormat = qMax(nextFormat, format + 1);
+    // A FORMAT record may give format 0 a code of its own, which some readers then show;
+    // the new numbers take a General of their own then.
+    const auto zero = g.formats.constFind(0);
+    if (zero != g.formats.constEnd() && zero->compare(generalCode, Qt::CaseInsensitive) != 0) {
+        generalFormat = -1;
+        for (auto it = g.formats.constBegin(); it != g.formats.constEnd(); ++it)
+            if (it.key() != 0 && it.value().compare(generalCode, Qt::CaseInsensitive) == 0)
+                generalFormat = it.key();
+    }
+    const bool newGeneralFormat = generalFormat < 0;
+    if (newGeneralFormat)
+        generalFormat = nextFormat++;
+    const bool newDateFormat = dateFormat < 0;
+    if (newDateFormat)
+        dateFormat = nextFormat++;
+    if (nextFormat > 0x10000 || g.xfFormats.size() + 2 > 0xFFFF)
+        return fail(error, QStringLiteral("the workbook has too many formats"));
+    const bool newFormat = newGeneralFormat || newDateFormat;
+    const quint16 generalXf = quint16(g.xfFormats.size());
+    const quint16 dateXf = generalXf + 1;
     SstBuilder sst = g.sstRecord >= 0 ? SstBuilder(sstParts, g.stringStarts) : SstBuilder();
     const QByteArray sheetBytes = SheetWriter(sst, generalXf, dateXf, g.system1904)
                                       .write(columns, rows, g.sheets.isEmpty());
@@ -561,10 +639,16 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
     QList<QPair<qsizetype, quint32>> sheetPositions; // where a BOUNDSHEET's position lies, new value
     qsizetype newSheetAt = -1;
     auto writeFormat = [&] {
-        QByteArray b;
-        put16(b, quint16(dateFormat));
-        putString16(b, dateCode);
-        w.record(Format, b);
+        const auto one = [&](int number, const QString &code) {
+            QByteArray b;
+            put16(b, quint16(number));
+            putString16(b, code);
+            w.record(Format, b);
+        };
+        if (newGeneralFormat)
+            one(generalFormat, generalCode);
+        if (newDateFormat)
+            one(dateFormat, dateCode);
     };
     auto writeNewSheet = [&] {
         QByteArray b;
@@ -612,7 +696,7 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
         if (i == lastFormat && newFormat)
             writeFormat();
         if (i == lastXf) {
-            w.record(Xf, xfBody(0, 0, false, 0));
+            w.record(Xf, xfBody(0, quint16(generalFormat), false, generalFormat ? 0x04 : 0));
             w.record(Xf, xfBody(0, quint16(dateFormat), false, 0x04));
         }
         if (i == lastSheet)

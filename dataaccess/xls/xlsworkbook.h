@@ -10,8 +10,9 @@
 
 // One cell. Null is an empty cell; Text is Unicode text; Number is a plain number; Date is a
 // number cell shown with a date or time format (date holds it as local wall-clock time, the
-// number its day serial); Boolean has number 0 or 1 and text "TRUE"/"FALSE"; Error has its text
-// ("#DIV/0!", "#N/A", ...). A formula cell reads as its cached result.
+// number its day serial; format 0 is General, whatever a FORMAT record says); Boolean has
+// number 0 or 1 and text "TRUE"/"FALSE"; Error has its text ("#DIV/0!", "#N/A", ...). A formula
+// cell reads as its cached result.
 struct XlsValue
 {
     enum Kind { Null, Text, Number, Date, Boolean, Error };
@@ -66,6 +67,9 @@ struct XlsSheet
 // - the file is locked by another program (LibreOffice's lock file ".~lock.<name>#" beside it,
 //   a POSIX record lock or a whole-file flock), cannot be opened for writing, is not a BIFF8
 //   workbook, is encrypted or damaged, or its folder is not writable;
+// - the workbook cannot take a sheet without changing the others: its shared string table holds
+//   other than the strings it announces, or a cell, row, column or style names a cell format or
+//   shared string the workbook lacks (the new sheet's would take that number);
 // - there are more than 65535 rows, no columns or more than 256, a row of another width than
 //   columns, or a text over 32767 characters.
 // The new file is written beside the old one and renamed over it, keeping its permissions.

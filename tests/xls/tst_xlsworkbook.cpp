@@ -202,6 +202,47 @@ QString checkPositions(const QByteArray &stream)
     return {};
 }
 
+// The sheets and cells of workbooks as xlrd, an independent reader, sees them: a line "sheet
+// <name>" and then a line of cells per row; the sheet named "strings" is summed up by the MD5 of
+// its texts. False with the error in *error when xlrd fails on a workbook.
+bool xlrdCells(const QStringList &paths, QStringList *lines, QString *error)
+{
+    const char *script = R"(
+import sys, xlrd
+for path in sys.argv[1:]:
+    book = xlrd.open_workbook(path, formatting_info=True)
+    for sheet in book.sheets():
+        print('sheet', sheet.name)
+        if sheet.name == 'strings':
+            import hashlib
+            texts = '\n'.join(sheet.cell_value(r, 0) for r in range(sheet.nrows))
+            print(hashlib.md5(texts.encode('utf-8')).hexdigest())
+            continue
+        for r in range(sheet.nrows):
+            cells = []
+            for c in sheet.row(r):
+                if c.ctype == xlrd.XL_CELL_DATE:
+                    cells.append('D:' + xlrd.xldate.xldate_as_datetime(c.value, book.datemode).isoformat())
+                elif c.ctype == xlrd.XL_CELL_NUMBER:
+                    cells.append('N:' + repr(c.value))
+                elif c.ctype == xlrd.XL_CELL_TEXT:
+                    cells.append('T:' + (c.value if len(c.value) < 50 else '%d:%s' % (len(c.value), c.value[-3:])))
+                else:
+                    cells.append('-')
+            print(' | '.join(cells))
+)";
+    QProcess xlrd;
+    xlrd.start(QStringLiteral("/usr/bin/python3"),
+               QStringList{QStringLiteral("-c"), QString::fromUtf8(script)} + paths);
+    if (!xlrd.waitForFinished(60000) || xlrd.exitCode() != 0) {
+        *error = QStringLiteral("python3-xlrd failed (install it with tools/install-deps.sh): ")
+                 + QString::fromUtf8(xlrd.readAllStandardError());
+        return false;
+    }
+    *lines = QString::fromUtf8(xlrd.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    return true;
+}
+
 QString longText(int i)
 {
     QString s = QStringLiteral("长文本第%1行：").arg(i);
@@ -239,6 +280,8 @@ private slots:
     void refusesLockedFile();
     void refusesBadWorkbooks_data();
     void refusesBadWorkbooks();
+    void addsToMalformedWorkbooks_data();
+    void addsToMalformedWorkbooks();
     void xlrdReadsOurWorkbooks();
 };
 
@@ -854,35 +897,105 @@ void TestXlsWorkbook::refusesBadWorkbooks()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
 }
 
+// Workbooks other programs left malformed: a sheet is added only where the old cells keep their
+// meaning for every reader, else the file is refused and left as it was.
+void TestXlsWorkbook::addsToMalformedWorkbooks_data()
+{
+    QTest::addColumn<QString>("file");     // a .biff file is a bare workbook stream
+    QTest::addColumn<int>("cellFormat");   // the number format XF 15 is given first, or -1
+    QTest::addColumn<QString>("refusal");  // what the error names, empty when the sheet is added
+    QTest::newRow("shared strings past their count") << "sst-announces-fewer-strings.biff" << -1
+                                                     << "shared strings";
+    QTest::newRow("cells naming missing cell formats") << "existing-sheet-number-becomes-date.xls"
+                                                       << -1 << "cell format";
+    QTest::newRow("format 0 made a date") << "format0-redefined-as-date.biff" << -1 << "";
+    // LibreOffice's formats end at 167: 168 has no FORMAT record and shows General.
+    QTest::newRow("cell format naming a missing number format") << "lo_twosheets.xls" << 168 << "";
+}
+
+void TestXlsWorkbook::addsToMalformedWorkbooks()
+{
+    QFETCH(QString, file);
+    QFETCH(int, cellFormat);
+    QFETCH(QString, refusal);
+    QTemporaryDir dir;
+    QString path;
+    if (file.endsWith(QLatin1String(".biff"))) {
+        path = dir.filePath(QStringLiteral("book.xls"));
+        QVERIFY(writeCompound(path, "Workbook", fileBytes(fixture(file))));
+    } else {
+        path = copyFixture(file, dir);
+    }
+    if (cellFormat >= 0) {
+        QByteArray stream = workbookStream(path);
+        Globals g;
+        QVERIFY(readGlobals(stream, &g, nullptr));
+        int xf = 0;
+        for (const Record &r : g.records)
+            if (r.type == Xf && xf++ == 15)
+                qToLittleEndian<quint16>(quint16(cellFormat), stream.data() + r.offset + 4 + 2);
+        QByteArray bytes;
+        QVERIFY(buildCompoundFile(stream, fileBytes(path), &bytes, nullptr));
+        QVERIFY(writeFileBytes(path, bytes));
+    }
+    const QByteArray before = fileBytes(path);
+    const QString added = QStringLiteral("导出数据");
+    QString error;
+    if (!refusal.isEmpty()) {
+        QVERIFY(!writeXlsSheet(path, added, ledgerColumns(), ledgerRows(text("")), &error));
+        QVERIFY2(error.contains(refusal), qPrintable(error));
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+        return;
+    }
+
+    const QStringList sheetsBefore = xlsSheetNames(path);
+    QList<XlsSheet> ours;
+    for (const QString &name : sheetsBefore) {
+        ours.append(XlsSheet());
+        QVERIFY(readXlsSheet(path, name, &ours.last(), &error));
+    }
+    QStringList xlrdBefore;
+    QVERIFY2(xlrdCells({path}, &xlrdBefore, &error), qPrintable(error));
+
+    QVERIFY2(writeXlsSheet(path, added, ledgerColumns(), ledgerRows(text("")), &error),
+             qPrintable(error));
+    XlsSheet sheet;
+    QVERIFY2(readXlsSheet(path, added, &sheet, &error), qPrintable(error));
+    QCOMPARE(sheet.titles, ledgerTitles);
+    QCOMPARE(describe(sheet.rows), describe(ledgerRows(text(""))));
+    for (int i = 0; i < sheetsBefore.size(); ++i) {
+        XlsSheet again;
+        QVERIFY(readXlsSheet(path, sheetsBefore.at(i), &again, &error));
+        QCOMPARE(again.titles, ours.at(i).titles);
+        QCOMPARE(describe(again.rows), describe(ours.at(i).rows));
+    }
+    QStringList xlrdAfter;
+    QVERIFY2(xlrdCells({path}, &xlrdAfter, &error), qPrintable(error));
+    const QStringList addedByXlrd{
+        "sheet 导出数据",
+        "T:项目类型 | T:项目名称 | T:支出金额 | T:收入金额 | T:人员 | T:日期 | T:备注",
+        "T:生活 | T:早餐 | N:12.5 | N:0.0 | T:张三 | D:2012-11-05T00:00:00 | T:豆浆油条",
+        "T:工资 | T:月薪 | N:0.0 | N:8000.0 | T:李四 | D:2012-11-10T00:00:00 | -",
+        "T:交通 | T:地铁 | N:3.0 | N:0.0 | T:张三 | D:2012-11-30T00:00:00 | T:say \"hi\", then go",
+        "T:生活 | T:午餐 | N:1234567.89 | N:0.0 | - | D:2012-12-01T00:00:00 | T:公司楼下",
+        "T:Misc | T:rent | N:0.01 | N:0.0 | T:Ann | D:2024-02-29T00:00:00 | T:",
+    };
+    QCOMPARE(xlrdAfter, xlrdBefore + addedByXlrd);
+    QCOMPARE(checkPositions(workbookStream(path)), QString());
+
+    // A General number is a number, whatever a FORMAT record claims for format 0.
+    Globals g;
+    QVERIFY(readGlobals(workbookStream(path), &g, nullptr));
+    for (int xf = 0; xf < g.xfFormats.size(); ++xf)
+        if (g.xfFormats.at(xf) == 0)
+            QVERIFY2(!g.isDateXf(xf), qPrintable(QString::number(xf)));
+}
+
 // xlrd, an independent reader, sees our cells: a new workbook, and a sheet added to one
 // LibreOffice wrote.
 void TestXlsWorkbook::xlrdReadsOurWorkbooks()
 {
-    const QString python = QStringLiteral("/usr/bin/python3");
-    const char *script = R"(
-import sys, xlrd
-for path in sys.argv[1:]:
-    book = xlrd.open_workbook(path, formatting_info=True)
-    for sheet in book.sheets():
-        print('sheet', sheet.name)
-        if sheet.name == 'strings':
-            import hashlib
-            texts = '\n'.join(sheet.cell_value(r, 0) for r in range(sheet.nrows))
-            print(hashlib.md5(texts.encode('utf-8')).hexdigest())
-            continue
-        for r in range(sheet.nrows):
-            cells = []
-            for c in sheet.row(r):
-                if c.ctype == xlrd.XL_CELL_DATE:
-                    cells.append('D:' + xlrd.xldate.xldate_as_datetime(c.value, book.datemode).isoformat())
-                elif c.ctype == xlrd.XL_CELL_NUMBER:
-                    cells.append('N:' + repr(c.value))
-                elif c.ctype == xlrd.XL_CELL_TEXT:
-                    cells.append('T:' + (c.value if len(c.value) < 50 else '%d:%s' % (len(c.value), c.value[-3:])))
-                else:
-                    cells.append('-')
-            print(' | '.join(cells))
-)";
     QTemporaryDir dir;
     const QString created = dir.filePath("new.xls");
     QList<QList<XlsValue>> rows = ledgerRows(XlsValue());
@@ -916,13 +1029,8 @@ for path in sys.argv[1:]:
     const QString digest = QString::fromLatin1(
         QCryptographicHash::hash(all.join(u'\n').toUtf8(), QCryptographicHash::Md5).toHex());
 
-    QProcess xlrd;
-    xlrd.start(python, {QStringLiteral("-c"), QString::fromUtf8(script), created, added, strings});
-    QVERIFY(xlrd.waitForFinished(60000));
-    QVERIFY2(xlrd.exitCode() == 0,
-             qPrintable(QStringLiteral("python3-xlrd failed (install it with tools/install-deps.sh): ")
-                        + QString::fromUtf8(xlrd.readAllStandardError())));
-    const QStringList lines = QString::fromUtf8(xlrd.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QStringList lines;
+    QVERIFY2(xlrdCells({created, added, strings}, &lines, &error), qPrintable(error));
     const QString titles = QStringLiteral("T:项目类型 | T:项目名称 | T:支出金额 | T:收入金额 | T:人员 | T:日期 | T:备注");
     const QString first = QStringLiteral("T:生活 | T:早餐 | N:12.5 | N:0.0 | T:张三 | D:2012-11-05T00:00:00 | T:豆浆油条");
     const QStringList expected{
