@@ -466,7 +466,8 @@ void TestCrashSafety::buildFixture()
 }
 
 // The fixture, and for a registration over a kept ledger, a ledger of the name that no directory
-// row lists: one with records, which must never be lost.
+// row lists: one with records, which must never be lost; for "register-cut" that ledger as a kill
+// in the middle of a save left it, with its journal.
 bool TestCrashSafety::prepareFolder(const QString &path, const QString &folder)
 {
     QDir(folder).removeRecursively();
@@ -525,9 +526,10 @@ void TestCrashSafety::killedPart_way_data()
 }
 
 // The state a kill left, judged as the program meets it: the databases read whole; after the
-// program's start-up each holds what it held before the operation or what the operation writes,
-// all of them the same side; the users can log in as that side says; and the next run of the
-// operation leaves nothing behind but what it keeps by design.
+// program's start-up they hold, all together, what they held before the operation or what it
+// writes (or, for a registration over a kept ledger, the name gone and that ledger set aside); a
+// listed user logs in and a name not listed is free; and the next run of the operation leaves
+// nothing behind but what it keeps by design.
 QStringList TestCrashSafety::judge(const QString &path, const QString &folder, Outcome *outcome)
 {
     QStringList faults;
