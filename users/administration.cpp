@@ -23,6 +23,22 @@ QString freeBackupName(const QString &ledger)
     return candidate;
 }
 
+// Sets a ledger aside under another name together with its journal. The engine first finishes
+// with a journal a kill left behind, so the kept copy is whole; a journal it cannot take goes
+// first and the file after it, so a journal never stays behind for a new ledger of the name.
+bool setLedgerAside(const QString &ledger, const QString &keptAs)
+{
+    const QString journal = ledger + QStringLiteral("-journal");
+    if (fileExists(journal)) {
+        DbConnection connection;
+        if (connection.OpenJet(ledger, databasePassword))
+            connection.Close();
+    }
+    if (fileExists(journal) && !moveFile(journal, keptAs + QStringLiteral("-journal")))
+        return false;
+    return moveFile(ledger, keptAs);
+}
+
 // The open ledger's account row has the name and the password: the user page's two checks.
 bool isOwnAccount(const QString &name, const QString &password, Prompter &prompter)
 {
@@ -87,7 +103,7 @@ AdminOutcome registerUser(const QString &name, const QString &password, const QS
         if (!prompter.askConfirm(QStringLiteral("已存在相同用户名的数据，是否要删除后新建？")))
             return AdminOutcome::Refused;
         keptAs = freeBackupName(path);
-        moveFile(path, keptAs);
+        setLedgerAside(path, keptAs);
     }
     // The new ledger is written under a passing name and moved into place only once it holds its
     // account row. A registration cut off at any step is finished or undone by the start-up
@@ -106,7 +122,7 @@ AdminOutcome registerUser(const QString &name, const QString &password, const QS
         if (placed)
             deleteFile(path);
         if (!keptAs.isEmpty())
-            moveFile(keptAs, path);
+            setLedgerAside(keptAs, path);
         prompter.showMessage(message);
         return AdminOutcome::Failed;
     };
