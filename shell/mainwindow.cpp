@@ -10,7 +10,10 @@
 #include "common/clock.h"
 #include "common/datetext.h"
 #include "common/program.h"
+#include "common/files.h"
 #include "common/settings.h"
+#include "exchange/backup.h"
+#include "exchange/migration.h"
 #include "reminder/reminderdatacheck.h"
 #include "resources/artwork.h"
 #include "ui/animationbox.h"
@@ -129,6 +132,10 @@ StartupResult MainWindow::start(SingleInstance *guard)
     QStringList users;
     if (openUserDirectory(windowPrompter(), users) == DirectoryOpen::EndProgram)
         return StartupResult::DirectoryUnusable;
+    // Working copies of a restore or a migration that a kill cut off are whole copies of someone's
+    // ledger; each operation starts from a fresh copy, so none is needed past a run.
+    removeWorkingCopy(restoreCopyPath());
+    removeWorkingCopy(migrationCopyPath());
     if (LayoutWindow *view = page(QStringLiteral("view")))
         if (auto *list = view->unit<ComboBox>(QStringLiteral("用户名组合框"))) {
             list->clear();

@@ -2,6 +2,7 @@
 
 #include "appearance/skinfile.h"
 #include "common/clock.h"
+#include "common/program.h"
 #include "common/settings.h"
 #include "shell/helpwindow.h"
 #include "shell/mainwindow.h"
@@ -50,6 +51,7 @@ private slots:
     void unusableDirectoryEndsTheStart_data();
     void unusableDirectoryEndsTheStart();
     void userListIsFilledSorted();
+    void startRemovesWorkingCopiesOfACutOffRun();
     void splashClosesAtTheThirdTick();
     void longStartUpRevealsAtTheFirstTickAfterIt();
     void splashIgnoresPressesDuringStartUp();
@@ -262,6 +264,18 @@ void TestMainWindow::userListIsFilledSorted()
         shown << list->itemText(i);
     QCOMPARE(shown, (QStringList{"a", "b", "c"}));
     QCOMPARE(list->currentIndex(), -1);
+}
+
+void TestMainWindow::startRemovesWorkingCopiesOfACutOffRun()
+{
+    const QStringList copies{"data/temp.dat", "data/temp.dat.jet", "data/temp2.dat", "data/temp2.dat.1.jet"};
+    for (const QString &copy : copies) {
+        QFile file(programPath(copy));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(window->start(), StartupResult::Started);
+    for (const QString &copy : copies)
+        QVERIFY2(!QFile::exists(programPath(copy)), qPrintable(copy));
 }
 
 void TestMainWindow::splashClosesAtTheThirdTick()
