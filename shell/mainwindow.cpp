@@ -42,6 +42,24 @@ namespace {
 const QString registryKey = QStringLiteral("Software\\tavrix\\kelm\\");
 const QString highlightName = QStringLiteral("选中动画");
 
+// Takes the left presses on the splash. It is the splash's child, so it goes with it and never
+// sees the splash half destroyed.
+class SplashPresses : public QObject
+{
+public:
+    SplashPresses(QObject *splash, std::function<void()> action) : QObject(splash), action(std::move(action)) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress || static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+            return false;
+        action();
+        return true;
+    }
+
+private:
+    std::function<void()> action;
+};
+
 struct PageEntry
 {
     const char *layout;
@@ -185,7 +203,10 @@ void MainWindow::openSplash(bool modal)
     setAlwaysOnTop(false);
     splash->setAlwaysOnTop(true);
     // A press closes the About box; during start-up it is ignored.
-    splash->installEventFilter(this);
+    splash->installEventFilter(new SplashPresses(splash, [this] {
+        if (started && aboutShown)
+            closeSplash();
+    }));
     if (QScreen *screen = QGuiApplication::primaryScreen())
         splash->move(screen->availableGeometry().center() - splash->rect().center());
     if (modal) {
@@ -224,17 +245,6 @@ void MainWindow::openAbout()
 {
     aboutShown = true;
     openSplash(true);
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == splash && event->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        if (started && aboutShown)
-            closeSplash();
-        return true;
-    }
-    return LayoutWindow::eventFilter(watched, event);
 }
 
 void MainWindow::loadPages()

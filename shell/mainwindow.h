@@ -87,7 +87,6 @@ signals:
 
 protected:
     void moveEvent(QMoveEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void stampRegistry();

@@ -115,10 +115,11 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main)
          {std::tuple{QStringLiteral("刷新按钮1"), QStringLiteral("统计界面框2"), QStringLiteral("统计界面框1")},
           std::tuple{QStringLiteral("刷新按钮2"), QStringLiteral("统计界面框1"), QStringLiteral("统计界面框2")}})
         if (auto *switcher = unitOf<GraphicButton>(page, button))
-            connect(switcher, &GraphicButton::clicked, this, [page, shown, hidden] {
-                if (auto *bar = unitOf<QWidget>(page, shown))
+            // Structured bindings are copied into named captures: clang before 16 cannot capture them.
+            connect(switcher, &GraphicButton::clicked, this, [page, toShow = shown, toHide = hidden] {
+                if (auto *bar = unitOf<QWidget>(page, toShow))
                     bar->show();
-                if (auto *bar = unitOf<QWidget>(page, hidden))
+                if (auto *bar = unitOf<QWidget>(page, toHide))
                     bar->hide();
             });
     LayoutWindow *user = main->page(QStringLiteral("user"));
@@ -160,8 +161,8 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main)
     for (const auto &[list, box] : {std::pair{QStringLiteral("项目名称组合框"), QStringLiteral("项目名称框")},
                                     std::pair{QStringLiteral("人员名称组合框"), QStringLiteral("人员名称框")}})
         if (auto *combo = unitOf<ComboBox>(entryPage, list))
-            connect(combo, &QComboBox::textActivated, this, [this, box](const QString &text) {
-                if (auto *edit = unitOf<EditBox>(entry(), box))
+            connect(combo, &QComboBox::textActivated, this, [this, boxName = box](const QString &text) {
+                if (auto *edit = unitOf<EditBox>(entry(), boxName))
                     edit->setText(text);
             });
     if (auto *amount = unitOf<EditBox>(entryPage, QStringLiteral("收支金额框")))

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the program, its tests and its benchmarks need; does nothing when
-# they are all there already.
+# Installs the Debian packages the program, its tests and its benchmarks need, with clang and its
+# sanitizer runtimes for tools/sanitize.sh; does nothing when they are all there already.
 set -euo pipefail
 
 packages=(
@@ -15,6 +15,7 @@ packages=(
   fonts-noto-cjk
   xvfb xauth xdotool
   poppler-utils
+  clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

@@ -328,7 +328,6 @@ void DateBox::openCalendar()
             if (popup)
                 popup->close();
         });
-        connect(popup, &QObject::destroyed, this, [this] { calendarWidget = nullptr; });
     }
     calendarWidget->setSelectedDate(date());
     // Hidden behind a proxy label the box has no place on the screen of its own; its container

@@ -2,6 +2,7 @@
 // The simple unit kinds: buttons drawn from pictures, labels, text boxes, frames and containers,
 // drop-down lists and date boxes, the measuring text box, the timer and the units that never show.
 #include <QAbstractButton>
+#include <QCalendarWidget>
 #include <QColor>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -12,8 +13,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-
-class QCalendarWidget;
 
 // Pictures reach the units as the bytes of an image file (PNG, BMP, JPEG, GIF) or as images.
 QImage imageFromBytes(const QByteArray &bytes);
@@ -164,8 +163,10 @@ public:
     QCalendarWidget *calendar() const { return calendarWidget; }
 
 private:
+    // Both clear themselves when the popup goes: a slot on its destruction would run while the
+    // box itself is being destroyed, since the popup is its child.
     QPointer<QWidget> popup;
-    QCalendarWidget *calendarWidget = nullptr;
+    QPointer<QCalendarWidget> calendarWidget;
 };
 
 // A multi-line text box; the view page keeps one hidden to find how a cell text wraps at its width.

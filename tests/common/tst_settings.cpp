@@ -6,12 +6,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 class TestSettings : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase();
     void init();
+    void cleanup();
     void missingFileReadsEmpty();
     void firstWriteCreatesFile();
     void writesReplaceInPlaceAndAppend();
@@ -28,7 +31,7 @@ private:
     void writeRaw(const QByteArray &bytes);
     QByteArray readRaw();
     QTemporaryDir home;
-    QTemporaryDir *folder = nullptr;
+    std::unique_ptr<QTemporaryDir> folder;
 };
 
 void TestSettings::initTestCase()
@@ -38,9 +41,13 @@ void TestSettings::initTestCase()
 
 void TestSettings::init()
 {
-    delete folder;
-    folder = new QTemporaryDir;
+    folder = std::make_unique<QTemporaryDir>();
     setProgramDirectory(folder->path());
+}
+
+void TestSettings::cleanup()
+{
+    folder.reset();
 }
 
 void TestSettings::writeRaw(const QByteArray &bytes)

@@ -57,6 +57,7 @@ private slots:
     void printPreviewOpensOnce();
     void styledMenuItems();
     void dateBoxCalendarDropsDown();
+    void dateBoxGoesWithItsCalendarOpen();
     void comboBoxOpensWhileHidden();
     void kindNamesRoundTrip();
     void qtWindowsSpeakChinese();
@@ -525,6 +526,20 @@ void TestUnits::dateBoxCalendarDropsDown()
     QCOMPARE(changes.size(), 1);
     QTRY_VERIFY(!box.calendarOpen());
     QCOMPARE(box.displayFormat(), QStringLiteral("yyyy-MM-dd"));
+}
+
+void TestUnits::dateBoxGoesWithItsCalendarOpen()
+{
+    QWidget page;
+    page.resize(300, 200);
+    auto *box = new DateBox(&page);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    box->openCalendar();
+    QVERIFY(box->calendarOpen());
+    const QPointer<QCalendarWidget> calendar = box->calendar();
+    delete box;
+    QVERIFY(!calendar);
 }
 
 void TestUnits::comboBoxOpensWhileHidden()
