@@ -10,7 +10,9 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <unordered_map>
 
@@ -201,6 +203,66 @@ void jetCatFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
     sqlite3_result_text(ctx, joined.data(), int(joined.size()), SQLITE_TRANSIENT);
 }
 
+// sum(x) as the engine's, but exact on amounts: values that are amounts to the cent add up as
+// whole cents in 128 bits, so a total of any many amounts is the double nearest its true figure,
+// never one a running double sum drifted from. Other values add up as doubles, compensated.
+// Whole numbers alone sum as whole numbers and fail on overflow, as the engine's sum does.
+struct SumState // zeroed by the engine before the first row
+{
+    __int128 cents;
+    __int128 wholes;
+    double other;
+    double compensation;
+    bool any;
+    bool real;
+};
+
+void addOther(SumState *s, double v)
+{
+    const double t = s->other + v;
+    s->compensation += std::fabs(s->other) >= std::fabs(v) ? (s->other - t) + v : (v - t) + s->other;
+    s->other = t;
+}
+
+void sumStep(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    auto *s = static_cast<SumState *>(sqlite3_aggregate_context(ctx, sizeof(SumState)));
+    const int type = sqlite3_value_numeric_type(argv[0]);
+    if (!s || type == SQLITE_NULL)
+        return;
+    s->any = true;
+    if (type == SQLITE_INTEGER) {
+        s->wholes += sqlite3_value_int64(argv[0]);
+        return;
+    }
+    s->real = true;
+    const double v = sqlite3_value_double(argv[0]);
+    qint64 cents = 0;
+    if (amountCents(v, &cents) && double(cents) / 100 == v)
+        s->cents += cents;
+    else
+        addOther(s, v);
+}
+
+void sumFinal(sqlite3_context *ctx)
+{
+    auto *s = static_cast<SumState *>(sqlite3_aggregate_context(ctx, 0));
+    if (!s || !s->any) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    if (!s->real) {
+        if (s->wholes < std::numeric_limits<qint64>::min() || s->wholes > std::numeric_limits<qint64>::max())
+            sqlite3_result_error(ctx, "integer overflow", -1);
+        else
+            sqlite3_result_int64(ctx, qint64(s->wholes));
+        return;
+    }
+    // Below 2^53 the cents convert exactly and one division rounds to the nearest double.
+    const __int128 cents = s->cents + s->wholes * 100;
+    sqlite3_result_double(ctx, double(cents) / 100 + (s->other + s->compensation));
+}
+
 bool isPlainAscii(const char *s, int n)
 {
     for (int i = 0; i < n; ++i) {
@@ -301,6 +363,10 @@ bool installJetFunctions(sqlite3 *db)
             != SQLITE_OK)
             return false;
     }
+    if (sqlite3_create_function_v2(db, "sum", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr, sumStep, sumFinal,
+                                   nullptr)
+        != SQLITE_OK)
+        return false;
     // Text columns are declared NOCASE, so other SQLite programs still read them; here NOCASE is
     // Jet's ordering.
     return sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, collationFunction, nullptr) == SQLITE_OK;

@@ -101,6 +101,8 @@ void TestStatements::queries_data()
                                     << QStringList{"zc1", "sr1"} << QStringList{"64.75|6000"};
     QTest::newRow("a year without records is Null") << "select sum(zcje) as zc1,sum(srje) as sr1 from lcsj where year(rq)=2011"
                                                     << QStringList{"zc1", "sr1"} << QStringList{"|"};
+    QTest::newRow("sums of whole numbers stay whole") << "select sum(id) as n from lcsj" << QStringList{"n"}
+                                                     << QStringList{"21"};
     QTest::newRow("count") << "select count(*) as n from lcsj" << QStringList{"n"} << QStringList{"6"};
     QTest::newRow("one record by id") << "select * from lcsj where id=3" << QStringList{"xmmc", "rq", "tjrq"}
                                       << QStringList{"月薪|2012-11-15|2012-12-15 20:30:05"};
