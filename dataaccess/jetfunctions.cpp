@@ -263,6 +263,33 @@ void sumFinal(sqlite3_context *ctx)
     sqlite3_result_double(ctx, double(cents) / 100 + (s->other + s->compensation));
 }
 
+// length(x) as Jet counts a text, in UTF-16 units over the whole text: a character beyond the
+// Basic Multilingual Plane counts two, and a NUL counts one and ends nothing. The engine's own
+// length() counts characters up to the first NUL, which let texts past a column's declared length.
+// Blobs count bytes, Null stays Null, numbers count the characters of their text.
+void lengthFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL:
+        sqlite3_result_null(ctx);
+        return;
+    case SQLITE_BLOB:
+        sqlite3_result_int(ctx, sqlite3_value_bytes(argv[0]));
+        return;
+    default:
+        break;
+    }
+    const auto *s = sqlite3_value_text(argv[0]);
+    const int n = sqlite3_value_bytes(argv[0]);
+    qint64 units = 0;
+    for (int i = 0; i < n; ++i) {
+        const unsigned char c = s[i];
+        if ((c & 0xC0) != 0x80) // each character's first byte; four-byte characters are pairs
+            units += c >= 0xF0 ? 2 : 1;
+    }
+    sqlite3_result_int64(ctx, units);
+}
+
 bool isPlainAscii(const char *s, int n)
 {
     for (int i = 0; i < n; ++i) {
@@ -363,6 +390,11 @@ bool installJetFunctions(sqlite3 *db)
             != SQLITE_OK)
             return false;
     }
+    // Text columns check their declared length with length(); it must be safe for use in a schema.
+    if (sqlite3_create_function_v2(db, "length", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                   lengthFunction, nullptr, nullptr, nullptr)
+        != SQLITE_OK)
+        return false;
     if (sqlite3_create_function_v2(db, "sum", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr, sumStep, sumFinal,
                                    nullptr)
         != SQLITE_OK)
