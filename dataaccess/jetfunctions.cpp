@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -224,9 +225,19 @@ void addOther(SumState *s, double v)
     s->other = t;
 }
 
+// The engine's aggregate memory is aligned to 8 bytes, the 128-bit counts need 16.
+SumState *sumState(sqlite3_context *ctx, bool create)
+{
+    auto *raw = static_cast<char *>(sqlite3_aggregate_context(ctx, create ? int(sizeof(SumState) + alignof(SumState)) : 0));
+    if (!raw)
+        return nullptr;
+    const auto at = reinterpret_cast<std::uintptr_t>(raw);
+    return reinterpret_cast<SumState *>(raw + (alignof(SumState) - at % alignof(SumState)) % alignof(SumState));
+}
+
 void sumStep(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    auto *s = static_cast<SumState *>(sqlite3_aggregate_context(ctx, sizeof(SumState)));
+    SumState *s = sumState(ctx, true);
     const int type = sqlite3_value_numeric_type(argv[0]);
     if (!s || type == SQLITE_NULL)
         return;
@@ -246,7 +257,7 @@ void sumStep(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 void sumFinal(sqlite3_context *ctx)
 {
-    auto *s = static_cast<SumState *>(sqlite3_aggregate_context(ctx, 0));
+    SumState *s = sumState(ctx, false);
     if (!s || !s->any) {
         sqlite3_result_null(ctx);
         return;
