@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -335,29 +336,34 @@ public:
             }
             return an == bn ? 0 : (an < bn ? -1 : 1);
         }
-        // Texts met again and again (sorting, grouping) compare by their kept sort keys; once the
-        // store is full, texts new to it are compared directly rather than pushing others out.
-        const QCollatorSortKey *ka = key(a, an);
-        const QCollatorSortKey *kb = ka ? key(b, bn) : nullptr;
-        const int r = ka && kb ? ka->compare(*kb) : collator.compare(QString::fromUtf8(a, an), QString::fromUtf8(b, bn));
+        // Texts compare by their sort keys, always: the collator's direct comparison orders some
+        // texts otherwise (the empty text before NULs it collates as nothing), so the order would
+        // change with the store. Texts met again and again (sorting, grouping) keep their keys;
+        // once the store is full, texts new to it get a key for this comparison only.
+        std::optional<QCollatorSortKey> ownA, ownB;
+        const QCollatorSortKey *ka = key(a, an, &ownA);
+        const QCollatorSortKey *kb = key(b, bn, &ownB);
+        const int r = ka->compare(*kb);
         return r < 0 ? -1 : (r > 0 ? 1 : 0);
     }
 
 private:
     static int lower(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
-    const QCollatorSortKey *key(const char *s, int n)
+    const QCollatorSortKey *key(const char *s, int n, std::optional<QCollatorSortKey> *own)
     {
         std::string text(s, size_t(n));
         auto found = keys.find(text);
         if (found != keys.end())
             return &found->second;
         if (keys.size() >= 20000)
-            return nullptr;
+            return &own->emplace(collator.sortKey(QString::fromUtf8(s, n)));
         return &keys.emplace(std::move(text), collator.sortKey(QString::fromUtf8(s, n))).first->second;
     }
 
     QCollator collator;
+
+public:
     std::unordered_map<std::string, QCollatorSortKey> keys;
 };
 
@@ -377,6 +383,11 @@ int collationFunction(void *, int an, const void *a, int bn, const void *b)
 int jetCompare(const char *a, int aLength, const char *b, int bLength)
 {
     return ordering().compare(a, aLength, b, bLength);
+}
+
+void forgetKeptSortKeys()
+{
+    ordering().keys.clear();
 }
 
 bool installJetFunctions(sqlite3 *db)
