@@ -200,3 +200,12 @@ bool amountTextCents(const QString &text, qint64 *cents)
         return false;
     return amountCents(textToNumber(text), cents);
 }
+
+void AmountTotal::add(const QString &amountText)
+{
+    qint64 c = 0;
+    if (amountTextCents(amountText, &c))
+        cents += c;
+    else
+        known = false;
+}

@@ -46,3 +46,15 @@ inline const QString amountOutOfRangeText = QStringLiteral("超出范围");
 QString centsText(__int128 cents);
 // The cents of a text amountText wrote; false for amountOutOfRangeText.
 bool amountTextCents(const QString &text, qint64 *cents);
+
+// The total of amount texts as lists show them, in whole cents: exact for any number of amounts
+// (128 bits hold the sum of more amounts than any ledger holds). An amount that shows no figure
+// leaves the total without one.
+struct AmountTotal
+{
+    __int128 cents = 0;
+    bool known = true;
+
+    void add(const QString &amountText);
+    QString text() const { return known ? centsText(cents) : amountOutOfRangeText; }
+};

@@ -62,42 +62,34 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
 
 Totals computeTotals(const QList<ViewRow> &rows, const QDate &start, const QDate &end)
 {
-    // Whole cents in 128 bits: any number of amounts within the limit sum exactly, so a total is
-    // never a figure a double rounded. A cell that shows no figure leaves its total without one.
-    __int128 expense = 0;
-    __int128 income = 0;
-    bool expenseKnown = true;
-    bool incomeKnown = true;
+    // Exact cents: a total is never a figure a running double sum drifted from.
+    AmountTotal expense;
+    AmountTotal income;
     for (const ViewRow &row : rows) {
-        qint64 cents = 0;
-        if (amountTextCents(row.cells.value(2), &cents))
-            expense += cents;
-        else
-            expenseKnown = false;
-        if (amountTextCents(row.cells.value(3), &cents))
-            income += cents;
-        else
-            incomeKnown = false;
+        expense.add(row.cells.value(2));
+        income.add(row.cells.value(3));
     }
-    const __int128 balance = income - expense;
+    const bool balanceKnown = expense.known && income.known;
+    const __int128 balance = income.cents - expense.cents;
     const qint64 days = start.daysTo(end) + 1;
     // Halves of a cent round away from zero, as amountText rounds.
-    const auto perDay = [days](__int128 cents) {
+    const auto perDay = [days](const AmountTotal &total) {
+        if (!total.known)
+            return amountOutOfRangeText;
         if (days <= 0)
             return centsText(0);
-        const __int128 magnitude = cents < 0 ? -cents : cents;
+        const __int128 magnitude = total.cents < 0 ? -total.cents : total.cents;
         const __int128 rounded = (2 * magnitude + days) / (2 * __int128(days));
-        return centsText(cents < 0 ? -rounded : rounded);
+        return centsText(total.cents < 0 ? -rounded : rounded);
     };
     Totals t;
-    t.expense = expenseKnown ? centsText(expense) : amountOutOfRangeText;
-    t.income = incomeKnown ? centsText(income) : amountOutOfRangeText;
-    const bool balanceKnown = expenseKnown && incomeKnown;
+    t.expense = expense.text();
+    t.income = income.text();
     t.balance = balanceKnown ? centsText(balance) : amountOutOfRangeText;
     t.balanceColour = !balanceKnown ? 0 : (balance < 0 ? -1 : (balance > 0 ? 1 : 0));
     t.days = QString::number(days) + QStringLiteral(" 天");
-    t.dailyExpense = expenseKnown ? perDay(expense) : amountOutOfRangeText;
-    t.dailyIncome = incomeKnown ? perDay(income) : amountOutOfRangeText;
+    t.dailyExpense = perDay(expense);
+    t.dailyIncome = perDay(income);
     return t;
 }
 
