@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 QString foldFullWidth(const QString &text)
 {
@@ -18,8 +19,12 @@ QString foldFullWidth(const QString &text)
     return folded;
 }
 
-double textToNumber(const QString &text)
+namespace {
+
+// The number at the start of the text; *overflow tells a number too large for a double.
+double readNumber(const QString &text, bool *overflow)
 {
+    *overflow = false;
     const QString s = foldFullWidth(text);
     const qsizetype n = s.size();
     qsizetype i = 0;
@@ -30,7 +35,13 @@ double textToNumber(const QString &text)
     if (i < n && (s[i] == u'+' || s[i] == u'-'))
         number += char(s[i++].unicode());
     qsizetype digits = 0;
+    // Where the first significant digit stands: positive for that many whole digits, negative
+    // for zeros after the point; with the exponent it tells overflow from underflow.
+    qint64 magnitude = 0;
+    bool significant = false;
     while (i < n && s[i].unicode() >= u'0' && s[i].unicode() <= u'9') {
+        significant = significant || s[i] != u'0';
+        magnitude += significant ? 1 : 0;
         number += char(s[i++].unicode());
         ++digits;
     }
@@ -38,6 +49,9 @@ double textToNumber(const QString &text)
         number += '.';
         ++i;
         while (i < n && s[i].unicode() >= u'0' && s[i].unicode() <= u'9') {
+            if (!significant && s[i] == u'0')
+                --magnitude;
+            significant = significant || s[i] != u'0';
             number += char(s[i++].unicode());
             ++digits;
         }
@@ -51,8 +65,12 @@ double textToNumber(const QString &text)
         if (j < n && (s[j] == u'+' || s[j] == u'-'))
             exponent += char(s[j++].unicode());
         if (j < n && s[j].unicode() >= u'0' && s[j].unicode() <= u'9') {
-            while (j < n && s[j].unicode() >= u'0' && s[j].unicode() <= u'9')
+            qint64 e = 0;
+            while (j < n && s[j].unicode() >= u'0' && s[j].unicode() <= u'9') {
+                e = std::min<qint64>(e * 10 + (s[j].unicode() - u'0'), 1000000);
                 exponent += char(s[j++].unicode());
+            }
+            magnitude += exponent[1] == '-' ? -e : e;
             number += exponent;
         }
     }
@@ -64,11 +82,31 @@ double textToNumber(const QString &text)
     const auto [end, ec] = std::from_chars(first, number.data() + number.size(), value);
     if (ec == std::errc::result_out_of_range) {
         // Underflow reads as zero; a number too large for a double is not an amount anyone typed.
+        *overflow = magnitude > 0;
         return 0;
     }
     if (ec != std::errc() || !std::isfinite(value))
         return 0;
     return value;
+}
+
+} // namespace
+
+double textToNumber(const QString &text)
+{
+    bool overflow = false;
+    return readNumber(text, &overflow);
+}
+
+bool textToAmount(const QString &text, double *amount)
+{
+    bool overflow = false;
+    const double value = readNumber(text, &overflow);
+    qint64 cents = 0;
+    if (overflow || !amountCents(value, &cents))
+        return false;
+    *amount = value;
+    return true;
 }
 
 qint64 truncateToInteger(double value)
@@ -104,39 +142,70 @@ bool isNegativeAmount(double value)
     return value < -amountTolerance;
 }
 
-QString amountText(double value)
+bool amountCents(double value, qint64 *cents)
 {
-    if (!std::isfinite(value))
-        return QStringLiteral("0.00");
+    // Beyond 1e14 no value can round to an amount within the limit; the digits are not worked out.
+    if (!std::isfinite(value) || std::fabs(value) >= 1e14)
+        return false;
     // The shortest decimal that reads back as this double is the number as it was typed.
-    char buffer[400];
+    char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
     if (ec != std::errc())
-        return QStringLiteral("0.00");
-    std::string digits(buffer, end);
+        return false;
+    const std::string_view digits(buffer, std::size_t(end - buffer));
     const std::size_t point = digits.find('.');
-    std::string whole = point == std::string::npos ? digits : digits.substr(0, point);
-    std::string fraction = point == std::string::npos ? std::string() : digits.substr(point + 1);
-    fraction.resize(std::max<std::size_t>(fraction.size(), 3), '0');
+    const std::string_view whole = digits.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? std::string_view() : digits.substr(point + 1);
+    qint64 n = 0;
+    for (const char c : whole)
+        n = n * 10 + (c - '0');
+    for (std::size_t k = 0; k < 2; ++k)
+        n = n * 10 + (k < fraction.size() ? fraction[k] - '0' : 0);
+    if (fraction.size() > 2 && fraction[2] >= '5')
+        ++n;
+    if (n > amountLimitCents)
+        return false;
+    *cents = value < 0 ? -n : n;
+    return true;
+}
 
-    const bool roundUp = fraction[2] >= '5';
-    std::string kept = whole + fraction.substr(0, 2);
-    if (roundUp) {
-        int k = int(kept.size()) - 1;
-        while (k >= 0 && kept[k] == '9')
-            kept[k--] = '0';
-        if (k >= 0)
-            ++kept[k];
-        else
-            kept.insert(kept.begin(), '1');
-    }
-    const bool zero = kept.find_first_not_of('0') == std::string::npos;
-    std::string text = kept.substr(0, kept.size() - 2);
-    if (text.empty())
-        text = "0";
-    text += '.';
-    text += kept.substr(kept.size() - 2);
-    if (value < 0 && !zero)
-        text.insert(text.begin(), '-');
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+QString amountText(double value)
+{
+    qint64 cents = 0;
+    if (!amountCents(value, &cents))
+        return amountOutOfRangeText;
+    return centsText(cents);
+}
+
+QString centsText(__int128 cents)
+{
+    unsigned __int128 n = cents < 0 ? -(unsigned __int128)(cents) : (unsigned __int128)(cents);
+    char buffer[48];
+    char *p = buffer + sizeof buffer;
+    int place = 0;
+    do {
+        if (place++ == 2)
+            *--p = '.';
+        *--p = char('0' + int(n % 10));
+        n /= 10;
+    } while (n != 0 || place < 3);
+    if (cents < 0)
+        *--p = '-';
+    return QString::fromLatin1(p, qsizetype(buffer + sizeof buffer - p));
+}
+
+bool amountTextCents(const QString &text, qint64 *cents)
+{
+    if (text == amountOutOfRangeText)
+        return false;
+    return amountCents(textToNumber(text), cents);
+}
+
+void AmountTotal::add(const QString &amountText)
+{
+    qint64 c = 0;
+    if (amountTextCents(amountText, &c))
+        cents += c;
+    else
+        known = false;
 }

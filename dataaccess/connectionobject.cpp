@@ -455,7 +455,9 @@ bool ConnectionObject::loadWorksheet(const QString &workbookPath, const QString 
             const XlsValue &v = row[i];
             switch (v.kind) {
             case XlsValue::Text: {
-                const QByteArray text = v.text.toUtf8();
+                // A NUL means nothing in a text of the ledger and other programs cut texts at it; the
+                // NULs are dropped and the rest of the cell kept, so no text comes in holding one.
+                const QByteArray text = (v.text.contains(QChar(u'\0')) ? QString(v.text).remove(QChar(u'\0')) : v.text).toUtf8();
                 sqlite3_bind_text(insert, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
                 break;
             }

@@ -10,7 +10,11 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -201,6 +205,103 @@ void jetCatFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
     sqlite3_result_text(ctx, joined.data(), int(joined.size()), SQLITE_TRANSIENT);
 }
 
+// sum(x) as the engine's, but exact on amounts: values that are amounts to the cent add up as
+// whole cents in 128 bits, so a total of any many amounts is the double nearest its true figure,
+// never one a running double sum drifted from. Other values add up as doubles, compensated.
+// Whole numbers alone sum as whole numbers and fail on overflow, as the engine's sum does.
+struct SumState // zeroed by the engine before the first row
+{
+    __int128 cents;
+    __int128 wholes;
+    double other;
+    double compensation;
+    bool any;
+    bool real;
+};
+
+void addOther(SumState *s, double v)
+{
+    const double t = s->other + v;
+    s->compensation += std::fabs(s->other) >= std::fabs(v) ? (s->other - t) + v : (v - t) + s->other;
+    s->other = t;
+}
+
+// The engine's aggregate memory is aligned to 8 bytes, the 128-bit counts need 16.
+SumState *sumState(sqlite3_context *ctx, bool create)
+{
+    auto *raw = static_cast<char *>(sqlite3_aggregate_context(ctx, create ? int(sizeof(SumState) + alignof(SumState)) : 0));
+    if (!raw)
+        return nullptr;
+    const auto at = reinterpret_cast<std::uintptr_t>(raw);
+    return reinterpret_cast<SumState *>(raw + (alignof(SumState) - at % alignof(SumState)) % alignof(SumState));
+}
+
+void sumStep(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    SumState *s = sumState(ctx, true);
+    const int type = sqlite3_value_numeric_type(argv[0]);
+    if (!s || type == SQLITE_NULL)
+        return;
+    s->any = true;
+    if (type == SQLITE_INTEGER) {
+        s->wholes += sqlite3_value_int64(argv[0]);
+        return;
+    }
+    s->real = true;
+    const double v = sqlite3_value_double(argv[0]);
+    qint64 cents = 0;
+    if (amountCents(v, &cents) && double(cents) / 100 == v)
+        s->cents += cents;
+    else
+        addOther(s, v);
+}
+
+void sumFinal(sqlite3_context *ctx)
+{
+    SumState *s = sumState(ctx, false);
+    if (!s || !s->any) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    if (!s->real) {
+        if (s->wholes < std::numeric_limits<qint64>::min() || s->wholes > std::numeric_limits<qint64>::max())
+            sqlite3_result_error(ctx, "integer overflow", -1);
+        else
+            sqlite3_result_int64(ctx, qint64(s->wholes));
+        return;
+    }
+    // Below 2^53 the cents convert exactly and one division rounds to the nearest double.
+    const __int128 cents = s->cents + s->wholes * 100;
+    sqlite3_result_double(ctx, double(cents) / 100 + (s->other + s->compensation));
+}
+
+// length(x) as Jet counts a text, in UTF-16 units over the whole text: a character beyond the
+// Basic Multilingual Plane counts two, and a NUL counts one and ends nothing. The engine's own
+// length() counts characters up to the first NUL, which let texts past a column's declared length.
+// Blobs count bytes, Null stays Null, numbers count the characters of their text.
+void lengthFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL:
+        sqlite3_result_null(ctx);
+        return;
+    case SQLITE_BLOB:
+        sqlite3_result_int(ctx, sqlite3_value_bytes(argv[0]));
+        return;
+    default:
+        break;
+    }
+    const auto *s = sqlite3_value_text(argv[0]);
+    const int n = sqlite3_value_bytes(argv[0]);
+    qint64 units = 0;
+    for (int i = 0; i < n; ++i) {
+        const unsigned char c = s[i];
+        if ((c & 0xC0) != 0x80) // each character's first byte; four-byte characters are pairs
+            units += c >= 0xF0 ? 2 : 1;
+    }
+    sqlite3_result_int64(ctx, units);
+}
+
 bool isPlainAscii(const char *s, int n)
 {
     for (int i = 0; i < n; ++i) {
@@ -235,29 +336,34 @@ public:
             }
             return an == bn ? 0 : (an < bn ? -1 : 1);
         }
-        // Texts met again and again (sorting, grouping) compare by their kept sort keys; once the
-        // store is full, texts new to it are compared directly rather than pushing others out.
-        const QCollatorSortKey *ka = key(a, an);
-        const QCollatorSortKey *kb = ka ? key(b, bn) : nullptr;
-        const int r = ka && kb ? ka->compare(*kb) : collator.compare(QString::fromUtf8(a, an), QString::fromUtf8(b, bn));
+        // Texts compare by their sort keys, always: the collator's direct comparison orders some
+        // texts otherwise (the empty text before NULs it collates as nothing), so the order would
+        // change with the store. Texts met again and again (sorting, grouping) keep their keys;
+        // once the store is full, texts new to it get a key for this comparison only.
+        std::optional<QCollatorSortKey> ownA, ownB;
+        const QCollatorSortKey *ka = key(a, an, &ownA);
+        const QCollatorSortKey *kb = key(b, bn, &ownB);
+        const int r = ka->compare(*kb);
         return r < 0 ? -1 : (r > 0 ? 1 : 0);
     }
 
 private:
     static int lower(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
-    const QCollatorSortKey *key(const char *s, int n)
+    const QCollatorSortKey *key(const char *s, int n, std::optional<QCollatorSortKey> *own)
     {
         std::string text(s, size_t(n));
         auto found = keys.find(text);
         if (found != keys.end())
             return &found->second;
         if (keys.size() >= 20000)
-            return nullptr;
+            return &own->emplace(collator.sortKey(QString::fromUtf8(s, n)));
         return &keys.emplace(std::move(text), collator.sortKey(QString::fromUtf8(s, n))).first->second;
     }
 
     QCollator collator;
+
+public:
     std::unordered_map<std::string, QCollatorSortKey> keys;
 };
 
@@ -277,6 +383,11 @@ int collationFunction(void *, int an, const void *a, int bn, const void *b)
 int jetCompare(const char *a, int aLength, const char *b, int bLength)
 {
     return ordering().compare(a, aLength, b, bLength);
+}
+
+void forgetKeptSortKeys()
+{
+    ordering().keys.clear();
 }
 
 bool installJetFunctions(sqlite3 *db)
@@ -301,6 +412,15 @@ bool installJetFunctions(sqlite3 *db)
             != SQLITE_OK)
             return false;
     }
+    // Text columns check their declared length with length(); it must be safe for use in a schema.
+    if (sqlite3_create_function_v2(db, "length", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                   lengthFunction, nullptr, nullptr, nullptr)
+        != SQLITE_OK)
+        return false;
+    if (sqlite3_create_function_v2(db, "sum", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr, sumStep, sumFinal,
+                                   nullptr)
+        != SQLITE_OK)
+        return false;
     // Text columns are declared NOCASE, so other SQLite programs still read them; here NOCASE is
     // Jet's ordering.
     return sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, collationFunction, nullptr) == SQLITE_OK;

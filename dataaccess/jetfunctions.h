@@ -8,3 +8,6 @@ bool installJetFunctions(sqlite3 *db);
 
 // Compares two UTF-8 texts as the ledger orders them; exposed for tests and sorting in memory.
 int jetCompare(const char *a, int aLength, const char *b, int bLength);
+
+// Forgets the sort keys the ordering keeps, so tests see it from an empty store.
+void forgetKeptSortKeys();

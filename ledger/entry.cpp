@@ -22,7 +22,11 @@ bool checkEntry(const EntryForm &form, Prompter &prompter, CheckedEntry *checked
         prompter.showMessage(QStringLiteral("请输入人员名称！"));
         return false;
     }
-    const double amount = textToNumber(form.amount);
+    double amount = 0;
+    if (!textToAmount(form.amount, &amount)) {
+        prompter.showMessage(QStringLiteral("收支金额超出范围，金额不能大于") + amountLimitText + QStringLiteral("！"));
+        return false;
+    }
     if (isZeroAmount(amount) && !prompter.askConfirm(QStringLiteral("收支金额等于0，是否继续？")))
         return false;
     *checked = CheckedEntry();

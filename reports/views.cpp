@@ -62,22 +62,34 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
 
 Totals computeTotals(const QList<ViewRow> &rows, const QDate &start, const QDate &end)
 {
-    double expense = 0;
-    double income = 0;
+    // Exact cents: a total is never a figure a running double sum drifted from.
+    AmountTotal expense;
+    AmountTotal income;
     for (const ViewRow &row : rows) {
-        expense += textToNumber(row.cells.value(2));
-        income += textToNumber(row.cells.value(3));
+        expense.add(row.cells.value(2));
+        income.add(row.cells.value(3));
     }
-    const double balance = income - expense;
+    const bool balanceKnown = expense.known && income.known;
+    const __int128 balance = income.cents - expense.cents;
     const qint64 days = start.daysTo(end) + 1;
+    // Halves of a cent round away from zero, as amountText rounds.
+    const auto perDay = [days](const AmountTotal &total) {
+        if (!total.known)
+            return amountOutOfRangeText;
+        if (days <= 0)
+            return centsText(0);
+        const __int128 magnitude = total.cents < 0 ? -total.cents : total.cents;
+        const __int128 rounded = (2 * magnitude + days) / (2 * __int128(days));
+        return centsText(total.cents < 0 ? -rounded : rounded);
+    };
     Totals t;
-    t.expense = amountText(expense);
-    t.income = amountText(income);
-    t.balance = amountText(balance);
-    t.balanceColour = isNegativeAmount(balance) ? -1 : (isPositiveAmount(balance) ? 1 : 0);
+    t.expense = expense.text();
+    t.income = income.text();
+    t.balance = balanceKnown ? centsText(balance) : amountOutOfRangeText;
+    t.balanceColour = !balanceKnown ? 0 : (balance < 0 ? -1 : (balance > 0 ? 1 : 0));
     t.days = QString::number(days) + QStringLiteral(" 天");
-    t.dailyExpense = amountText(days != 0 ? expense / double(days) : 0);
-    t.dailyIncome = amountText(days != 0 ? income / double(days) : 0);
+    t.dailyExpense = perDay(expense);
+    t.dailyIncome = perDay(income);
     return t;
 }
 

@@ -45,8 +45,8 @@ void buildListPrintout(PrintGrid &grid, const QList<QStringList> &rows, const QD
     grid.setCellStyle(header, 1, header, 6, 11, true, Qt::AlignCenter);
     grid.setRepeatedRows(header, 1);
 
-    double expense = 0;
-    double income = 0;
+    AmountTotal expense;
+    AmountTotal income;
     for (const QStringList &cells : rows) {
         const int row = grid.appendRow(68);
         for (int c = 0; c < 6; ++c) {
@@ -61,14 +61,14 @@ void buildListPrintout(PrintGrid &grid, const QList<QStringList> &rows, const QD
         }
         grid.setCellStyle(row, 1, row, 6, 10, false, Qt::AlignLeft | Qt::AlignVCenter);
         grid.setCellStyle(row, 3, row, 4, 10, false, Qt::AlignRight | Qt::AlignVCenter);
-        expense += textToNumber(cells.value(2));
-        income += textToNumber(cells.value(3));
+        expense.add(cells.value(2));
+        income.add(cells.value(3));
     }
 
     const int totals = grid.appendRow(68);
-    grid.setCellText(totals, 1, QStringLiteral("支出合计：") + amountText(expense));
+    grid.setCellText(totals, 1, QStringLiteral("支出合计：") + expense.text());
     grid.joinCells(totals, 1, totals, 2);
-    grid.setCellText(totals, 3, QStringLiteral("收入合计：") + amountText(income));
+    grid.setCellText(totals, 3, QStringLiteral("收入合计：") + income.text());
     grid.joinCells(totals, 3, totals, 4);
     grid.setCellStyle(totals, 1, totals, 6, 11, true, Qt::AlignLeft | Qt::AlignVCenter);
 

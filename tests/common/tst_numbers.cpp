@@ -2,6 +2,9 @@
 
 #include <QTest>
 
+#include <cmath>
+#include <limits>
+
 class TestNumbers : public QObject
 {
     Q_OBJECT
@@ -13,6 +16,10 @@ private slots:
     void tolerance();
     void amountText_data();
     void amountText();
+    void amountLimit_data();
+    void amountLimit();
+    void centsText_data();
+    void centsText();
 };
 
 void TestNumbers::textToNumber_data()
@@ -101,9 +108,18 @@ void TestNumbers::amountText_data()
     QTest::newRow("carry through nines") << 99.995 << "100.00";
     QTest::newRow("negative") << -3.2 << "-3.20";
     QTest::newRow("sum of tenths") << 0.1 + 0.2 << "0.30";
-    QTest::newRow("large") << 1e15 << "1000000000000000.00";
     QTest::newRow("tiny") << 1e-10 << "0.00";
-    QTest::newRow("not a number") << std::nan("") << "0.00";
+    // Beyond the limit a double no longer tells its cents: no figure rather than a wrong one.
+    QTest::newRow("largest amount") << 9999999999999.99 << "9999999999999.99";
+    QTest::newRow("largest negative amount") << -9999999999999.99 << "-9999999999999.99";
+    QTest::newRow("rounds beyond the limit") << 9999999999999.996 << "超出范围";
+    QTest::newRow("a cent beyond the limit") << 10000000000000.0 << "超出范围";
+    QTest::newRow("Currency bound") << 922337203685477.58 << "超出范围";
+    QTest::newRow("large") << 1e15 << "超出范围";
+    QTest::newRow("1e308") << 1e308 << "超出范围";
+    QTest::newRow("sum of two 1e308") << 1e308 + 1e308 << "超出范围";
+    QTest::newRow("negative infinity") << -std::numeric_limits<double>::infinity() << "超出范围";
+    QTest::newRow("not a number") << std::nan("") << "超出范围";
 }
 
 void TestNumbers::amountText()
@@ -111,6 +127,68 @@ void TestNumbers::amountText()
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(::amountText(value), text);
+}
+
+// An amount is kept when its cents stay within the limit, however its text writes it.
+void TestNumbers::amountLimit_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("kept");
+    QTest::addColumn<double>("amount");
+    QTest::newRow("no number") << "abc" << true << 0.0;
+    QTest::newRow("ordinary") << "12.50" << true << 12.5;
+    QTest::newRow("largest") << "9999999999999.99" << true << 9999999999999.99;
+    QTest::newRow("largest negative") << "-9999999999999.99" << true << -9999999999999.99;
+    QTest::newRow("rounds down to the largest") << "9999999999999.994" << true << 9999999999999.994;
+    QTest::newRow("rounds up beyond") << "9999999999999.996" << false << 0.0;
+    QTest::newRow("a cent beyond") << "10000000000000" << false << 0.0;
+    QTest::newRow("Currency bound") << "922337203685477.58" << false << 0.0;
+    QTest::newRow("beyond Currency") << "922337203685477.59" << false << 0.0;
+    QTest::newRow("negative Currency bound") << "-922337203685477.58" << false << 0.0;
+    QTest::newRow("1e308") << "1e308" << false << 0.0;
+    QTest::newRow("too large for a double") << "1e999" << false << 0.0;
+    QTest::newRow("too large without exponent") << QString(400, u'9') << false << 0.0;
+    QTest::newRow("full-width exponent") << "１Ｅ２０" << false << 0.0;
+    QTest::newRow("too small for a double") << "1e-999" << true << 0.0;
+    QTest::newRow("small with many zeros") << "0." + QString(400, u'0') + "1" << true << 0.0;
+    QTest::newRow("large exponent made small") << "0.0000000000000000001e15" << true << 0.0001;
+}
+
+void TestNumbers::amountLimit()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, kept);
+    QFETCH(double, amount);
+    double read = -1;
+    QCOMPARE(textToAmount(text, &read), kept);
+    if (kept)
+        QCOMPARE(read, amount);
+}
+
+void TestNumbers::centsText_data()
+{
+    QTest::addColumn<qint64>("cents");
+    QTest::addColumn<qint64>("times");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zero") << qint64(0) << qint64(1) << "0.00";
+    QTest::newRow("one cent") << qint64(1) << qint64(1) << "0.01";
+    QTest::newRow("negative cents") << qint64(-5) << qint64(1) << "-0.05";
+    QTest::newRow("whole") << qint64(123400) << qint64(1) << "1234.00";
+    QTest::newRow("two largest") << amountLimitCents << qint64(2) << "19999999999999.98";
+    QTest::newRow("a million largest") << amountLimitCents << qint64(1000000) << "9999999999999990000.00";
+    QTest::newRow("far beyond 64 bits") << -amountLimitCents << std::numeric_limits<qint64>::max()
+                                        << "-92233720368547665836279631452241.93";
+}
+
+void TestNumbers::centsText()
+{
+    QFETCH(qint64, cents);
+    QFETCH(qint64, times);
+    QFETCH(QString, text);
+    QCOMPARE(::centsText(__int128(cents) * times), text);
+    qint64 back = 0;
+    QCOMPARE(amountTextCents(::centsText(cents), &back), true);
+    QCOMPARE(back, cents);
 }
 
 QTEST_APPLESS_MAIN(TestNumbers)

@@ -101,6 +101,8 @@ void TestStatements::queries_data()
                                     << QStringList{"zc1", "sr1"} << QStringList{"64.75|6000"};
     QTest::newRow("a year without records is Null") << "select sum(zcje) as zc1,sum(srje) as sr1 from lcsj where year(rq)=2011"
                                                     << QStringList{"zc1", "sr1"} << QStringList{"|"};
+    QTest::newRow("sums of whole numbers stay whole") << "select sum(id) as n from lcsj" << QStringList{"n"}
+                                                     << QStringList{"21"};
     QTest::newRow("count") << "select count(*) as n from lcsj" << QStringList{"n"} << QStringList{"6"};
     QTest::newRow("one record by id") << "select * from lcsj where id=3" << QStringList{"xmmc", "rq", "tjrq"}
                                       << QStringList{"月薪|2012-11-15|2012-12-15 20:30:05"};
@@ -174,6 +176,26 @@ void TestStatements::changes_data()
     QTest::newRow("item type of 31 characters does not fit a record")
         << "update lcsj set xmlx='" + QString(31, u'类') + "' where id=1" << false << "select xmlx from lcsj where id=1"
         << QStringList{"xmlx"} << QStringList{"生活"};
+    // Declared lengths count UTF-16 units, as Jet counts them: a character beyond the Basic
+    // Multilingual Plane counts two, and a NUL counts like any other character.
+    QString emoji15;
+    for (int i = 0; i < 15; ++i)
+        emoji15 += QString::fromUcs4(U"\U0001F600");
+    QTest::newRow("item type of 15 emoji fits")
+        << "update lcsj set xmlx='" + emoji15 + "' where id=1" << true << "select count(*) as n from lcsj where xmlx='" + emoji15 + "'"
+        << QStringList{"n"} << QStringList{"1"};
+    QTest::newRow("item type of 15 emoji and a letter does not fit")
+        << "update lcsj set xmlx='" + emoji15 + "a' where id=1" << false << "select xmlx from lcsj where id=1"
+        << QStringList{"xmlx"} << QStringList{"生活"};
+    QTest::newRow("item type of 30 emoji does not fit")
+        << "update lcsj set xmlx='" + emoji15 + emoji15 + "' where id=1" << false << "select xmlx from lcsj where id=1"
+        << QStringList{"xmlx"} << QStringList{"生活"};
+    QTest::newRow("item type of 30 with a NUL fits")
+        << "update lcsj set xmlx='a" + QString(QChar(u'\0')) + QString(28, u'类') + "' where id=1" << true
+        << "select count(*) as n from lcsj where xmlx like 'a%'" << QStringList{"n"} << QStringList{"1"};
+    QTest::newRow("item type of 42 with a NUL does not fit")
+        << "update lcsj set xmlx='a" + QString(QChar(u'\0')) + QString(40, u'类') + "' where id=1" << false
+        << "select xmlx from lcsj where id=1" << QStringList{"xmlx"} << QStringList{"生活"};
     QTest::newRow("an undoubled quote is refused") << "insert into rysj(ry) values ('Tom's')" << false
                                                    << "select count(*) as n from rysj" << QStringList{"n"} << QStringList{"2"};
     QTest::newRow("a day that is no date") << "update lcsj set rq='2012-13-01' where id=1" << false

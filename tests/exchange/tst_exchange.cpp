@@ -2,6 +2,7 @@
 #include "dataaccess/ledgerfixture.h"
 
 #include "common/clock.h"
+#include "dataaccess/xls/xlsworkbook.h"
 #include "dataaccess/instances.h"
 #include "exchange/backup.h"
 #include "exchange/excelexchange.h"
@@ -21,6 +22,8 @@ private slots:
     void init();
     void cleanup();
     void exportAndImport();
+    void importKeepsWhatTheLedgerHolds_data();
+    void importKeepsWhatTheLedgerHolds();
     void backupAndRestore();
     void restoreWithAnOlderPassword();
     void restoreRefusals_data();
@@ -145,6 +148,78 @@ void TestExchange::exportAndImport()
     importLedger(prompter, refresh);
     QCOMPARE(prompter.messages.last(), QStringLiteral("导入理财数据失败！"));
     QCOMPARE(refreshed, 3);
+}
+
+// A workbook row comes in only as the ledger can hold it: amounts beyond the limit send the whole
+// workbook back with a message, texts are measured in UTF-16 units, and NULs in texts are dropped.
+void TestExchange::importKeepsWhatTheLedgerHolds_data()
+{
+    QTest::addColumn<QStringList>("cells"); // type, name, expense, income; "t:" makes an amount a text cell
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("ledger"); // type|name|expense|income
+    const QString tooLarge = "导入理财数据失败！表中有超出范围的金额，金额不能大于9999999999999.99。";
+    const QString failed = "导入理财数据失败！";
+    const QString one = "导入理财数据成功！共 1 个记录";
+    QString emoji15;
+    for (int i = 0; i < 15; ++i)
+        emoji15 += QString::fromUcs4(U"\U0001F600");
+    const QString nul(QChar(u'\0'));
+    QTest::newRow("largest amount") << QStringList{"生活", "早餐", "9999999999999.99", "0"} << one
+                                    << QStringList{"生活|早餐|9999999999999.99|0"};
+    QTest::newRow("largest negative income") << QStringList{"工资", "退款", "0", "-9999999999999.99"} << one
+                                             << QStringList{"工资|退款|0|-9999999999999.99"};
+    QTest::newRow("a cent beyond") << QStringList{"生活", "早餐", "10000000000000", "0"} << tooLarge << QStringList{};
+    QTest::newRow("1e308") << QStringList{"生活", "早餐", "1e308", "0"} << tooLarge << QStringList{};
+    QTest::newRow("1e308 as text") << QStringList{"生活", "早餐", "t:1e308", "0"} << tooLarge << QStringList{};
+    QTest::newRow("Currency bound") << QStringList{"生活", "早餐", "922337203685477.58", "0"} << tooLarge << QStringList{};
+    QTest::newRow("negative Currency bound") << QStringList{"工资", "退款", "0", "-922337203685477.58"} << tooLarge
+                                             << QStringList{};
+    QTest::newRow("15 emoji fit a type") << QStringList{emoji15, "早餐", "1", "0"} << one
+                                         << QStringList{emoji15 + "|早餐|1|0"};
+    QTest::newRow("30 emoji do not") << QStringList{emoji15 + emoji15, "早餐", "1", "0"} << failed << QStringList{};
+    QTest::newRow("NULs are dropped") << QStringList{"生活" + nul + nul, nul + "早" + nul + "餐", "1", "0"} << one
+                                      << QStringList{"生活|早餐|1|0"};
+    QTest::newRow("a NUL hides no length") << QStringList{"a" + nul + QString(40, u'类'), "早餐", "1", "0"} << failed
+                                           << QStringList{};
+}
+
+void TestExchange::importKeepsWhatTheLedgerHolds()
+{
+    QFETCH(QStringList, cells);
+    QFETCH(QString, message);
+    QFETCH(QStringList, ledger);
+    const QString book = dir->filePath("book.xls");
+    QList<XlsColumn> columns;
+    for (const char *title : {"项目类型", "项目名称", "支出金额", "收入金额", "人员", "日期", "备注"})
+        columns.append({QString::fromUtf8(title), XlsColumnType::Text});
+    columns[2].type = columns[3].type = XlsColumnType::Number;
+    columns[5].type = XlsColumnType::Date;
+    QList<XlsValue> row{XlsValue::fromText(cells[0]), XlsValue::fromText(cells[1])};
+    for (const QString &amount : cells.mid(2, 2))
+        row.append(amount.startsWith("t:") ? XlsValue::fromText(amount.mid(2)) : XlsValue::fromNumber(amount.toDouble()));
+    row << XlsValue::fromText("张三") << XlsValue::fromDate(QDateTime(QDate(2012, 11, 5), QTime(0, 0)))
+        << XlsValue::fromText("");
+    // A row that comes in beside the refused one goes back with it.
+    const QList<XlsValue> ordinary{XlsValue::fromText("生活"), XlsValue::fromText("午餐"), XlsValue::fromNumber(2),
+                                   XlsValue::fromNumber(0), XlsValue::fromText("张三"),
+                                   XlsValue::fromDate(QDateTime(QDate(2012, 11, 6), QTime(0, 0))), XlsValue::fromText("")};
+    QVERIFY(writeXlsSheet(book, "lcsj", columns, {row}));
+    prompter.answers = {true, true};
+    prompter.files = {book};
+    int refreshed = 0;
+    importLedger(prompter, [&] { ++refreshed; });
+    QCOMPARE(prompter.messages, QStringList{message});
+    QCOMPARE(refreshed, ledger.isEmpty() ? 0 : 1);
+    QCOMPARE(rowsOf(userRecordset, "select * from lcsj", {"xmlx", "xmmc", "zcje", "srje"}), ledger);
+    if (ledger.isEmpty()) {
+        QVERIFY(QFile::remove(book));
+        QVERIFY(writeXlsSheet(book, "lcsj", columns, {ordinary, row}));
+        prompter.answers = {true, true};
+        prompter.files = {book};
+        importLedger(prompter, [&] { ++refreshed; });
+        QCOMPARE(prompter.messages.last(), message);
+        QCOMPARE(rowsOf(userRecordset, "select count(*) as n from lcsj", {"n"}), QStringList{"0"});
+    }
 }
 
 void TestExchange::backupAndRestore()

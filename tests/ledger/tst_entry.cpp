@@ -64,6 +64,22 @@ void TestEntry::entryCheck_data()
     QTest::newRow("no kind") << QStringList{"生活", "早餐", "张三", "1", ""} << QList<bool>{} << "请先选择收支类型！";
     QTest::newRow("rounding half away from zero") << QStringList{"生活", "早餐", "张三", "2.675", "支出金额："} << QList<bool>{}
                                                   << "2.68|0.00|0";
+    // Only amounts a ledger column holds to the cent are kept; larger ones are refused, never
+    // stored as something else (a number too large for a double reads as 0).
+    const QString tooLarge = "收支金额超出范围，金额不能大于9999999999999.99！";
+    QTest::newRow("largest amount") << QStringList{"生活", "早餐", "张三", "9999999999999.99", "支出金额："} << QList<bool>{}
+                                    << "9999999999999.99|0.00|0";
+    QTest::newRow("largest negative income") << QStringList{"工资", "退款", "张三", "-9999999999999.99", "收入金额："}
+                                             << QList<bool>{} << "9999999999999.99|0.00|1";
+    QTest::newRow("a cent more") << QStringList{"生活", "早餐", "张三", "10000000000000.00", "支出金额："} << QList<bool>{}
+                                 << tooLarge;
+    QTest::newRow("1e308") << QStringList{"生活", "早餐", "张三", "1e308", "支出金额："} << QList<bool>{} << tooLarge;
+    QTest::newRow("too large for a double") << QStringList{"生活", "早餐", "张三", "1e999", "收入金额："} << QList<bool>{}
+                                            << tooLarge;
+    QTest::newRow("Currency bound") << QStringList{"生活", "早餐", "张三", "922337203685477.58", "支出金额："} << QList<bool>{}
+                                    << tooLarge;
+    QTest::newRow("negative Currency bound") << QStringList{"生活", "早餐", "张三", "-922337203685477.58", "收入金额："}
+                                             << QList<bool>{} << tooLarge;
 }
 
 void TestEntry::entryCheck()

@@ -51,6 +51,7 @@ private slots:
     void summaryView();
     void longListsContinueWithTheirTitles();
     void emptyList();
+    void totalsAreExact();
 
 private:
     QTemporaryDir dir;
@@ -116,6 +117,20 @@ void TestListPrinting::emptyList()
     QVERIFY(page.contains("账本数据"));
     QVERIFY(page.contains(squeezed("支出合计：0.00")));
     QVERIFY(page.contains(squeezed("收入合计：0.00")));
+}
+
+// The totals add the cents exactly, also beside the largest amounts.
+void TestListPrinting::totalsAreExact()
+{
+    QList<QStringList> rows = {{"生活", "大", "9999999999999.99", "0.00", "张三", "2012-11-01", ""},
+                               {"生活", "大", "9999999999999.99", "9999999999998.99", "张三", "2012-11-01", ""}};
+    for (int i = 0; i < 100; ++i)
+        rows.append({"生活", "小", "0.00", "0.01", "张三", "2012-11-01", ""});
+    PrintGrid grid;
+    buildListPrintout(grid, rows, QDate(2012, 11, 1), QDate(2012, 11, 30));
+    const int totals = grid.rowCount() - 1;
+    QCOMPARE(grid.cellText(totals, 1), QStringLiteral("支出合计：19999999999999.98"));
+    QCOMPARE(grid.cellText(totals, 3), QStringLiteral("收入合计：9999999999999.99"));
 }
 
 QTEST_MAIN(TestListPrinting)

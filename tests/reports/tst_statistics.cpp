@@ -16,6 +16,8 @@ private slots:
     void monthsByTheClock();
     void yearOnlyMarchAndNovember();
     void yearWithoutRecords();
+    void sumsAreExact_data();
+    void sumsAreExact();
     void yearList();
     void needsLogin();
 
@@ -90,6 +92,37 @@ void TestStatistics::yearWithoutRecords()
     for (const Sums &m : y.months)
         QCOMPARE(m.expense + m.income, QStringLiteral("0.000.00"));
     QCOMPARE(y.total.expense + '/' + y.total.income, QStringLiteral("0.00/0.00"));
+}
+
+// Sums of amounts are exact however many are added: a figure beside the limit keeps its cents, and
+// a sum beyond what a double tells to the cent shows no figure rather than a wrong one.
+void TestStatistics::sumsAreExact_data()
+{
+    QTest::addColumn<QStringList>("expenses"); // amount*count
+    QTest::addColumn<QString>("sum");
+    QTest::newRow("a hundred cents beside a large amount") << QStringList{"9999999999998.99*1", "0.01*100"}
+                                                          << "9999999999999.99";
+    QTest::newRow("a thousand tenths") << QStringList{"0.10*1000"} << "100.00";
+    QTest::newRow("cents that cancel") << QStringList{"9999999999999.99*1", "0.01*50", "-9999999999999.99*1"} << "0.50";
+    QTest::newRow("two largest amounts") << QStringList{"9999999999999.99*2"} << "超出范围";
+}
+
+void TestStatistics::sumsAreExact()
+{
+    QFETCH(QStringList, expenses);
+    QFETCH(QString, sum);
+    QVERIFY(userConnection.Execute("delete from lcsj"));
+    QVERIFY(userConnection.BeginTrans());
+    for (const QString &e : expenses)
+        for (int n = e.section('*', 1).toInt(); n > 0; --n)
+            QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values ('生活','早餐',"
+                                           + e.section('*', 0, 0) + ",0,'张三','2012-05-01')"));
+    QVERIFY(userConnection.CommitTrans());
+    Clock::setFixed(QDateTime(QDate(2012, 5, 20), QTime(12, 0)));
+    Statistics s;
+    QVERIFY(computeStatistics(true, 2012, prompter, &s));
+    QCOMPARE(QStringList({s.allTime.expense, s.current.expense, s.year.months[4].expense, s.year.total.expense}),
+             QStringList(4, sum));
 }
 
 void TestStatistics::yearList()

@@ -92,7 +92,7 @@ void TestViews::refusalsKeepTheList()
 
 void TestViews::totals_data()
 {
-    QTest::addColumn<QStringList>("amounts"); // expense/income per row
+    QTest::addColumn<QStringList>("amounts"); // expense/income per row, "*n" for n such rows
     QTest::addColumn<int>("days");
     QTest::addColumn<QStringList>("expected"); // expense, income, balance, colour, daily expense, daily income
     QTest::newRow("one day, averages equal totals") << QStringList{"10.00/0.00", "0.00/3.50"} << 1
@@ -103,6 +103,17 @@ void TestViews::totals_data()
                                                    << QStringList{"0.30", "0.30", "0.00", "0", "0.10", "0.10"};
     QTest::newRow("averages round half away from zero") << QStringList{"0.05/0.00"} << 2
                                                         << QStringList{"0.05", "0.00", "-0.05", "-1", "0.03", "0.00"};
+    // Totals are exact at any size: two largest amounts, and cents beside a large amount, which a
+    // double sum loses.
+    QTest::newRow("two largest amounts") << QStringList{"9999999999999.99/0.00", "9999999999999.99/0.00"} << 1
+                                         << QStringList{"19999999999999.98", "0.00", "-19999999999999.98", "-1",
+                                                        "19999999999999.98", "0.00"};
+    QTest::newRow("cents beside the largest amount")
+        << QStringList{"0.00/9999999999999.99", "0.00/0.01*100", "9999999999999.99/0.00"} << 3
+        << QStringList{"9999999999999.99", "10000000000000.99", "1.00", "1", "3333333333333.33", "3333333333333.66"};
+    // A cell without a figure leaves the total without one, never a figure that leaves it out.
+    QTest::newRow("a cell beyond the limit") << QStringList{"超出范围/0.00", "1.00/2.00"} << 1
+                                             << QStringList{"超出范围", "2.00", "超出范围", "0", "超出范围", "2.00"};
 }
 
 void TestViews::totals()
@@ -111,8 +122,11 @@ void TestViews::totals()
     QFETCH(int, days);
     QFETCH(QStringList, expected);
     QList<ViewRow> rows;
-    for (const QString &a : amounts)
-        rows.append({0, {"", "", a.section('/', 0, 0), a.section('/', 1, 1), "", "", ""}});
+    for (const QString &a : amounts) {
+        const QString cells = a.section('*', 0, 0);
+        for (int n = a.contains('*') ? a.section('*', 1).toInt() : 1; n > 0; --n)
+            rows.append({0, {"", "", cells.section('/', 0, 0), cells.section('/', 1, 1), "", "", ""}});
+    }
     const QDate start(2012, 11, 1);
     const Totals t = computeTotals(rows, start, start.addDays(days - 1));
     QCOMPARE(QStringList({t.expense, t.income, t.balance, QString::number(t.balanceColour), t.dailyExpense, t.dailyIncome}),
