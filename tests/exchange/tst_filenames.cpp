@@ -101,7 +101,7 @@ void TestFileNames::operations_data()
         "\"双引号开头", "表$].[x", "%?#&",
     };
     // folder: the program folder's path holds the name; user: the user's name is it; the others: the
-    // file the person picks is named so; all: the three at once, through every operation.
+    // file the person picks is named so; all: the three at once, through every operation and compaction.
     const QStringList operations = {"folder", "user", "backup", "restore", "export", "import", "migration", "all"};
     for (const QString &name : names)
         for (const QString &operation : operations)
@@ -174,6 +174,14 @@ void TestFileNames::operations()
         prompter.files = {file + ".lc"};
         migrateOlderVersion(session, prompter, [this] { logOutSession(session); }, {});
         QCOMPARE(prompter.messages, QStringList{"恢复旧版数据库成功！"});
+        QCOMPARE(recordCount(), 1);
+    }
+    if (all) {
+        prompter = ScriptedPrompter();
+        prompter.answers = {true};
+        compactLedger(session, prompter, [this] { logOutSession(session); });
+        QCOMPARE(prompter.messages, QStringList{"压缩数据库成功！"});
+        QCOMPARE(logIn(session, user, "secret", prompter), LoginOutcome::LoggedIn);
         QCOMPARE(recordCount(), 1);
     }
     if (all || operation == "user") {
