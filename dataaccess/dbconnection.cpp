@@ -31,7 +31,8 @@ std::function<bool()> &engineCheck()
     return check;
 }
 
-// "key=value;key=value", values optionally in double quotes; keys without regard to case.
+// "key=value;key=value", keys without regard to case. A value may stand in double or single
+// quotes, the quote doubled inside (as OLE DB reads them), so it can hold ";" and spaces.
 QHash<QString, QString> parseConnectionString(const QString &text)
 {
     QHash<QString, QString> parts;
@@ -45,10 +46,20 @@ QHash<QString, QString> parseConnectionString(const QString &text)
         QString value;
         while (j < text.size() && text[j] == u' ')
             ++j;
-        if (j < text.size() && text[j] == u'"') {
-            const qsizetype close = text.indexOf(u'"', j + 1);
-            value = text.mid(j + 1, close < 0 ? -1 : close - j - 1);
-            j = close < 0 ? text.size() : close + 1;
+        if (j < text.size() && (text[j] == u'"' || text[j] == u'\'')) {
+            const QChar quote = text[j];
+            for (++j; j < text.size(); ++j) {
+                if (text[j] == quote) {
+                    if (j + 1 < text.size() && text[j + 1] == quote) {
+                        value += quote;
+                        ++j;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+                value += text[j];
+            }
             const qsizetype semi = text.indexOf(u';', j);
             j = semi < 0 ? text.size() : semi + 1;
         } else {
@@ -63,6 +74,17 @@ QHash<QString, QString> parseConnectionString(const QString &text)
     return parts;
 }
 
+// A value as the connection string reads it back whole: as it is when nothing in it could end or
+// trim it, otherwise in double quotes with each double quote doubled.
+QString connectionValue(const QString &value)
+{
+    const bool plain = !value.contains(u';') && !value.startsWith(u'"') && !value.startsWith(u'\'')
+        && value.trimmed().size() == value.size();
+    if (plain)
+        return value;
+    return u'"' + QString(value).replace(u'"', QLatin1String("\"\"")) + u'"';
+}
+
 bool syncFile(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
@@ -73,9 +95,10 @@ bool syncFile(const QString &path)
     return ok;
 }
 
+// Each "]" of the path is written twice, so the bracket closes only after the whole path.
 QString excelSource(const QString &workbookPath)
 {
-    return QStringLiteral("[Excel 8.0;DATABASE=") + workbookPath + u']';
+    return QStringLiteral("[Excel 8.0;DATABASE=") + QString(workbookPath).replace(u']', QLatin1String("]]")) + u']';
 }
 
 // "Insert into table(fields) select columns from [workbook].[sheet$] as ek", with the duplicate
@@ -163,8 +186,9 @@ bool DbConnection::Open(const QString &connectionString)
 
 bool DbConnection::OpenJet(const QString &path, const QString &password)
 {
-    return Open(QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
-                + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=") + password + u';');
+    return Open(QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + connectionValue(path)
+                + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=") + connectionValue(password)
+                + u';');
 }
 
 bool DbConnection::OpenSqlServer(const QString &server, const QString &userId, const QString &password,
@@ -178,7 +202,7 @@ bool DbConnection::OpenSqlServer(const QString &server, const QString &userId, c
 bool DbConnection::OpenExcel(const QString &workbookPath, int importMode)
 {
     return Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Extended Properties=\"Excel 8.0;IMEX=")
-                + QString::number(importMode) + QStringLiteral("\";data source=") + workbookPath + u';');
+                + QString::number(importMode) + QStringLiteral("\";data source=") + connectionValue(workbookPath) + u';');
 }
 
 bool DbConnection::Close()

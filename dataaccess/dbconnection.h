@@ -20,6 +20,8 @@ public:
     DbConnection &operator=(const DbConnection &) = delete;
 
     bool Open(const QString &connectionString);
+    // The path goes into the connection text as it is, or in double quotes when it holds ";",
+    // begins with a quote or ends in a blank, so every path the file system allows opens.
     bool OpenJet(const QString &path, const QString &password);
     bool OpenSqlServer(const QString &server, const QString &userId, const QString &password, const QString &database,
                        int express);

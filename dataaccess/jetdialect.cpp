@@ -105,7 +105,10 @@ bool scan(const QString &s, Put &&put, QString &error)
             i = end + 1;
         } else if (c == u'[' || c == u'"' || c == u'`') {
             const QChar close = c == u'[' ? u']' : c;
-            const qsizetype end = s.indexOf(close, i + 1);
+            qsizetype end = s.indexOf(close, i + 1);
+            // Inside brackets "]]" stands for one "]", so any file name fits in a workbook's source.
+            while (c == u'[' && end >= 0 && end + 1 < n && s[end + 1] == u']')
+                end = s.indexOf(close, end + 2);
             if (end < 0) {
                 error = QStringLiteral("unterminated name");
                 return false;
@@ -337,10 +340,19 @@ QList<std::pair<qsizetype, qsizetype>> splitList(const Tokens &t, qsizetype from
     return parts;
 }
 
+// What a bracketed name holds, with each "]]" read as "]".
+QString bracketed(const QString &text)
+{
+    QString inside = text.mid(1, text.size() - 2);
+    if (text.startsWith(u'[') && inside.contains(QLatin1String("]]")))
+        inside.replace(QLatin1String("]]"), QLatin1String("]"));
+    return inside;
+}
+
 QString nameOf(const Token &t)
 {
     if (t.kind == Tok::Quoted)
-        return t.text.mid(1, t.text.size() - 2);
+        return bracketed(t.text);
     return t.text;
 }
 
@@ -790,7 +802,7 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup, Jet
 
     for (const Token &k : t) {
         if (k.kind == Tok::Quoted && k.text.startsWith(QLatin1String("[Excel 8.0;"), Qt::CaseInsensitive)) {
-            result.excelTarget = owned(k.text.mid(1, k.text.size() - 2));
+            result.excelTarget = owned(bracketed(k.text));
             break;
         }
     }
@@ -843,6 +855,13 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup, Jet
                 everyValueLifted = false;
             }
             break;
+        case Tok::Quoted:
+            // The engine reads no "]]" inside brackets; such a name goes to it in double quotes.
+            if (k.text.startsWith(u'[') && k.text.contains(QLatin1String("]]")))
+                sql += u'"' + bracketed(k.text).replace(u'"', QLatin1String("\"\"")) + u'"';
+            else
+                sql += k.text;
+            break;
         case Tok::Param:
             // Jet statements carry no parameters of their own; a "?" is a value nobody gave.
             result.error = QStringLiteral("a statement cannot hold \"?\"");
@@ -886,7 +905,7 @@ bool isWorkbook(const Token &t)
 
 QString workbookPath(const Token &t)
 {
-    const QString inside = t.text.mid(1, t.text.size() - 2);
+    const QString inside = bracketed(t.text);
     const qsizetype at = inside.indexOf(QLatin1String("DATABASE="), 0, Qt::CaseInsensitive);
     return at < 0 ? QString() : owned(inside.mid(at + 9));
 }
@@ -896,7 +915,8 @@ QString worksheetOf(const Token &t)
 {
     if (t.kind != Tok::Quoted || !t.text.startsWith(u'[') || !t.text.endsWith(QLatin1String("$]")))
         return {};
-    return owned(t.text.mid(1, t.text.size() - 3));
+    const QString name = bracketed(t.text);
+    return owned(name.left(name.size() - 1));
 }
 
 } // namespace

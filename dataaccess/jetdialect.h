@@ -52,6 +52,7 @@ QString sqliteColumnDefinition(const QString &column, const QString &jetType, in
 //   INTO clause, whose rows go into a new worksheet;
 // - Import: "… FROM [Excel 8.0;DATABASE=path].[sheet$] …" becomes the statement with the workbook
 //   prefix dropped, so "[sheet$]" names a table that holds the worksheet's rows.
+// Inside brackets "]]" stands for one "]", so a path holding "]" is written with it doubled.
 struct WorkbookStatement
 {
     enum Form { None, Export, Import } form = None;

@@ -31,6 +31,8 @@ private slots:
     void workbookStatements_data();
     void workbookStatements();
     void otherPlatformsBuildTheirTexts();
+    void connectionTextsHoldAnyPath_data();
+    void connectionTextsHoldAnyPath();
     void properties();
     void constructionFailureIsShown();
     void programConnectionsMayStayOpenAtExit();
@@ -271,6 +273,39 @@ void TestConnection::otherPlatformsBuildTheirTexts()
     QCOMPARE(c.lastStatementText(), QStringLiteral("sp_password NULL,'new','sa'"));
     QVERIFY(!c.SetServerPassword(QStringLiteral("old"), std::nullopt));
     QCOMPARE(c.lastStatementText(), QStringLiteral("sp_password 'old',NULL,'sa'"));
+}
+
+void TestConnection::connectionTextsHoldAnyPath_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("quoted"); // how the path stands in the connection text; empty: as it is
+    QTest::newRow("plain") << "a b" << "";
+    QTest::newRow(";") << "a;b" << "\"%1\"";
+    QTest::newRow("; and a double quote") << "a;\"b" << "\"%1\"";
+    QTest::newRow("a key inside") << "a;Data Source=x" << "\"%1\"";
+    QTest::newRow("a trailing space") << "a.dat " << "\"%1\"";
+}
+
+void TestConnection::connectionTextsHoldAnyPath()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, quoted);
+    const QString path = folder->path(name);
+    QVERIFY(QFile::copy(ledger, path));
+    DbConnection c;
+    QVERIFY(c.OpenJet(path, databasePassword));
+    const QString written = quoted.isEmpty() ? path : quoted.arg(QString(path).replace("\"", "\"\""));
+    QCOMPARE(c.lastConnectionText(), "provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + written
+                                         + ";Persist Security Info=False;Jet OLEDB:Database Password=" + databasePassword + ";");
+    // The file opened is the one named: its ledger table is there.
+    DbRecordset r;
+    QVERIFY(r.SetConnection(c));
+    QCOMPARE(rowsOf(r, "select count(*) as n from lcsj", {"n"}), QStringList{"0"});
+    QVERIFY(c.Close());
+    // Single quotes, doubled inside, are read as OLE DB reads them.
+    QVERIFY(c.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source='" + QString(path).replace("'", "''")
+                   + "';Jet OLEDB:Database Password=" + databasePassword));
+    QVERIFY(c.Close());
 }
 
 void TestConnection::properties()

@@ -23,6 +23,8 @@ private slots:
     void refusals_data();
     void refusals();
     void workbookTargetsAreRecognised();
+    void workbookPathsHoldAnyCharacter_data();
+    void workbookPathsHoldAnyCharacter();
     void createTableTypes();
     void textOrderingOutlastsTheKeyStore();
 };
@@ -60,6 +62,8 @@ void TestJetDialect::translation_data()
     QTest::newRow("blanks, tabs, a comment and bracketed names")
         << "select  [xmlx],\tzcje from [lcsj] -- the day\n where rq = #2012-11-01# and xmlx='a'"
         << "select [xmlx], zcje from [lcsj]   where rq = ? and xmlx=?" << QVariantList{"2012-11-01", "a"};
+    QTest::newRow("a doubled bracket inside brackets is one, for the engine in double quotes")
+        << "select [a]]b\"c], [d] from t" << "select \"a]b\"\"c\", [d] from t" << QVariantList{};
     QTest::newRow("a trailing semicolon") << "select 1;" << "select 1" << QVariantList{};
     QTest::newRow("date literal with a time") << "select * from t where d<#2012-11-30 8:05#" << "select * from t where d<?"
                                               << QVariantList{"2012-11-30 08:05:00"};
@@ -95,6 +99,7 @@ void TestJetDialect::refusals_data()
     QTest::newRow("empty") << "  ";
     QTest::newRow("& without a right side") << "select a & from t";
     QTest::newRow("unknown column type") << "create table t (a gizmo)";
+    QTest::newRow("a bracket closed by a doubled one only") << "select [a]] from t";
 }
 
 void TestJetDialect::refusals()
@@ -107,6 +112,43 @@ void TestJetDialect::workbookTargetsAreRecognised()
 {
     const JetStatement s = translateJet("SELECT xmlx as 项目类型 INTO [Excel 8.0;DATABASE=/tmp/a b.xls].lcsj FROM lcsj ", lcsjColumns);
     QCOMPARE(s.excelTarget, QStringLiteral("Excel 8.0;DATABASE=/tmp/a b.xls"));
+}
+
+void TestJetDialect::workbookPathsHoldAnyCharacter_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QString>("statement");
+    QTest::newRow("export") << "SELECT xmlx INTO [Excel 8.0;DATABASE=/tmp/a.xls].lcsj FROM lcsj" << int(WorkbookStatement::Export)
+                            << "/tmp/a.xls" << "lcsj" << "SELECT xmlx  FROM lcsj";
+    QTest::newRow("export, ] [ ; and quotes in the path")
+        << "SELECT xmlx INTO [Excel 8.0;DATABASE=/tmp/x]]y[z;'\".xls].lcsj FROM lcsj" << int(WorkbookStatement::Export)
+        << "/tmp/x]y[z;'\".xls" << "lcsj" << "SELECT xmlx  FROM lcsj";
+    QTest::newRow("export, a path ending in ]") << "SELECT * INTO [Excel 8.0;DATABASE=/tmp/a]]].明细 FROM lcsj"
+                                                << int(WorkbookStatement::Export) << "/tmp/a]" << "明细" << "SELECT *  FROM lcsj";
+    QTest::newRow("import, ]] in the path and the sheet")
+        << "Insert into lcsj select * from [Excel 8.0;DATABASE=/tmp/]]].[x]]y$] " << int(WorkbookStatement::Import) << "/tmp/]"
+        << "x]y" << "Insert into lcsj select * from [x]]y$] ";
+}
+
+void TestJetDialect::workbookPathsHoldAnyCharacter()
+{
+    QFETCH(QString, jet);
+    QFETCH(int, form);
+    QFETCH(QString, path);
+    QFETCH(QString, sheet);
+    QFETCH(QString, statement);
+    const WorkbookStatement w = splitWorkbookStatement(jet);
+    QCOMPARE(w.error, QString());
+    QCOMPARE(int(w.form), form);
+    QCOMPARE(w.path, path);
+    QCOMPARE(w.sheet, sheet);
+    QCOMPARE(w.statement, statement);
+    QCOMPARE(translateJet(jet, lcsjColumns).excelTarget, "Excel 8.0;DATABASE=" + path);
+    if (form == int(WorkbookStatement::Import))
+        QCOMPARE(worksheetReferences(w.statement), QStringList{sheet});
 }
 
 void TestJetDialect::createTableTypes()
