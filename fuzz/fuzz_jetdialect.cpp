@@ -4,6 +4,8 @@
 // template, and the ledger stays whole.
 #include "fuzzsupport.h"
 
+#include "common/clock.h"
+
 #include "dataaccess/databasefile.h"
 #include "dataaccess/dbconnection.h"
 #include "dataaccess/dbrecordset.h"
@@ -74,6 +76,8 @@ void checkWhole(ConnectionObject &object, const QString &statements)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString folder = fuzz::programFolder();
+    // now() gives the same moment every run, so an input replays as it ran.
+    Clock::setFixed(QDateTime(QDate(2012, 12, 15), QTime(10, 0)));
     const QString input = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     const QStringList statements = input.split(u'\n').mid(0, 16);
 
@@ -105,8 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!fresh.error.isEmpty() || !fresh.excelTarget.isEmpty() || text.contains(QLatin1String("excel"), Qt::CaseInsensitive))
             continue;
         steps = 0;
+        static const bool verbose = qEnvironmentVariableIsSet("KELM_FUZZ_VERBOSE");
         if (fresh.kind == JetStatementKind::Select) {
-            if (recordset.Open(text)) {
+            const bool opened = recordset.Open(text);
+            if (verbose)
+                std::fprintf(stderr, "%s\n  -> %s %lld rows\n", qPrintable(text), opened ? "ok" : qPrintable(connection.LastError()),
+                             opened ? recordset.RecordCount() : 0LL);
+            if (opened) {
                 const qint64 count = recordset.RecordCount();
                 const qint64 fields = recordset.FieldCount();
                 FUZZ_CHECK(count >= 0 && fields >= 0, text);
@@ -125,7 +134,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 recordset.Close();
             }
         } else {
-            connection.Execute(text);
+            const bool done = connection.Execute(text);
+            if (verbose)
+                std::fprintf(stderr, "%s\n  -> %s\n", qPrintable(text), done ? "ok" : qPrintable(connection.LastError()));
         }
         if (fresh.kind == JetStatementKind::Create || fresh.kind == JetStatementKind::Drop || fresh.kind == JetStatementKind::Alter)
             shapes.clear(); // as the connection does: the tables' layout changed

@@ -43,8 +43,6 @@ inline QString programFolder()
         static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kelm-fuzz-XXXXXX"));
         QDir(dir.path()).mkdir(QStringLiteral("data"));
         setProgramDirectory(dir.path());
-        // Whatever a statement or a library writes beside itself lands in the scratch folder.
-        QDir::setCurrent(dir.path());
         return dir.path();
     }();
     return folder;

@@ -21,18 +21,21 @@ inline bool sameValue(const XlsValue &a, const XlsValue &b)
     return a.kind == b.kind && a.text == b.text && sameNumber && a.date == b.date;
 }
 
-inline bool sameSheet(const XlsSheet &a, const XlsSheet &b)
+// Empty when the sheets read the same, else the first difference.
+inline QString sheetDifference(const XlsSheet &a, const XlsSheet &b)
 {
-    if (a.titles != b.titles || a.rows.size() != b.rows.size())
-        return false;
+    if (a.titles != b.titles)
+        return QStringLiteral("titles %1 / %2").arg(a.titles.join(u'|'), b.titles.join(u'|'));
+    if (a.rows.size() != b.rows.size())
+        return QStringLiteral("%1 rows / %2 rows").arg(a.rows.size()).arg(b.rows.size());
     for (qsizetype r = 0; r < a.rows.size(); ++r) {
         if (a.rows[r].size() != b.rows[r].size())
-            return false;
+            return QStringLiteral("row %1 width").arg(r);
         for (qsizetype c = 0; c < a.rows[r].size(); ++c)
             if (!sameValue(a.rows[r][c], b.rows[r][c]))
-                return false;
+                return QStringLiteral("row %1 column %2: %3 / %4").arg(r).arg(c).arg(describe(a.rows[r][c]), describe(b.rows[r][c]));
     }
-    return true;
+    return {};
 }
 
 inline void checkSheet(const XlsSheet &sheet, const QString &name)
@@ -128,7 +131,7 @@ inline void checkWorkbookFile(const QString &path)
         const bool read = readXlsSheet(path, names[i], &sheet, &error);
         FUZZ_CHECK(read == readable[i], names[i] + QStringLiteral(": ") + error);
         if (read)
-            FUZZ_CHECK(sameSheet(sheet, sheets[i]), names[i]);
+            FUZZ_CHECK(sheetDifference(sheet, sheets[i]).isEmpty(), names[i] + QStringLiteral(" after / before the write: ") + sheetDifference(sheet, sheets[i]));
     }
 }
 
