@@ -147,6 +147,11 @@ bool amountCents(double value, qint64 *cents)
     // Beyond 1e14 no value can round to an amount within the limit; the digits are not worked out.
     if (!std::isfinite(value) || std::fabs(value) >= 1e14)
         return false;
+    // Far below half a cent the value is no cent at all; its fixed digits would not fit below.
+    if (std::fabs(value) < 1e-3) {
+        *cents = 0;
+        return true;
+    }
     // The shortest decimal that reads back as this double is the number as it was typed.
     char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);

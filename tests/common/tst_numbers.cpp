@@ -109,6 +109,8 @@ void TestNumbers::amountText_data()
     QTest::newRow("negative") << -3.2 << "-3.20";
     QTest::newRow("sum of tenths") << 0.1 + 0.2 << "0.30";
     QTest::newRow("tiny") << 1e-10 << "0.00";
+    QTest::newRow("tinier than fixed digits fit") << -1e-227 << "0.00";
+    QTest::newRow("smallest double") << 5e-324 << "0.00";
     // Beyond the limit a double no longer tells its cents: no figure rather than a wrong one.
     QTest::newRow("largest amount") << 9999999999999.99 << "9999999999999.99";
     QTest::newRow("largest negative amount") << -9999999999999.99 << "-9999999999999.99";
