@@ -541,35 +541,6 @@ bool referencesExist(const QByteArray &stream, qsizetype from, int xfCount, qsiz
     return false;
 }
 
-// Whether every number cell of the sheet names a cell format the globals hold. One that names a
-// format beyond them reads as a plain number; the formats a new sheet appends would give it one.
-bool numberCellsHaveFormats(const QByteArray &stream, qsizetype from, int xfCount)
-{
-    RecordReader reader(stream, from);
-    Record r;
-    if (!reader.next(&r) || r.type != Bof)
-        return false;
-    int depth = 1;
-    while (reader.next(&r)) {
-        if (r.type == Bof) {
-            ++depth;
-        } else if (r.type == Eof) {
-            if (--depth == 0)
-                return true;
-        } else if (depth == 1 && r.size >= 6) {
-            if (r.type == Number || r.type == Rk || r.type == Formula) {
-                if (u16(r.body + 4) >= xfCount)
-                    return false;
-            } else if (r.type == MulRk) {
-                for (int i = 0; i < (r.size - 6) / 6; ++i)
-                    if (u16(r.body + 4 + 6 * i) >= xfCount)
-                        return false;
-            }
-        }
-    }
-    return false;
-}
-
 // The workbook stream with the sheet added after the last sheet. The globals gain the sheet's
 // entry, two cell formats (General and date) with the number formats they need, and its
 // strings; every stream position they and the other sheets' INDEX records hold moves by the
@@ -591,7 +562,7 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
         if (s.position < g.end || s.position >= stream.size())
             return fail(error, damaged);
         const qsizetype end = substreamEnd(stream, s.position, &indexRecords);
-        if (end < 0 || !numberCellsHaveFormats(stream, s.position, int(g.xfFormats.size())))
+        if (end < 0)
             return fail(error, damaged);
         tailEnd = qMax(tailEnd, end);
     }

@@ -357,6 +357,8 @@ void TestConnection::programConnectionsMayStayOpenAtExit()
     QVERIFY(userConnection.OpenJet(kept, databasePassword));
     QVERIFY(userRecordset.SetConnection(userConnection));
     QVERIFY(userRecordset.Open("select * from lcsj"));
+    // The open file's name goes with the application; the connection keeps the file itself.
+    qAddPostRoutine([] { QFile::remove(QDir::temp().filePath("kelm-open-at-exit.dat")); });
 }
 
 QTEST_GUILESS_MAIN(TestConnection)
