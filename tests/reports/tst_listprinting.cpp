@@ -130,6 +130,43 @@ QString radicalShapedIdeographs()
     return all;
 }
 
+// Each cell's text comes out of the first page exactly as typed, and every word of it lies whole
+// inside its cell, clear of the rules.
+void verifyTextsWholeInsideTheirCells(const PrintGrid &grid, const QString &pdf)
+{
+    const QList<Word> words = wordsOf(grid, pdf);
+    QVERIFY(!words.isEmpty());
+    const double rule = 1 * pointsPerUnit; // half the 0.2 mm rule
+    QList<QRectF> cells;
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        for (int c = 0; c < grid.columnCount(); ++c) {
+            if (grid.cellSpan(r, c).topLeft() != QPoint(c, r))
+                continue;
+            const QRectF rect = cellRect(grid, r, c);
+            cells.append(rect);
+            QString expected = grid.cellText(r, c);
+            expected.remove(QStringLiteral("\r\n")).remove(u' ');
+            QCOMPARE(textIn(words, rect), expected);
+        }
+    }
+    for (const Word &word : words) {
+        const auto home = std::find_if(cells.cbegin(), cells.cend(), [&](const QRectF &c) { return c.contains(word.box.center()); });
+        QVERIFY2(home != cells.cend(), qPrintable(word.text));
+        const QRectF inside = home->adjusted(rule, rule, -rule, -rule);
+        QVERIFY2(inside.contains(word.box),
+                 qPrintable(QStringLiteral("%1: top %2, bottom %3, left %4, right %5 in a cell from %6 to %7, %8 to %9")
+                                .arg(word.text)
+                                .arg(word.box.top())
+                                .arg(word.box.bottom())
+                                .arg(word.box.left())
+                                .arg(word.box.right())
+                                .arg(inside.top())
+                                .arg(inside.bottom())
+                                .arg(inside.left())
+                                .arg(inside.right())));
+    }
+}
+
 } // namespace
 
 class TestListPrinting : public QObject
@@ -139,6 +176,8 @@ private slots:
     void initTestCase();
     void cellTextsComeOutWholeInsideTheirCells_data();
     void cellTextsComeOutWholeInsideTheirCells();
+    void textsTooLargeForTheirCellsGetSmaller_data();
+    void textsTooLargeForTheirCellsGetSmaller();
     void detailView();
     void summaryView();
     void longListsContinueWithTheirTitles();
@@ -190,45 +229,46 @@ void TestListPrinting::cellTextsComeOutWholeInsideTheirCells_data()
     QTest::newRow("radical-shaped ideographs") << radicals;
 }
 
-// Each cell's text comes out of the PDF exactly as typed, and every word of it lies whole inside
-// its cell, clear of the rules.
 void TestListPrinting::cellTextsComeOutWholeInsideTheirCells()
 {
     QFETCH(QList<QStringList>, rows);
     PrintGrid grid;
     buildListPrintout(grid, rows, QDate(2012, 11, 1), QDate(2012, 11, 30));
     QCOMPARE(grid.pageCount(), 1);
-    const QList<Word> words = wordsOf(grid, dir.filePath(QStringLiteral("cells-%1.pdf").arg(QTest::currentDataTag())));
-    QVERIFY(!words.isEmpty());
-    const double rule = 1 * pointsPerUnit; // half the 0.2 mm rule
-    QList<QRectF> cells;
-    for (int r = 0; r < grid.rowCount(); ++r) {
-        for (int c = 0; c < grid.columnCount(); ++c) {
-            if (grid.cellSpan(r, c).topLeft() != QPoint(c, r))
-                continue;
-            const QRectF rect = cellRect(grid, r, c);
-            cells.append(rect);
-            QString expected = grid.cellText(r, c);
-            expected.remove(QStringLiteral("\r\n")).remove(u' ');
-            QCOMPARE(textIn(words, rect), expected);
-        }
-    }
-    for (const Word &word : words) {
-        const auto home = std::find_if(cells.cbegin(), cells.cend(), [&](const QRectF &c) { return c.contains(word.box.center()); });
-        QVERIFY2(home != cells.cend(), qPrintable(word.text));
-        const QRectF inside = home->adjusted(rule, rule, -rule, -rule);
-        QVERIFY2(inside.contains(word.box),
-                 qPrintable(QStringLiteral("%1: top %2, bottom %3, left %4, right %5 in a cell from %6 to %7, %8 to %9")
-                                .arg(word.text)
-                                .arg(word.box.top())
-                                .arg(word.box.bottom())
-                                .arg(word.box.left())
-                                .arg(word.box.right())
-                                .arg(inside.top())
-                                .arg(inside.bottom())
-                                .arg(inside.left())
-                                .arg(inside.right())));
-    }
+    verifyTextsWholeInsideTheirCells(grid, dir.filePath(QStringLiteral("cells-%1.pdf").arg(QTest::currentDataTag())));
+}
+
+void TestListPrinting::textsTooLargeForTheirCellsGetSmaller_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("rowHeight");
+    QTest::addColumn<int>("columnWidth");
+    QTest::addColumn<int>("alignment");
+    const int left = Qt::AlignLeft | Qt::AlignVCenter;
+    QTest::newRow("four lines in a one-line row") << "生活\r\n支出\r\n日用\r\n工资" << 68 << 320 << left;
+    QTest::newRow("a line wider than its column") << "生活支出日常工资奖金人员交通" << 68 << 280 << left;
+    QTest::newRow("an amount wider than its column") << "19999999999999.98" << 68 << 200 << int(Qt::AlignRight | Qt::AlignVCenter);
+    QTest::newRow("a centred title in a low row") << "账本数据" << 40 << 320 << int(Qt::AlignCenter);
+    QTest::newRow("many lines in a tall row") << QStringList(12, QStringLiteral("日月水火")).join("\r\n") << 545 << 320 << left;
+}
+
+// Whatever the font draws, the grid fits a cell's text inside the cell rather than let it cross a rule.
+void TestListPrinting::textsTooLargeForTheirCellsGetSmaller()
+{
+    QFETCH(QString, text);
+    QFETCH(int, rowHeight);
+    QFETCH(int, columnWidth);
+    QFETCH(int, alignment);
+    PrintGrid grid;
+    grid.setColumnCount(3);
+    grid.setColumnWidth(0, 300);
+    grid.setColumnWidth(1, columnWidth);
+    grid.setColumnWidth(2, 300);
+    for (int r = 0; r < 3; ++r)
+        grid.appendRow(rowHeight);
+    grid.setCellText(1, 1, text);
+    grid.setCellStyle(1, 1, 1, 1, 18, true, Qt::Alignment(alignment));
+    verifyTextsWholeInsideTheirCells(grid, dir.filePath(QStringLiteral("large-%1.pdf").arg(QTest::currentDataTag())));
 }
 
 void TestListPrinting::detailView()
