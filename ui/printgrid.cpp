@@ -1,5 +1,6 @@
 #include "ui/printgrid.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -7,6 +8,47 @@
 namespace {
 // Grid units are tenths of a millimetre.
 constexpr double unitsPerMillimetre = 10.0;
+
+// Draws the lines of a cell's text inside the box, line under line at the font's own spacing, so
+// that no line crosses a rule: lines that would not fit at the cell's size get a smaller size.
+void drawCellText(QPainter &painter, const QRectF &box, QFont font, Qt::Alignment alignment, const QStringList &lines)
+{
+    const auto blockSize = [&](const QFontMetricsF &metrics) {
+        qreal width = 0;
+        for (const QString &line : lines)
+            width = qMax(width, metrics.horizontalAdvance(line));
+        return QSizeF(width, metrics.height() + (lines.size() - 1) * metrics.lineSpacing());
+    };
+    QFontMetricsF metrics(font, painter.device());
+    QSizeF block = blockSize(metrics);
+    if (block.width() > box.width() || block.height() > box.height()) {
+        const qreal factor = qMin(box.width() / qMax<qreal>(block.width(), 1), box.height() / block.height());
+        font.setPixelSize(qMax(1, qMin(font.pixelSize() - 1, int(font.pixelSize() * factor))));
+        metrics = QFontMetricsF(font, painter.device());
+        block = blockSize(metrics);
+        // Rounding of the metrics can leave the block a little too large still.
+        while (font.pixelSize() > 1 && (block.width() > box.width() || block.height() > box.height())) {
+            font.setPixelSize(font.pixelSize() - 1);
+            metrics = QFontMetricsF(font, painter.device());
+            block = blockSize(metrics);
+        }
+    }
+    painter.setFont(font);
+    qreal top = box.top();
+    if (alignment & Qt::AlignBottom)
+        top = box.bottom() - block.height();
+    else if (alignment & Qt::AlignVCenter)
+        top = box.top() + (box.height() - block.height()) / 2;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const qreal width = metrics.horizontalAdvance(lines[i]);
+        qreal left = box.left();
+        if (alignment & Qt::AlignRight)
+            left = box.right() - width;
+        else if (alignment & Qt::AlignHCenter)
+            left = box.left() + (box.width() - width) / 2;
+        painter.drawText(QPointF(left, top + i * metrics.lineSpacing() + metrics.ascent()), lines[i]);
+    }
+}
 } // namespace
 
 PrintGrid::PrintGrid(QObject *parent)
@@ -105,7 +147,12 @@ void PrintGrid::setCellStyle(int firstRow, int firstColumn, int lastRow, int las
 
 QFont PrintGrid::cellFont(int row, int column) const
 {
-    QFont font(QStringLiteral("宋体"));
+    // A PDF names one code point for each glyph it embeds, and the program's CJK font draws many
+    // common characters (生, 支, 日, 工 …) with the glyph of their Kangxi radical, whose code point
+    // comes first: the PDF would copy out and search as radicals. AR PL UMing, a Song face like
+    // 宋体, draws the radicals with glyphs of their own; 宋体 stands in where it is missing.
+    QFont font;
+    font.setFamilies({QStringLiteral("AR PL UMing CN"), QStringLiteral("宋体")});
     if (const Cell *c = cell(row, column)) {
         font.setPointSize(c->pointSize);
         font.setBold(c->bold);
@@ -219,11 +266,10 @@ void PrintGrid::print(QPrinter *printer) const
                 QFont font = cellFont(span.top(), span.left());
                 // Points to grid units: 1 pt = 0.3528 mm.
                 font.setPixelSize(qMax(1, qRound(source->pointSize * 0.3528 * unitsPerMillimetre)));
-                painter.setFont(font);
                 painter.setPen(Qt::black);
                 QString text = source->text;
                 text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-                painter.drawText(box.adjusted(8, 4, -8, -4), int(source->alignment), text);
+                drawCellText(painter, box.adjusted(8, 4, -8, -4), font, source->alignment, text.split(u'\n'));
             }
         }
         painter.restore();
