@@ -12,7 +12,7 @@ packages=(
   libgsf-1-dev
   python3-xlrd
   libbenchmark-dev
-  fonts-noto-cjk
+  fonts-noto-cjk fonts-arphic-uming
   xvfb xauth xdotool
   poppler-utils
   clang-14 libclang-rt-14-dev llvm-14
