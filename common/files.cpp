@@ -66,6 +66,14 @@ bool fileExists(const QString &path)
     return !path.isEmpty() && info.exists() && !info.isDir();
 }
 
+QString freeBackupName(const QString &path)
+{
+    QString candidate = path + QStringLiteral(".bak");
+    for (int n = 1; QFileInfo::exists(candidate); ++n)
+        candidate = path + QStringLiteral(".bak") + QString::number(n);
+    return candidate;
+}
+
 bool copyFileReplacing(const QString &source, const QString &destination)
 {
     if (!fileExists(source) || destination.isEmpty() || QFileInfo(destination).isDir())

@@ -9,6 +9,9 @@ bool copyFileReplacing(const QString &source, const QString &destination);
 // Removes the partial copies copyFileReplacing left behind when it was cut off
 // ("<destination>.part<process>", the process gone). Given a folder, every such copy in it.
 void removeStalePartialCopies(const QString &destinationOrFolder);
+// Where a copy of the file is kept aside: "<path>.bak", or the first free "<path>.bak1",
+// "<path>.bak2", …, so a copy kept earlier is never overwritten.
+QString freeBackupName(const QString &path);
 bool deleteFile(const QString &path);
 // Deletes a database file together with its rollback journal ("<path>-journal").
 void removeDatabaseFiles(const QString &path);

@@ -4,17 +4,14 @@
 #include "common/datetext.h"
 #include "common/numbers.h"
 
-#include <QCollator>
-#include <QCollatorSortKey>
-#include <QLocale>
-
 #include <sqlite3.h>
+#include <unicode/ucol.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -312,13 +309,29 @@ bool isPlainAscii(const char *s, int n)
     return true;
 }
 
+// The Chinese ordering as the Windows program sorted: by pronunciation, letters without regard to
+// case, and blanks, signs, digits and Latin letters before Chinese text. ICU's Chinese collation
+// moves Chinese text to the front of the other scripts; the ordering drops that move and keeps the
+// pronunciation.
 class Ordering
 {
 public:
-    Ordering() : collator(QLocale(QLocale::Chinese, QLocale::China))
+    Ordering()
     {
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        UErrorCode status = U_ZERO_ERROR;
+        collator = ucol_open("zh_CN", &status);
+        ucol_setAttribute(collator, UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
+        ucol_setAttribute(collator, UCOL_STRENGTH, UCOL_SECONDARY, &status);
+        ucol_setAttribute(collator, UCOL_NUMERIC_COLLATION, UCOL_OFF, &status);
+        ucol_setAttribute(collator, UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
+        const int32_t noReordering = UCOL_REORDER_CODE_NONE;
+        ucol_setReorderCodes(collator, &noReordering, 1, &status);
+        if (U_FAILURE(status))
+            qFatal("中文排序规则不可用：缺少 ICU 的排序数据");
     }
+    ~Ordering() { ucol_close(collator); }
+    Ordering(const Ordering &) = delete;
+    Ordering &operator=(const Ordering &) = delete;
 
     int compare(const char *a, int an, const char *b, int bn)
     {
@@ -340,31 +353,52 @@ public:
         // texts otherwise (the empty text before NULs it collates as nothing), so the order would
         // change with the store. Texts met again and again (sorting, grouping) keep their keys;
         // once the store is full, texts new to it get a key for this comparison only.
-        std::optional<QCollatorSortKey> ownA, ownB;
-        const QCollatorSortKey *ka = key(a, an, &ownA);
-        const QCollatorSortKey *kb = key(b, bn, &ownB);
-        const int r = ka->compare(*kb);
-        return r < 0 ? -1 : (r > 0 ? 1 : 0);
+        std::string ownA, ownB;
+        const std::string &ka = key(a, an, &ownA);
+        const std::string &kb = key(b, bn, &ownB);
+        const int r = std::memcmp(ka.data(), kb.data(), std::min(ka.size(), kb.size()));
+        if (r != 0)
+            return r < 0 ? -1 : 1;
+        return ka.size() == kb.size() ? 0 : (ka.size() < kb.size() ? -1 : 1);
     }
 
 private:
     static int lower(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
-    const QCollatorSortKey *key(const char *s, int n, std::optional<QCollatorSortKey> *own)
+    const std::string &key(const char *s, int n, std::string *own)
     {
         std::string text(s, size_t(n));
         auto found = keys.find(text);
         if (found != keys.end())
-            return &found->second;
-        if (keys.size() >= 20000)
-            return &own->emplace(collator.sortKey(QString::fromUtf8(s, n)));
-        return &keys.emplace(std::move(text), collator.sortKey(QString::fromUtf8(s, n))).first->second;
+            return found->second;
+        if (keys.size() >= 20000) {
+            *own = sortKey(s, n);
+            return *own;
+        }
+        return keys.emplace(std::move(text), sortKey(s, n)).first->second;
     }
 
-    QCollator collator;
+    // The collator's key of the text, without the closing zero byte.
+    std::string sortKey(const char *s, int n) const
+    {
+        const QString text = QString::fromUtf8(s, n);
+        const auto *units = reinterpret_cast<const UChar *>(text.utf16());
+        std::string key(size_t(text.size()) * 4 + 16, '\0');
+        int32_t length = ucol_getSortKey(collator, units, int32_t(text.size()), reinterpret_cast<uint8_t *>(key.data()),
+                                         int32_t(key.size()));
+        if (length > int32_t(key.size())) {
+            key.resize(size_t(length));
+            length = ucol_getSortKey(collator, units, int32_t(text.size()), reinterpret_cast<uint8_t *>(key.data()),
+                                     int32_t(key.size()));
+        }
+        key.resize(size_t(std::max(length, 1) - 1));
+        return key;
+    }
+
+    UCollator *collator = nullptr;
 
 public:
-    std::unordered_map<std::string, QCollatorSortKey> keys;
+    std::unordered_map<std::string, std::string> keys;
 };
 
 Ordering &ordering()

@@ -1,7 +1,7 @@
 #pragma once
 // The Jet functions and text ordering every connection installs: month(), year(), now(),
 // DateAdd() and the rest, jetdate() and jetcat() for translated statements, and the letter-case-
-// blind collation that sorts Chinese by pronunciation.
+// blind collation that sorts digits and Latin letters before Chinese, and Chinese by pronunciation.
 struct sqlite3;
 
 bool installJetFunctions(sqlite3 *db);

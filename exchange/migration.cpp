@@ -23,13 +23,20 @@ void readSums(DbRecordset &recordset, double *expense, double *income)
 }
 
 // Logs out, lets go of the ledger and puts the safety copy back over it.
-void restoreSafetyCopy(const Session &session, const std::function<void()> &logOut)
+void restoreSafetyCopy(const Session &session, const QString &safetyCopy, const std::function<void()> &logOut)
 {
     if (logOut)
         logOut();
     userRecordset.Close();
     userConnection.Close();
-    copyFileReplacing(session.currentDbPath + QStringLiteral(".bak"), session.currentDbPath);
+    copyFileReplacing(safetyCopy, session.currentDbPath);
+}
+
+// Ends the migration with its message, taking back everything the transaction did.
+void refuse(Prompter &prompter, const QString &message)
+{
+    userConnection.RollbackTrans();
+    prompter.showMessage(message);
 }
 
 } // namespace
@@ -68,8 +75,10 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
         prompter.showMessage(QStringLiteral("旧版数据库用户密码与当前用户密码不一样！请修改当前用户密码！"));
         return;
     }
-    // The safety copy is what a failed verification puts back; without it nothing is changed.
-    if (!copyFileReplacing(session.currentDbPath, session.currentDbPath + QStringLiteral(".bak"))) {
+    // The safety copy is what a failed verification puts back; without it nothing is changed. It
+    // never overwrites a copy kept earlier, such as the ledger a registration of the name set aside.
+    const QString safetyCopy = freeBackupName(session.currentDbPath);
+    if (!copyFileReplacing(session.currentDbPath, safetyCopy)) {
         prompter.showMessage(QStringLiteral("恢复旧版数据库失败！"));
         return;
     }
@@ -81,14 +90,17 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
         if (!prompter.askConfirm(QStringLiteral("是否真的要删除清空当前用户的所有数据？")))
             return;
     }
-    // Emptying belongs to the same transaction as the copy, so every failure leaves the ledger
-    // as it was.
+    // Emptying belongs to the same transaction as the copy, so every refusal and failure leaves
+    // the ledger as it was, and ends the migration: nothing of it was kept, so nothing is verified.
     if (userConnection.BeginTrans() == 0) {
         prompter.showMessage(QStringLiteral("恢复旧版数据库失败！"));
         return;
     }
-    if (count > 0)
-        userConnection.Execute(QStringLiteral("delete from lcsj"));
+    if (count > 0 && !userConnection.Execute(QStringLiteral("delete from lcsj"))) {
+        refuse(prompter, QStringLiteral("恢复旧版数据库失败！"));
+        return;
+    }
+    // What the copy adds to: the emptied ledger inside the transaction.
     double expenseBefore = 0, incomeBefore = 0, expenseOld = 0, incomeOld = 0;
     readSums(userRecordset, &expenseBefore, &incomeBefore);
     readSums(auxRecordset, &expenseOld, &incomeOld);
@@ -96,18 +108,15 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
     auxRecordset.Open(QStringLiteral("select * from lcsj"));
     const qint64 n = auxRecordset.RecordCount();
     const QString today = dateText(Clock::today(), 1);
-    bool inserted = true;
     for (qint64 i = 0; i < n; ++i) {
         const double expense = auxRecordset.GetNumber(QStringLiteral("zcje"));
         const double income = auxRecordset.GetNumber(QStringLiteral("srje"));
         if (isNegativeAmount(expense)) {
-            prompter.showMessage(QStringLiteral("旧数据库中存在负数的支出金额数值，暂时不支持转换！"));
-            userConnection.RollbackTrans();
-            break;
+            refuse(prompter, QStringLiteral("旧数据库中存在负数的支出金额数值，暂时不支持转换！"));
+            return;
         }
         if (isNegativeAmount(income)) {
-            prompter.showMessage(QStringLiteral("旧数据库中存在负数的收入金额数值，暂时不支持转换！"));
-            userConnection.RollbackTrans();
+            refuse(prompter, QStringLiteral("旧数据库中存在负数的收入金额数值，暂时不支持转换！"));
             return;
         }
         const QString statement = QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,bz,rq,tjrq) values (")
@@ -117,16 +126,14 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
             + quoteText(auxRecordset.GetText(QStringLiteral("ry"))) + u','
             + quoteText(auxRecordset.GetText(QStringLiteral("bz"))) + u','
             + quoteText(dateText(auxRecordset.GetDateTime(QStringLiteral("rq")), 1)) + u',' + quoteText(today) + u')';
-        inserted = userConnection.Execute(statement);
-        if (!inserted) {
-            userConnection.RollbackTrans();
-            break;
+        if (!userConnection.Execute(statement)) {
+            refuse(prompter, QStringLiteral("恢复旧版数据库失败！"));
+            return;
         }
         auxRecordset.MoveNext();
     }
-    userConnection.CommitTrans(); // after a rollback there is nothing to commit
-    if (!inserted) {
-        prompter.showMessage(QStringLiteral("恢复旧版数据库失败！"));
+    if (!userConnection.CommitTrans()) {
+        refuse(prompter, QStringLiteral("恢复旧版数据库失败！"));
         return;
     }
 
@@ -134,11 +141,11 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
     readSums(userRecordset, &expenseAfter, &incomeAfter);
     if (std::fabs((expenseAfter - expenseBefore) - expenseOld) > amountTolerance) {
         prompter.showMessage(QStringLiteral("恢复失败,支出金额与原备份数据支出金额不一样！"));
-        restoreSafetyCopy(session, logOut);
+        restoreSafetyCopy(session, safetyCopy, logOut);
         return;
     }
     if (std::fabs((incomeAfter - incomeBefore) - incomeOld) > amountTolerance) {
-        restoreSafetyCopy(session, logOut);
+        restoreSafetyCopy(session, safetyCopy, logOut);
         prompter.showMessage(QStringLiteral("恢复数据后,收入金额与原备份数据收入金额不一样！"));
         return;
     }

@@ -13,16 +13,6 @@
 
 namespace {
 
-// Where an existing ledger of the name is kept: "_lc.dat.bak", or the first free numbered name
-// after it, so an older safety copy is never overwritten.
-QString freeBackupName(const QString &ledger)
-{
-    QString candidate = ledger + QStringLiteral(".bak");
-    for (int n = 1; fileExists(candidate); ++n)
-        candidate = ledger + QStringLiteral(".bak") + QString::number(n);
-    return candidate;
-}
-
 // Sets a ledger aside under another name together with its journal. The engine first finishes
 // with a journal a kill left behind, so the kept copy is whole; a journal it cannot take goes
 // first and the file after it, so a journal never stays behind for a new ledger of the name.

@@ -142,8 +142,12 @@ bool keptByDesign(const QString &path, const QString &file, const QStringList &p
     // A journal SQLite left beside its database is the engine's to settle at the next write.
     if (file.endsWith(QLatin1String("-journal")) && present.contains(file.chopped(8)) && databaseFiles().contains(file.chopped(8)))
         return true;
+    // A rerun of the migration takes the next free name for its safety copy.
     if (path == QLatin1String("migrate"))
-        return file == QLatin1String("temp2.dat") || file == owner + QStringLiteral("_lc.dat.bak");
+        return file == QLatin1String("temp2.dat")
+            || QRegularExpression(QStringLiteral("^%1_lc\\.dat\\.bak\\d*$").arg(QRegularExpression::escape(owner)))
+                   .match(file)
+                   .hasMatch();
     return false;
 }
 

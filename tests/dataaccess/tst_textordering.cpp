@@ -4,11 +4,15 @@
 
 #include <QTest>
 
+#include <algorithm>
+
 class TestTextOrdering : public QObject
 {
     Q_OBJECT
 private slots:
     void oneOrderInEveryStateOfTheStore();
+    void mixedLists_data();
+    void mixedLists();
 };
 
 namespace {
@@ -97,6 +101,37 @@ void TestTextOrdering::oneOrderInEveryStateOfTheStore()
                 }
     // The case that once parted: the empty text and NULs, which collate as nothing.
     QCOMPARE(empty[0][2], 0);
+}
+
+void TestTextOrdering::mixedLists_data()
+{
+    QTest::addColumn<QStringList>("sorted");
+    // Digits and Latin letters before Chinese text, letters without regard to case, Chinese by
+    // pronunciation: the order the Windows program's lists showed.
+    QTest::newRow("user names") << QStringList{"dave", "gbkuser", "张三丰"};
+    QTest::newRow("persons") << QStringList{"Alice", "bob", "Carol", "李四", "王五", "张三"};
+    QTest::newRow("item names") << QStringList{"10号线", "7-11", "Coffee", "KFC", "tea", "咖啡", "午餐", "早餐"};
+    QTest::newRow("case and blanks") << QStringList{"a b", "AB", "abc", "Abd", "阿姨"};
+    QTest::newRow("Latin inside Chinese") << QStringList{"张", "张3", "张a", "张B", "张三"};
+    QTest::newRow("pronunciation, then tone") << QStringList{"shenghuo", "生活", "生日", "省钱"};
+}
+
+void TestTextOrdering::mixedLists()
+{
+    QFETCH(QStringList, sorted);
+    forgetKeptSortKeys();
+    // Every reversed and rotated start sorts back to the same list.
+    for (qsizetype turn = 0; turn < sorted.size(); ++turn) {
+        QStringList texts = sorted;
+        std::reverse(texts.begin(), texts.end());
+        std::rotate(texts.begin(), texts.begin() + turn, texts.end());
+        std::stable_sort(texts.begin(), texts.end(), [](const QString &a, const QString &b) {
+            const QByteArray x = a.toUtf8();
+            const QByteArray y = b.toUtf8();
+            return jetCompare(x.constData(), int(x.size()), y.constData(), int(y.size())) < 0;
+        });
+        QCOMPARE(texts, sorted);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestTextOrdering)

@@ -7,6 +7,7 @@
 #include "exchange/backup.h"
 #include "exchange/excelexchange.h"
 #include "exchange/migration.h"
+#include "support/filebytes.h"
 #include "support/scriptedprompter.h"
 #include "testpaths.h"
 #include "users/administration.h"
@@ -32,6 +33,7 @@ private slots:
     void migration_data();
     void migration();
     void migrationAsksBeforeEmptying();
+    void migrationKeepsEarlierCopies();
     void windowsFilesRestoreAndMigrate();
 
 private:
@@ -366,6 +368,13 @@ void TestExchange::migration_data()
     QTest::newRow("a negative income keeps the ledger")
         << "张三" << "secret" << QStringList{"'生活','早餐',3.5,0,'张三','2005-6-7',''", "'工资','退款',0,-5,'张三','2005-6-8',''"}
         << QStringList{"旧数据库中存在负数的收入金额数值，暂时不支持转换！"} << QStringList{};
+    // The old sums equal the ledger's, or are zero: a sum check alone would pass these.
+    QTest::newRow("a negative expense keeps the ledger")
+        << "张三" << "secret" << QStringList{"'生活','早餐',3.5,0,'张三','2005-6-7',''", "'生活','退货',-1,0,'张三','2005-6-8',''"}
+        << QStringList{"旧数据库中存在负数的支出金额数值，暂时不支持转换！"} << QStringList{};
+    QTest::newRow("a negative expense, old sums zero")
+        << "张三" << "secret" << QStringList{"'生活','早餐',1,0,'张三','2005-6-7',''", "'生活','退货',-1,0,'张三','2005-6-8',''"}
+        << QStringList{"旧数据库中存在负数的支出金额数值，暂时不支持转换！"} << QStringList{};
     QTest::newRow("a refused insert keeps the ledger")
         << "张三" << "secret" << QStringList{"'生活','早餐',3.5,0,'张三','2005-6-7',''", "'生活','午餐',null,0,'张三','2005-6-8',''"}
         << QStringList{"恢复旧版数据库失败！"} << QStringList{};
@@ -378,7 +387,7 @@ void TestExchange::migration()
     QFETCH(QStringList, old);
     QFETCH(QStringList, messages);
     QFETCH(QStringList, ledger);
-    addRecords({"'现有','记录',9.00,0,'张三','2023-12-31',''"});
+    addRecords({"'现有','记录',2.50,0,'张三','2023-12-31',''"});
     const QStringList before = this->ledger();
     const QString file = olderVersionFile("张三.lc", user, password, old);
     QVERIFY(!file.isEmpty());
@@ -393,6 +402,9 @@ void TestExchange::migration()
     else
         QCOMPARE(now, ledger == QStringList{"<empty>"} ? QStringList() : ledger);
     QCOMPARE(refreshed, messages.last() == "恢复旧版数据库成功！" ? 1 : 0);
+    // Nothing here is a failed verification: the user stays logged in.
+    QCOMPARE(logOuts, 0);
+    QVERIFY(session.loggedIn);
     QVERIFY(QFile::exists(migrationCopyPath()));
     QFile chosen(file);
     QVERIFY(chosen.exists());
@@ -421,6 +433,27 @@ void TestExchange::migrationAsksBeforeEmptying()
     QCOMPARE(prompter.questions, (QStringList{"恢复旧版数据将会删除清空当前用户现有数据！是否继续？", "是否真的要删除清空当前用户的所有数据？"}));
     QCOMPARE(ledger().size(), 1);
     QVERIFY(QFile::exists(session.currentDbPath + ".bak"));
+}
+
+void TestExchange::migrationKeepsEarlierCopies()
+{
+    // The ledger a registration of the name set aside, under the first name a safety copy would take.
+    const QString kept = session.currentDbPath + ".bak";
+    QVERIFY(writeFileBytes(kept, "kept ledger"));
+    addRecords({"'现有','记录',2.50,0,'张三','2023-12-31',''"});
+    const QByteArray ledgerBefore = fileBytes(session.currentDbPath);
+    const QString file = olderVersionFile("张三.lc", "张三", "secret", {"'生活','早餐',3.5,0,'张三','2005-6-7',''"});
+    for (const QString &copy : {kept + "1", kept + "2"}) {
+        prompter = ScriptedPrompter();
+        prompter.answers = {true, true};
+        prompter.files = {file};
+        const QByteArray current = fileBytes(session.currentDbPath);
+        migrateOlderVersion(session, prompter, logOut, {});
+        QCOMPARE(prompter.messages, QStringList{"恢复旧版数据库成功！"});
+        QCOMPARE(fileBytes(copy), current);
+    }
+    QCOMPARE(fileBytes(kept), QByteArray("kept ledger"));
+    QCOMPARE(fileBytes(kept + "1"), ledgerBefore);
 }
 
 void TestExchange::windowsFilesRestoreAndMigrate()

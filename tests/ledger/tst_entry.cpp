@@ -175,7 +175,8 @@ void TestEntry::lookupsAndDefaults()
     QVERIFY(types.isEmpty() && names.isEmpty() && persons.isEmpty());
     for (const char *s : {"insert into xmlxsj(xmlx) values ('交通')", "insert into xmlxsj(xmlx) values ('餐饮')",
                           "insert into xmmcsj(xmmc,xmlx) values ('地铁','交通')", "insert into xmmcsj(xmmc,xmlx) values ('公交','交通')",
-                          "insert into rysj(ry) values ('李四')"})
+                          "insert into xmmcsj(xmmc,xmlx) values ('Taxi','交通')", "insert into rysj(ry) values ('李四')",
+                          "insert into rysj(ry) values ('bob')", "insert into rysj(ry) values ('Alice')"})
         QVERIFY(userConnection.Execute(QString::fromUtf8(s)));
     loadItemTypes(types, typeBox);
     loadItemNames(typeBox, names, nameBox);
@@ -184,8 +185,9 @@ void TestEntry::lookupsAndDefaults()
     QCOMPARE(typeBox, QStringLiteral("餐饮"));
     QCOMPARE(nameBox, QStringLiteral("早餐"));
     loadItemNames("交通", names, nameBox);
-    QCOMPARE(names, (QStringList{"地铁", "公交"}));
-    QCOMPARE(personBox, QStringLiteral("李四"));
+    QCOMPARE(names, (QStringList{"Taxi", "地铁", "公交"}));
+    QCOMPARE(persons, (QStringList{"Alice", "bob", "李四"}));
+    QCOMPARE(personBox, QStringLiteral("Alice"));
 }
 
 void TestEntry::deletingTypesAndNames()

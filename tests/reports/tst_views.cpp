@@ -14,6 +14,8 @@ private slots:
     void views_data();
     void views();
     void refusalsKeepTheList();
+    void summariesOrderMixedNames_data();
+    void summariesOrderMixedNames();
     void totals_data();
     void totals();
     void remarkColumn_data();
@@ -88,6 +90,33 @@ void TestViews::refusalsKeepTheList()
     const Totals t = computeTotals(view, QDate(2013, 1, 1), QDate(2013, 1, 1));
     QCOMPARE(QStringList({t.expense, t.income, t.balance, t.days, t.dailyExpense}),
              (QStringList{"0.00", "0.00", "0.00", "1 天", "0.00"}));
+}
+
+void TestViews::summariesOrderMixedNames_data()
+{
+    QTest::addColumn<int>("grouping");
+    QTest::addColumn<QStringList>("keys");
+    // Digits and Latin letters before Chinese text, letters without regard to case, Chinese by
+    // pronunciation.
+    QTest::newRow("by item name") << int(ViewGrouping::None) << QStringList{"7-11", "Coffee", "tea", "咖啡", "早餐"};
+    QTest::newRow("by item type") << int(ViewGrouping::ItemType) << QStringList{"car", "Drinks", "交通", "生活"};
+}
+
+void TestViews::summariesOrderMixedNames()
+{
+    QFETCH(int, grouping);
+    QFETCH(QStringList, keys);
+    const QStringList records = {"'生活','咖啡',1.00", "'Drinks','tea',2.00", "'生活','早餐',3.00", "'Drinks','Coffee',4.00",
+                                 "'交通','7-11',5.00",  "'car','Coffee',6.00",  "'生活','Coffee',7.00"};
+    for (const QString &r : records)
+        QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values (" + r
+                                       + ",0.00,'张三','2013-02-01')"));
+    QList<ViewRow> view;
+    QVERIFY(queryView(true, summaryMode, ViewGrouping(grouping), QDate(2013, 2, 1), QDate(2013, 2, 28), prompter, &view));
+    QStringList shown;
+    for (const ViewRow &row : view)
+        shown << row.cells.value(0);
+    QCOMPARE(shown, keys);
 }
 
 void TestViews::totals_data()

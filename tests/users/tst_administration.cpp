@@ -82,7 +82,7 @@ void TestAdministration::registration_data()
     QTest::addColumn<QStringList>("listed");
     QTest::newRow("registered") << "李四" << "pw" << "pw" << "注册用户成功！密码：pw" << QStringList{"李四", "张三"};
     QTest::newRow("quotes in name and password") << "O'Brien" << "it's" << "it's" << "注册用户成功！密码：it's"
-                                                 << QStringList{"张三", "O'Brien"};
+                                                 << QStringList{"O'Brien", "张三"};
     // The directory keeps the file name too, in fifty characters: 43 is the longest name.
     QTest::newRow("43 characters") << QString(43, u'名') << "pw" << "pw" << "注册用户成功！密码：pw"
                                    << QStringList{QString(43, u'名'), "张三"};

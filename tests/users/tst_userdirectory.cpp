@@ -55,11 +55,12 @@ void TestUserDirectory::namesComeSorted()
     ScriptedPrompter prompter;
     QStringList users;
     QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
-    for (const char *name : {"b", "张三", "a", "C", "李四", "a"})
+    for (const char *name : {"b", "张三丰", "张三", "a", "gbkuser", "C", "李四", "a", "2号", "dave"})
         QVERIFY(directoryConnection.Execute(QStringLiteral("insert into yhlbsj(yhmc,yhsjkmc) values ('%1','%1_lc.dat')")
                                                 .arg(QString::fromUtf8(name))));
     fillUserList(users);
-    QCOMPARE(users, (QStringList{"李四", "张三", "a", "a", "b", "C"}));
+    // Digits and Latin letters first, letter case aside, then Chinese by pronunciation.
+    QCOMPARE(users, (QStringList{"2号", "a", "a", "b", "C", "dave", "gbkuser", "李四", "张三", "张三丰"}));
 }
 
 void TestUserDirectory::unusableDirectoryEndsTheProgram_data()
