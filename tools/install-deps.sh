@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
-  libsqlite3-dev sqlite3
+  libsqlite3-dev sqlite3 libicu-dev
   tzdata
   mdbtools-dev
   libgsf-1-dev
