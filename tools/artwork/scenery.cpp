@@ -356,6 +356,6 @@ QImage addPicture()
     p.drawText(QRectF(0, 82, 200, 22), Qt::AlignCenter, QStringLiteral("添加背景图片"));
     p.setFont(sansFont(11));
     p.setPen(QColor(0x5f, 0x7f, 0x6d));
-    p.drawText(QRectF(0, 104, 200, 18), Qt::AlignCenter, QStringLiteral("BMP 或 JPG，860 × 600"));
+    p.drawText(QRectF(0, 104, 200, 18), Qt::AlignCenter, QStringLiteral("JPG、PNG 或 BMP，860 × 600"));
     return image;
 }
