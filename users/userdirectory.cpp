@@ -130,7 +130,8 @@ void mentionKeptWindowsFiles(Prompter &prompter)
         return;
     prompter.showMessage(QStringLiteral("已将Windows版的数据文件转换为本程序的格式，原文件保留为data文件夹中的")
                          + names.join(QStringLiteral("、"))
-                         + QStringLiteral("。本程序不再使用它们，确认数据无误后可以删除。"));
+                         + (names.size() == 1 ? QStringLiteral("。本程序不再使用它，确认数据无误后可以删除。")
+                                              : QStringLiteral("。本程序不再使用它们，确认数据无误后可以删除。")));
 }
 
 DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList)

@@ -447,7 +447,7 @@ void TestExchange::windowsFilesRestoreAndMigrate()
     QCOMPARE(ledger().size(), 12);
     // The person learns once what the kept Windows file is and that it may go.
     QCOMPARE(prompter.messages, QStringList{"已将Windows版的数据文件转换为本程序的格式，原文件保留为data文件夹中的"
-                                            "“张三_lc.dat.jet”。本程序不再使用它们，确认数据无误后可以删除。"});
+                                            "“张三_lc.dat.jet”。本程序不再使用它，确认数据无误后可以删除。"});
     QVERIFY(QFile::exists(dir->filePath("data/张三_lc.dat.jet")));
     prompter = ScriptedPrompter();
     QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
