@@ -17,7 +17,7 @@
 namespace {
 
 const QString pf = QStringLiteral("pf");
-const QString pictureFilter = QStringLiteral("图片文件(*.bmp,*.jpg)|*.bmp;*.jpg");
+const QString pictureFilter = QStringLiteral("图片文件(*.bmp,*.jpg,*.jpeg,*.png)|*.bmp;*.jpg;*.jpeg;*.png");
 const QRect conversionArea(0, 0, 200, 140);
 
 int number(const QString &text)

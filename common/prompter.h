@@ -14,4 +14,10 @@ public:
     // "描述(*.ext)|*.ext"; the default extension is "*.ext".
     virtual QString pickOpenFile(const QString &filter, const QString &defaultExtension) = 0;
     virtual QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName) = 0;
+    // A save that adds to a chosen file which exists already instead of replacing it: the dialog
+    // must not ask whether to replace it.
+    virtual QString pickFileToAddTo(const QString &filter, const QString &defaultExtension, const QString &proposedName)
+    {
+        return pickSaveFile(filter, defaultExtension, proposedName);
+    }
 };

@@ -12,6 +12,8 @@
 namespace {
 
 const QString backupFilter = QStringLiteral("备份数据(*.lcabak)|*.lcabak");
+// A restore also takes a ledger file, of this program or of the Windows program.
+const QString restoreFilter = QStringLiteral("备份数据或账本文件(*.lcabak,*_lc.dat)|*.lcabak;*_lc.dat");
 
 QString accountQuery(const Session &session)
 {
@@ -69,7 +71,7 @@ RestoreState restoreLedger(const Session &session, Prompter &prompter, const std
         return RestoreState::Idle;
     if (!prompter.askConfirm(QStringLiteral("恢复数据将删除原数据库，是否真的要恢复数据？")))
         return RestoreState::Idle;
-    const QString chosen = prompter.pickOpenFile(backupFilter, QStringLiteral("*.lcabak"));
+    const QString chosen = prompter.pickOpenFile(restoreFilter, QStringLiteral("*.lcabak"));
     if (chosen.isEmpty())
         return RestoreState::Idle;
     // The copy of an earlier restore is never used: the auxiliary pair lets go of it first, and a
@@ -77,12 +79,16 @@ RestoreState restoreLedger(const Session &session, Prompter &prompter, const std
     closeAuxiliary();
     removeRestoreCopy();
     if (!copyFileReplacing(chosen, restoreCopyPath()) || !auxConnection.OpenJet(restoreCopyPath(), databasePassword)) {
+        closeAuxiliary();
+        removeRestoreCopy();
         prompter.showMessage(QStringLiteral("连接备份数据库失败！可能数据库不是最新版的！"));
         return RestoreState::Idle;
     }
     auxRecordset.SetConnection(auxConnection);
     auxRecordset.Open(accountQuery(session));
     if (auxRecordset.RecordCount() <= 0) {
+        closeAuxiliary();
+        removeRestoreCopy();
         prompter.showMessage(QStringLiteral("该备份数据库用户名与当前用户名不一样，不能恢复！"));
         return RestoreState::Idle;
     }

@@ -36,8 +36,9 @@ qint64 tooLargeAmountsSince(qint64 lastId)
 
 void exportLedger(Prompter &prompter)
 {
-    const QString path = prompter.pickSaveFile(QStringLiteral("理财数据(*.xls)|*.xls"), QStringLiteral("*.xls"),
-                                               QStringLiteral("理财数据(") + dateText(Clock::today(), 1) + u')');
+    // An existing workbook keeps its sheets and gets one more, so nothing is asked about replacing it.
+    const QString path = prompter.pickFileToAddTo(QStringLiteral("理财数据(*.xls)|*.xls"), QStringLiteral("*.xls"),
+                                                  QStringLiteral("理财数据(") + dateText(Clock::today(), 1) + u')');
     if (path.isEmpty())
         return;
     if (userConnection.ExportTableAliased(path, QStringLiteral("lcsj"), fields, titles, QString(), QStringLiteral("lcsj")))

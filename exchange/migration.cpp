@@ -9,6 +9,8 @@
 #include "dataaccess/databasefile.h"
 #include "dataaccess/instances.h"
 
+#include <QScopeGuard>
+
 #include <cmath>
 
 namespace {
@@ -56,6 +58,13 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
     const QString chosen = prompter.pickOpenFile(QStringLiteral("旧版数据（*.lc)|*.lc"), QStringLiteral("*.lc"));
     if (chosen.isEmpty() || !fileExists(chosen))
         return;
+    // The working copy, and the Windows file its conversion kept beside it, go when the migration
+    // ends, whatever its outcome.
+    const auto dropWorkingCopy = qScopeGuard([] {
+        auxRecordset.Close();
+        auxConnection.Close();
+        removeWorkingCopy(migrationCopyPath());
+    });
     // Never the working copy of an earlier chosen file: let go of it, and stop when the copy fails.
     auxRecordset.Close();
     auxConnection.Close();

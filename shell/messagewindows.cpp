@@ -88,10 +88,22 @@ QString WindowPrompter::pickOpenFile(const QString &filter, const QString &defau
 
 QString WindowPrompter::pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName)
 {
+    return pickSaveFile(filter, defaultExtension, proposedName, true);
+}
+
+QString WindowPrompter::pickFileToAddTo(const QString &filter, const QString &defaultExtension, const QString &proposedName)
+{
+    return pickSaveFile(filter, defaultExtension, proposedName, false);
+}
+
+QString WindowPrompter::pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName,
+                                     bool confirmOverwrite)
+{
     FileDialog dialog;
     dialog.setFilter(filter);
     dialog.setDefaultExtension(QString(defaultExtension).remove(QStringLiteral("*.")));
     dialog.setFileName(proposedName);
+    dialog.setConfirmOverwrite(confirmOverwrite);
     return dialog.showSave(QApplication::activeWindow()) ? dialog.fileName() : QString();
 }
 

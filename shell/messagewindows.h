@@ -20,5 +20,10 @@ public:
     bool askConfirm(const QString &text) override;
     QString pickOpenFile(const QString &filter, const QString &defaultExtension) override;
     QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName) override;
+    QString pickFileToAddTo(const QString &filter, const QString &defaultExtension, const QString &proposedName) override;
+
+private:
+    static QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName,
+                                bool confirmOverwrite);
 };
 WindowPrompter &windowPrompter();

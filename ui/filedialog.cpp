@@ -1,5 +1,8 @@
 #include "ui/filedialog.h"
 
+#include "common/settings.h"
+
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -7,6 +10,9 @@ namespace {
 QStringList answers;
 QList<FileDialog::Opening> openings;
 bool answersQueued = false;
+
+const QString folderSection = QStringLiteral("wjdhk");
+const QString folderKey = QStringLiteral("scwjj");
 } // namespace
 
 FileDialog::FileDialog(QObject *parent) : QObject(parent) {}
@@ -29,8 +35,10 @@ bool FileDialog::showSave(QWidget *parent)
 bool FileDialog::show(QWidget *parent, bool save)
 {
     QString chosen;
+    const QString folder = startFolder();
     if (answersQueued) {
-        openings.append({save ? QStringLiteral("save") : QStringLiteral("open"), filter, name, extension});
+        openings.append({save ? QStringLiteral("save") : QStringLiteral("open"), filter, name, extension, folder,
+                         confirmOverwrite});
         chosen = answers.isEmpty() ? QString() : answers.takeFirst();
         if (answers.isEmpty())
             answersQueued = false;
@@ -40,19 +48,26 @@ bool FileDialog::show(QWidget *parent, bool save)
         dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         dialog.setNameFilter(toolkitFilter(filter));
         dialog.setDefaultSuffix(extension);
-        if (!name.isEmpty()) {
-            const QFileInfo proposed(name);
-            if (proposed.isAbsolute())
-                dialog.setDirectory(proposed.absolutePath());
-            dialog.selectFile(proposed.fileName());
-        }
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
+        dialog.setDirectory(folder);
+        if (!name.isEmpty())
+            dialog.selectFile(QFileInfo(name).fileName());
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().constFirst();
     }
     if (chosen.isEmpty())
         return false;
     name = save ? withDefaultExtension(chosen, extension) : chosen;
+    writeSetting(folderSection, folderKey, QFileInfo(name).absolutePath());
     return true;
+}
+
+QString FileDialog::startFolder()
+{
+    const QString last = readSetting(folderSection, folderKey);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    return QDir::homePath();
 }
 
 QString FileDialog::toolkitFilter(const QString &text)

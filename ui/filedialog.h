@@ -1,7 +1,8 @@
 #pragma once
 // The open and save file dialogs of the windows. They take the filter in the form the program
 // writes it, "图片文件(*.bmp,*.jpg)|*.bmp;*.jpg", a default extension and a proposed name.
-// Tests queue the answers instead of a person choosing.
+// Every dialog opens in the folder of the last chosen file, kept in the settings file, and in the
+// home folder until a file was chosen. Tests queue the answers instead of a person choosing.
 #include <QObject>
 #include <QStringList>
 
@@ -22,6 +23,13 @@ public:
     // The name proposed when the dialog opens, and after it closes the chosen path.
     void setFileName(const QString &path) { name = path; }
     QString fileName() const { return name; }
+    // Whether the save dialog asks before an existing file is chosen. A caller that adds to an
+    // existing file instead of replacing it turns the question off, since it would be untrue.
+    void setConfirmOverwrite(bool ask) { confirmOverwrite = ask; }
+
+    // The folder the next dialog opens in: the last chosen file's folder while it exists, else
+    // the home folder.
+    static QString startFolder();
 
     // True when a file was chosen; fileName() then holds its full path. Cancel gives false and
     // leaves the proposed name.
@@ -41,6 +49,8 @@ public:
     struct Opening
     {
         QString kind, filter, proposedName, defaultExtension;
+        QString folder; // where the dialog opened
+        bool confirmOverwrite = true;
     };
     static QList<Opening> takeOpenings();
 
@@ -48,4 +58,5 @@ private:
     bool show(QWidget *parent, bool save);
 
     QString title, filter, extension, name;
+    bool confirmOverwrite = true;
 };

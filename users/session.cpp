@@ -39,6 +39,7 @@ LoginOutcome logIn(Session &session, const QString &name, const QString &passwor
     }
     session.currentUser = name;
     session.loggedIn = true;
+    mentionKeptWindowsFiles(prompter);
     return LoginOutcome::LoggedIn;
 }
 

@@ -5,6 +5,7 @@
 #include "common/sqltext.h"
 #include "dataaccess/databasefile.h"
 #include "dataaccess/instances.h"
+#include "dataaccess/jet/jetconversion.h"
 #include "ledger/templates.h"
 
 #include <QDir>
@@ -116,6 +117,23 @@ void recoverInterruptedUserChanges()
     removeStalePartialCopies(data.path());
 }
 
+void mentionKeptWindowsFiles(Prompter &prompter)
+{
+    QStringList names;
+    for (const QString &kept : takeKeptJetFiles()) {
+        const QFileInfo info(kept);
+        const QString name = info.fileName();
+        if (info.exists() && (name.startsWith(QFileInfo(userDirectoryPath()).fileName()) || name.contains(ledgerSuffix)))
+            names.append(QStringLiteral("“") + name + QStringLiteral("”"));
+    }
+    if (names.isEmpty())
+        return;
+    prompter.showMessage(QStringLiteral("已将Windows版的数据文件转换为本程序的格式，原文件保留为data文件夹中的")
+                         + names.join(QStringLiteral("、"))
+                         + (names.size() == 1 ? QStringLiteral("。本程序不再使用它，确认数据无误后可以删除。")
+                                              : QStringLiteral("。本程序不再使用它们，确认数据无误后可以删除。")));
+}
+
 DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList)
 {
     const QString path = userDirectoryPath();
@@ -134,6 +152,7 @@ DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList)
         prompter.showMessage(QStringLiteral("置用户记录集失败！"));
     recoverInterruptedUserChanges();
     fillUserList(userList);
+    mentionKeptWindowsFiles(prompter);
     return DirectoryOpen::Opened;
 }
 

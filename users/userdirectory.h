@@ -31,5 +31,10 @@ enum class DirectoryOpen { Opened, EndProgram };
 // cannot be used at all.
 DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList);
 
+// Tells the person about the Windows program's files that opening the directory or a ledger
+// converted and kept beside them ("yhlb.dat.jet", "<name>_lc.dat.jet"): what they are and that
+// they may be removed. Working copies of a restore or a migration are not mentioned; they go.
+void mentionKeptWindowsFiles(Prompter &prompter);
+
 // Replaces the list with the user names of the directory, in the order the database sorts them.
 void fillUserList(QStringList &userList);

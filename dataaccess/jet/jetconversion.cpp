@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -156,7 +157,18 @@ QString freeName(const QString &base, const QString &suffix)
     }
 }
 
+QStringList &keptFiles()
+{
+    static QStringList files;
+    return files;
+}
+
 } // namespace
+
+QStringList takeKeptJetFiles()
+{
+    return std::exchange(keptFiles(), {});
+}
 
 QString keptJetPath(const QString &path)
 {
@@ -220,6 +232,7 @@ JetConversionResult convertJetFile(const QString &path, const QString &password,
     }
     result.outcome = JetConversion::Converted;
     result.original = kept;
+    keptFiles().append(kept);
     result.error.clear();
     return result;
 }

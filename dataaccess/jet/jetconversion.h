@@ -3,6 +3,7 @@
 // and rows are written into a new file beside it, which takes the file's name only when it is
 // complete; the Jet file itself is kept beside it as "<name>.jet".
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -32,3 +33,7 @@ JetConversionResult convertJetFile(const QString &path, const QString &password,
 
 // The Jet file's keeping name: "<path>.jet", or "<path>.2.jet" and on when that is taken.
 QString keptJetPath(const QString &path);
+
+// The Jet files the conversions kept since the last call, in the order they were kept, so that the
+// person can be told about them.
+QStringList takeKeptJetFiles();

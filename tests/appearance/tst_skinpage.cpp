@@ -6,6 +6,7 @@
 #include "ui/filedialog.h"
 #include "ui/layoutwindow.h"
 
+#include <QDir>
 #include <QTest>
 
 namespace {
@@ -56,6 +57,8 @@ private slots:
     void onlyThreePictureSlotsShow();
     void choicesAreWrittenAtOnce();
     void emptyUserSlotAsksForAPicture();
+    void ownPictureWithTheShippedSkin_data();
+    void ownPictureWithTheShippedSkin();
     void cancelledDialogChangesNothing();
     void userSlotThumbnailFromTheFile();
     void vanishedOrBrokenUserPicture_data();
@@ -154,7 +157,7 @@ void TestSkinPage::emptyUserSlotAsksForAPicture()
     const QList<FileDialog::Opening> openings = FileDialog::takeOpenings();
     QCOMPARE(openings.size(), 1);
     QCOMPARE(openings[0].kind, QStringLiteral("open"));
-    QCOMPARE(openings[0].filter, QStringLiteral("图片文件(*.bmp,*.jpg)|*.bmp;*.jpg"));
+    QCOMPARE(openings[0].filter, QStringLiteral("图片文件(*.bmp,*.jpg,*.jpeg,*.png)|*.bmp;*.jpg;*.jpeg;*.png"));
     QCOMPARE(g.setting(QStringLiteral("yhtp3")), path);
     QCOMPARE(g.setting(QStringLiteral("bjtp")), QStringLiteral("-3"));
     QCOMPARE(appearanceState().backgroundPicture, own);
@@ -167,6 +170,57 @@ void TestSkinPage::emptyUserSlotAsksForAPicture()
     QCOMPARE(FileDialog::takeOpenings().size(), 0);
     QCOMPARE(g.setting(QStringLiteral("bjtp")), QStringLiteral("-3"));
     QCOMPARE(appearanceState().backgroundPicture, own);
+}
+
+void TestSkinPage::ownPictureWithTheShippedSkin_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("JPEG") << QStringLiteral("我的照片.jpg") << QByteArray("JPG");
+    QTest::newRow("JPEG, long suffix") << QStringLiteral("全家福 2026.jpeg") << QByteArray("JPG");
+    QTest::newRow("PNG") << QStringLiteral("西湖风景.png") << QByteArray("PNG");
+}
+
+// The skin the program ships leaves the third picture slot to the user, whose picture is taken
+// again after a restart from the path in the settings file.
+void TestSkinPage::ownPictureWithTheShippedSkin()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, format);
+    QVERIFY2(loadSkinFile(QStringLiteral(KELM_SKIN_FILE), applicationTitle), KELM_SKIN_FILE);
+    const QColor colour(30, 90, 200);
+    const QByteArray own = solidPicture(colour, QSize(860, 600), format.constData());
+    QVERIFY(QDir(skin->folder.path()).mkpath(QStringLiteral("相册")));
+    const QString path = skin->writeFile(QStringLiteral("相册/") + fileName, own);
+    QVERIFY(QFile::exists(path));
+    {
+        Gallery g;
+        const SkinPage::PictureSlot slot = g.skinPage->pictureSlots().at(2);
+        QVERIFY(slot.user);
+        QVERIFY(slot.thumbnail.isEmpty());
+        QCOMPARE(g.canvas()->objectImage(slot.sprite).convertToFormat(QImage::Format_ARGB32),
+                 imageFromBytes(getSkinEntry(QStringLiteral("添加背景图片"))).convertToFormat(QImage::Format_ARGB32));
+        FileDialog::queueAnswers({path});
+        g.skinPage->onSlotClick(slot.sprite);
+        const QList<FileDialog::Opening> openings = FileDialog::takeOpenings();
+        QCOMPARE(openings.size(), 1);
+        // The dialog lists the file: one of its patterns matches the name.
+        const QString patterns = FileDialog::toolkitFilter(openings[0].filter);
+        QVERIFY2(QDir::match(patterns.mid(patterns.indexOf(u'(') + 1).chopped(1).split(u' '), fileName),
+                 qPrintable(patterns));
+        QCOMPARE(g.setting(QStringLiteral("yhtp3")), path);
+        QCOMPARE(g.setting(QStringLiteral("bjtp")), QStringLiteral("-3"));
+        QCOMPARE(appearanceState().backgroundPicture, own);
+    }
+    // A restart: the background and the slot's thumbnail come from the remembered file.
+    appearanceState() = {};
+    loadStartupAppearance();
+    QCOMPARE(appearanceState().backgroundPicture, own);
+    Gallery g;
+    const SkinPage::PictureSlot slot = g.skinPage->pictureSlots().at(2);
+    QVERIFY(!slot.thumbnail.isEmpty());
+    const QColor shown = g.shown(slot.sprite);
+    QVERIFY2(qAbs(shown.red() - colour.red()) < 6 && qAbs(shown.blue() - colour.blue()) < 6, qPrintable(shown.name()));
 }
 
 void TestSkinPage::cancelledDialogChangesNothing()

@@ -117,6 +117,8 @@ void TestExchange::exportAndImport()
     exportLedger(prompter);
     QCOMPARE(prompter.messages, QStringList{"导出数据成功！"});
     QCOMPARE(prompter.fileFilters, QStringList{"理财数据(*.xls)|*.xls"});
+    // The export adds its sheet to a workbook that exists, so the dialog asks nothing about replacing it.
+    QCOMPARE(prompter.fileKinds, QStringList{"add to"});
     prompter.files = {book};
     exportLedger(prompter);
     QCOMPARE(prompter.messages.last(), QStringLiteral("导出数据失败！"));
@@ -234,6 +236,8 @@ void TestExchange::backupAndRestore()
     prompter.files = {backup};
     backupLedger(session, prompter);
     QCOMPARE(prompter.messages, QStringList{"备份数据成功！"});
+    // A backup replaces the file chosen, after the dialog's question.
+    QCOMPARE(prompter.fileKinds, (QStringList{"save", "save"}));
     QVERIFY(session.loggedIn && userConnection.IsOpen());
 
     addRecords({"'生活','午餐',2.00,0,'张三','2012-11-06',''"});
@@ -281,6 +285,7 @@ void TestExchange::restoreRefusals_data()
     QTest::newRow("junk") << "junk" << "连接备份数据库失败！可能数据库不是最新版的！";
     QTest::newRow("another user's backup") << "other" << "该备份数据库用户名与当前用户名不一样，不能恢复！";
     QTest::newRow("a missing file after an earlier restore waited") << "missing" << "连接备份数据库失败！可能数据库不是最新版的！";
+    QTest::newRow("another user's Windows ledger") << "windows" << "该备份数据库用户名与当前用户名不一样，不能恢复！";
 }
 
 void TestExchange::restoreRefusals()
@@ -297,6 +302,9 @@ void TestExchange::restoreRefusals()
         QCOMPARE(registerUser("李四", "secret", "secret", prompter), AdminOutcome::Done);
         chosen = ledgerPath("李四");
         QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    } else if (kind == "windows") {
+        chosen = dir->filePath("alice_lc.dat");
+        QVERIFY(QFile::copy(QStringLiteral(KELM_TEST_DATA_DIR "/jet/fixtures/alice_lc.dat"), chosen));
     } else {
         // An earlier restore left its copy waiting for a password.
         const QString backup = dir->filePath("old.lcabak");
@@ -316,6 +324,8 @@ void TestExchange::restoreRefusals()
     QCOMPARE(prompter.messages, QStringList{message});
     QVERIFY(session.loggedIn);
     QCOMPARE(ledger(), before);
+    // A refused restore keeps no working copy, nor the Windows file its conversion set aside.
+    QCOMPARE(QDir(dir->filePath("data")).entryList({"temp*"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestExchange::compaction()
@@ -405,7 +415,8 @@ void TestExchange::migration()
     // Nothing here is a failed verification: the user stays logged in.
     QCOMPARE(logOuts, 0);
     QVERIFY(session.loggedIn);
-    QVERIFY(QFile::exists(migrationCopyPath()));
+    // Whatever the outcome, the working copy is gone and the chosen file is untouched.
+    QVERIFY(!QFile::exists(migrationCopyPath()));
     QFile chosen(file);
     QVERIFY(chosen.exists());
 }
@@ -467,6 +478,13 @@ void TestExchange::windowsFilesRestoreAndMigrate()
     QFile::setPermissions(dir->filePath("data/张三_lc.dat"), QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
     QCOMPARE(ledger().size(), 12);
+    // The person learns once what the kept Windows file is and that it may go.
+    QCOMPARE(prompter.messages, QStringList{"已将Windows版的数据文件转换为本程序的格式，原文件保留为data文件夹中的"
+                                            "“张三_lc.dat.jet”。本程序不再使用它，确认数据无误后可以删除。"});
+    QVERIFY(QFile::exists(dir->filePath("data/张三_lc.dat.jet")));
+    prompter = ScriptedPrompter();
+    QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(prompter.messages, QStringList());
 
     const QString backup = dir->filePath("old.lcabak");
     QVERIFY(QFile::copy(fixtures + "张三-older-password.lcabak", backup));
@@ -474,6 +492,11 @@ void TestExchange::windowsFilesRestoreAndMigrate()
     prompter.answers = {true, true};
     prompter.files = {backup};
     QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::AwaitingPassword);
+    // The restore dialog lists backups and the ledger files of both programs.
+    const QString offered = prompter.fileFilters.value(0);
+    const QStringList patterns = offered.mid(offered.indexOf(u'|') + 1).split(u';');
+    for (const QString name : {"old.lcabak", "张三_lc.dat"})
+        QVERIFY2(QDir::match(patterns, name), qPrintable(offered + u' ' + name));
     QCOMPARE(confirmBackupPassword(session, "654321", prompter, logOut), RestoreState::Idle);
     QCOMPARE(prompter.messages, QStringList{"恢复数据成功！"});
     // Nothing of the working copy stays behind, and the Windows backup itself is untouched.
@@ -489,6 +512,7 @@ void TestExchange::windowsFilesRestoreAndMigrate()
     prompter.files = {older};
     migrateOlderVersion(session, prompter, logOut, {});
     QCOMPARE(prompter.messages, QStringList{"恢复旧版数据库成功！"});
+    QCOMPARE(QDir(dir->filePath("data")).entryList({"temp*"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestExchange)

@@ -6,9 +6,11 @@
 #include "common/settings.h"
 #include "shell/helpwindow.h"
 #include "shell/mainwindow.h"
+#include "shell/messagewindows.h"
 #include "shell/shelldressing.h"
 #include "support/scriptedprompter.h"
 #include "ui/animationbox.h"
+#include "ui/filedialog.h"
 #include "ui/listview.h"
 #include "ui/styledmenu.h"
 #include "users/userdirectory.h"
@@ -56,6 +58,7 @@ private slots:
     void longStartUpRevealsAtTheFirstTickAfterIt();
     void splashIgnoresPressesDuringStartUp();
     void aboutBoxClosesOnAPress();
+    void saveDialogsAskOnlyBeforeReplacing();
     void pagesAndHighlight_data();
     void pagesAndHighlight();
     void skinPageHidesTheHighlight();
@@ -316,6 +319,22 @@ void TestMainWindow::splashIgnoresPressesDuringStartUp()
     LayoutWindow *splash = window->splashWindow();
     QTest::mouseClick(splash, Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(splash->isVisible());
+}
+
+// The program's save dialogs ask before a chosen file is replaced, and not when it is added to.
+void TestMainWindow::saveDialogsAskOnlyBeforeReplacing()
+{
+    FileDialog::queueAnswers({QStringLiteral("/tmp/备份.lcabak"), QStringLiteral("/tmp/理财数据.xls")});
+    QCOMPARE(windowPrompter().pickSaveFile(QStringLiteral("备份数据(*.lcabak)|*.lcabak"), QStringLiteral("*.lcabak"),
+                                           QStringLiteral("理财数据")),
+             QStringLiteral("/tmp/备份.lcabak"));
+    QCOMPARE(windowPrompter().pickFileToAddTo(QStringLiteral("理财数据(*.xls)|*.xls"), QStringLiteral("*.xls"),
+                                              QStringLiteral("理财数据")),
+             QStringLiteral("/tmp/理财数据.xls"));
+    const QList<FileDialog::Opening> openings = FileDialog::takeOpenings();
+    QCOMPARE(openings.size(), 2);
+    QVERIFY(openings[0].confirmOverwrite);
+    QVERIFY(!openings[1].confirmOverwrite);
 }
 
 void TestMainWindow::aboutBoxClosesOnAPress()

@@ -1,4 +1,6 @@
 #include "ui/drawingboard.h"
+#include "common/program.h"
+#include "common/settings.h"
 #include "ui/filedialog.h"
 #include "ui/listview.h"
 #include "ui/printgrid.h"
@@ -8,7 +10,9 @@
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -50,6 +54,9 @@ private slots:
     void fileDialogFilter_data();
     void fileDialogFilter();
     void fileDialogAnswers();
+    void fileDialogStartsInTheLastFolder();
+    void fileDialogAsToolkitDialog_data();
+    void fileDialogAsToolkitDialog();
     void timerIntervalZeroStops();
     void drawingBoardKeepsWhatIsDrawn();
     void printGridJoinsAndPages();
@@ -69,6 +76,10 @@ private:
 void TestUnits::initTestCase()
 {
     useProgramFont();
+    // The file dialogs keep their folder in the settings file, and start in the home folder.
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("程序")) && QDir(dir.path()).mkpath(QStringLiteral("家")));
+    setProgramDirectory(dir.filePath(QStringLiteral("程序")));
+    qputenv("HOME", QFile::encodeName(dir.filePath(QStringLiteral("家"))));
 }
 
 void TestUnits::graphicButtonStates_data()
@@ -366,6 +377,79 @@ void TestUnits::fileDialogAnswers()
     QCOMPARE(openings[1].kind, QStringLiteral("open"));
     QCOMPARE(FileDialog::withDefaultExtension(QStringLiteral("/a/b.bak"), QStringLiteral("xls")), QStringLiteral("/a/b.bak"));
     QCOMPARE(FileDialog::withDefaultExtension(QStringLiteral("/a.d/b"), QStringLiteral("xls")), QStringLiteral("/a.d/b.xls"));
+}
+
+void TestUnits::fileDialogStartsInTheLastFolder()
+{
+    QFile::remove(settingsFilePath());
+    const QString home = dir.filePath(QStringLiteral("家"));
+    const QString bills = dir.filePath(QStringLiteral("账单"));
+    const QString photos = dir.filePath(QStringLiteral("照片"));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("账单")) && QDir(dir.path()).mkpath(QStringLiteral("照片")));
+    FileDialog first;
+    FileDialog other;
+    FileDialog::queueAnswers({QString(), bills + QStringLiteral("/三月"), photos + QStringLiteral("/山.jpg"), QString()});
+    QVERIFY(!first.showOpen()); // a cancelled dialog leaves no folder behind
+    QVERIFY(first.showSave());
+    QVERIFY(other.showOpen()); // every dialog of the program shares the folder
+    QVERIFY(!first.showSave());
+    const QList<FileDialog::Opening> openings = FileDialog::takeOpenings();
+    QCOMPARE(openings.size(), 4);
+    QCOMPARE(openings[0].folder, home);
+    QCOMPARE(openings[1].folder, home);
+    QCOMPARE(openings[2].folder, bills);
+    QCOMPARE(openings[3].folder, photos);
+    // The folder outlives the program: it is read back from the settings file.
+    QCOMPARE(readSetting(QStringLiteral("wjdhk"), QStringLiteral("scwjj")), photos);
+    QCOMPARE(FileDialog::startFolder(), photos);
+    // A folder that is gone gives the home folder again.
+    QVERIFY(QDir(photos).removeRecursively());
+    QCOMPARE(FileDialog::startFolder(), home);
+}
+
+void TestUnits::fileDialogAsToolkitDialog_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<bool>("confirmOverwrite");
+    QTest::newRow("open") << false << true;
+    QTest::newRow("save, replacing") << true << true;
+    QTest::newRow("save, adding to the file") << true << false;
+}
+
+// The toolkit's own dialog opens in the remembered folder and asks about an existing file only
+// when the caller replaces it.
+void TestUnits::fileDialogAsToolkitDialog()
+{
+    QFETCH(bool, save);
+    QFETCH(bool, confirmOverwrite);
+    const QString folder = dir.filePath(QStringLiteral("导出"));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("导出")));
+    writeSetting(QStringLiteral("wjdhk"), QStringLiteral("scwjj"), folder);
+    QString openedIn;
+    bool asks = true;
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *shown = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!shown)
+            return;
+        seen = true;
+        openedIn = shown->directory().absolutePath();
+        asks = !shown->testOption(QFileDialog::DontConfirmOverwrite);
+        shown->reject();
+    });
+    poll.start();
+    FileDialog dialog;
+    dialog.setFilter(QStringLiteral("理财数据(*.xls)|*.xls"));
+    dialog.setFileName(QStringLiteral("理财数据(2026-12-11)"));
+    dialog.setConfirmOverwrite(confirmOverwrite);
+    QVERIFY(!(save ? dialog.showSave() : dialog.showOpen()));
+    poll.stop();
+    QVERIFY(seen);
+    if (save)
+        QCOMPARE(asks, confirmOverwrite);
+    QCOMPARE(openedIn, folder);
 }
 
 void TestUnits::timerIntervalZeroStops()

@@ -112,8 +112,9 @@ void drawSkin(const QDir &skin)
             writePicture(skin, QStringLiteral("%1-%2.png").arg(QLatin1String(art.file), QLatin1String(suffix)), buttonPicture(art, state));
     writePicture(skin, QStringLiteral("festival-icon.png"), festivalIcon());
 
-    const QString names[] = {QStringLiteral("晨光山谷"), QStringLiteral("竹影清风"), QStringLiteral("湖光叶影")};
-    for (int i = 1; i <= 3; ++i) {
+    // Two skin pictures: the gallery's third picture slot is the user's own.
+    const QString names[] = {QStringLiteral("晨光山谷"), QStringLiteral("竹影清风")};
+    for (int i = 1; i <= 2; ++i) {
         const QImage picture = landscapeBackground(i);
         writePicture(skin, QStringLiteral("background-%1.jpg").arg(i), picture);
         writePicture(skin, QStringLiteral("background-%1-thumb.jpg").arg(i), thumbnail(picture, names[i - 1]));
@@ -126,8 +127,8 @@ void drawSkin(const QDir &skin)
         writePicture(skin, QStringLiteral("plain-%1.png").arg(i), picture);
         writePicture(skin, QStringLiteral("plain-%1-thumb.png").arg(i), thumbnail(picture, plains[i - 1].second, true));
     }
-    const QString festivalNames[] = {QStringLiteral("雪松"), QStringLiteral("冬青"), QStringLiteral("圣诞树")};
-    for (int i = 1; i <= 3; ++i) {
+    const QString festivalNames[] = {QStringLiteral("雪松"), QStringLiteral("冬青")};
+    for (int i = 1; i <= 2; ++i) {
         const QImage picture = festivalBackground(i);
         writePicture(skin, QStringLiteral("christmas-%1.jpg").arg(i), picture);
         writePicture(skin, QStringLiteral("christmas-%1-thumb.jpg").arg(i), thumbnail(picture, festivalNames[i - 1]));

@@ -175,7 +175,7 @@ QImage landscapeBackground(int which)
             p.drawArc(QRectF(b.x() - 8, b.y() - 3, 8, 6), 20 * 16, 140 * 16);
             p.drawArc(QRectF(b.x(), b.y() - 3, 8, 6), 20 * 16, 140 * 16);
         }
-    } else if (which == 2) {
+    } else {
         // a bamboo grove in soft light
         QLinearGradient air(0, 0, w, h);
         air.setColorAt(0, QColor(0xee, 0xf6, 0xe9));
@@ -207,26 +207,6 @@ QImage landscapeBackground(int which)
         ground.setColorAt(0, QColor(0xd6, 0xea, 0xd3, 0));
         ground.setColorAt(1, QColor(0xd6, 0xea, 0xd3, 230));
         p.fillRect(QRectF(0, h - 60, w, 60), ground);
-    } else {
-        // light on a lake: a calm gradient with floating circles of light and a few leaves
-        QLinearGradient water(0, 0, w * 0.3, h);
-        water.setColorAt(0, QColor(0xe3, 0xf3, 0xee));
-        water.setColorAt(0.6, QColor(0xbf, 0xe0, 0xd2));
-        water.setColorAt(1, QColor(0xa9, 0xd3, 0xc0));
-        p.fillRect(image.rect(), water);
-        for (int i = 0; i < 40; ++i) {
-            const QPointF at(random.bounded(w), random.bounded(h));
-            const qreal r = 14 + random.bounded(60.0);
-            softGlow(p, at, r, QColor(255, 255, 250, 40 + random.bounded(70)));
-        }
-        p.setPen(QPen(QColor(255, 255, 255, 90), 1.5));
-        p.setBrush(Qt::NoBrush);
-        for (int i = 0; i < 4; ++i)
-            p.drawEllipse(QPointF(610, 470), 40.0 + i * 34, 12.0 + i * 10);
-        leaf(p, QPointF(80, 60), 120, 25, QColor(0x5d, 0xa3, 0x78, 200));
-        leaf(p, QPointF(70, 70), 90, 70, QColor(0x7b, 0xb9, 0x8d, 190));
-        leaf(p, QPointF(780, 30), 110, 150, QColor(0x6a, 0xad, 0x82, 190));
-        leaf(p, QPointF(560, 455), 70, -20, QColor(0x4f, 0x92, 0x6a, 210));
     }
     return image;
 }
@@ -270,7 +250,7 @@ QImage festivalBackground(int which)
             p.drawEllipse(at, 3.2, 3.2);
         }
         snowflakes(p, random, 260, QRectF(0, 0, w, h), 2.6, 230);
-    } else if (which == 2) {
+    } else {
         // holly hanging into the upper right corner, clear of the window title; snow on cream
         QLinearGradient paper(0, 0, 0, h);
         paper.setColorAt(0, QColor(0xfb, 0xf7, 0xee));
@@ -308,45 +288,6 @@ QImage festivalBackground(int which)
         p.drawRect(QRectF(0, h - 22, w, 22));
         p.setBrush(QColor(0xc0, 0x39, 0x2b, 200));
         p.drawRect(QRectF(0, h - 26, w, 4));
-    } else {
-        // a small tree with lights and parcels on pale mint
-        QLinearGradient air(0, 0, 0, h);
-        air.setColorAt(0, QColor(0xea, 0xf5, 0xee));
-        air.setColorAt(1, QColor(0xd3, 0xea, 0xdc));
-        p.fillRect(image.rect(), air);
-        snowflakes(p, random, 180, QRectF(0, 0, w, h), 3.0, 220);
-        pine(p, QPointF(700, 560), 500, QColor(0x35, 0x7a, 0x57));
-        for (int i = 0; i < 26; ++i) {
-            const qreal y = 110 + random.bounded(380.0);
-            const qreal spread = (y - 60) * 0.36;
-            const QPointF at(700 - spread + random.bounded(2 * spread), y);
-            softGlow(p, at, 9, QColor(255, 230, 150, 160));
-            p.setBrush(i % 3 == 0 ? palette::berry : i % 3 == 1 ? palette::accent : QColor(0xfa, 0xfa, 0xf0));
-            p.drawEllipse(at, 3.6, 3.6);
-        }
-        // the star on top
-        QPainterPath star;
-        for (int i = 0; i < 10; ++i) {
-            const qreal r = i % 2 ? 8 : 19;
-            const qreal a = -M_PI / 2 + i * M_PI / 5;
-            const QPointF pt(700 + r * qCos(a), 62 + r * qSin(a));
-            i ? star.lineTo(pt) : star.moveTo(pt);
-        }
-        star.closeSubpath();
-        softGlow(p, QPointF(700, 62), 50, QColor(255, 226, 140, 170));
-        p.setPen(QPen(palette::accent.darker(130), 1));
-        p.setBrush(QColor(0xf6, 0xc4, 0x54));
-        p.drawPath(star);
-        const QColor parcels[] = {palette::berry, palette::green, QColor(0xe6, 0xb8, 0x4a)};
-        for (int i = 0; i < 3; ++i) {
-            const QRectF box(560 + i * 62, 520 - i % 2 * 14, 50, 44 + i % 2 * 14);
-            p.setPen(Qt::NoPen);
-            p.setBrush(parcels[i]);
-            p.drawRoundedRect(box, 3, 3);
-            p.setBrush(QColor(255, 250, 235));
-            p.drawRect(QRectF(box.center().x() - 3, box.top(), 6, box.height()));
-            p.drawRect(QRectF(box.left(), box.top() + 12, box.width(), 5));
-        }
     }
     return image;
 }
@@ -415,6 +356,6 @@ QImage addPicture()
     p.drawText(QRectF(0, 82, 200, 22), Qt::AlignCenter, QStringLiteral("添加背景图片"));
     p.setFont(sansFont(11));
     p.setPen(QColor(0x5f, 0x7f, 0x6d));
-    p.drawText(QRectF(0, 104, 200, 18), Qt::AlignCenter, QStringLiteral("BMP 或 JPG，860 × 600"));
+    p.drawText(QRectF(0, 104, 200, 18), Qt::AlignCenter, QStringLiteral("JPG、PNG 或 BMP，860 × 600"));
     return image;
 }
