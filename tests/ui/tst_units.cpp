@@ -14,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
+#include <QHelpEvent>
 
 namespace {
 
@@ -59,6 +61,9 @@ private slots:
     void dateBoxCalendarDropsDown();
     void dateBoxGoesWithItsCalendarOpen();
     void comboBoxOpensWhileHidden();
+    void comboBoxListScrolls();
+    void listTipsShowCellsTooNarrow_data();
+    void listTipsShowCellsTooNarrow();
     void kindNamesRoundTrip();
     void qtWindowsSpeakChinese();
 
@@ -520,6 +525,7 @@ void TestUnits::dateBoxCalendarDropsDown()
     QVERIFY(box.calendarOpen());
     QCOMPARE(box.calendar()->selectedDate(), QDate(2012, 11, 18));
     QCOMPARE(box.calendar()->locale().language(), QLocale::Chinese);
+    QCOMPARE(box.calendar()->window()->windowTitle(), QStringLiteral("月历"));
     emit box.calendar()->clicked(QDate(2012, 11, 25));
     QCOMPARE(box.date(), QDate(2012, 11, 25));
     QCOMPARE(box.time(), QTime(8, 30));
@@ -559,6 +565,62 @@ void TestUnits::comboBoxOpensWhileHidden()
     QTest::keyClick(combo.view(), Qt::Key_Return);
     QTRY_COMPARE(chosen.size(), 1);
     QCOMPARE(chosen.at(0).at(0).toString(), QStringLiteral("收入金额"));
+}
+
+void TestUnits::comboBoxListScrolls()
+{
+    // A year list of forty years drops down as a list of a few rows that scrolls.
+    QWidget page;
+    page.resize(300, 200);
+    ComboBox combo(&page);
+    combo.setGeometry(10, 10, 120, 20);
+    for (int year = 1990; year < 2030; ++year)
+        combo.addItem(QString::number(year));
+    combo.setCurrentIndex(22);
+    combo.hide();
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    combo.openDropDown();
+    QTRY_VERIFY(combo.view()->isVisible());
+    const int rowHeight = combo.view()->sizeHintForRow(0);
+    QVERIFY(rowHeight > 0);
+    QVERIFY2(combo.view()->window()->height() <= (combo.maxVisibleItems() + 1) * rowHeight,
+             qPrintable(QString::number(combo.view()->window()->height())));
+    QVERIFY(combo.view()->verticalScrollBar()->maximum() > 0);
+    combo.hidePopup();
+}
+
+void TestUnits::listTipsShowCellsTooNarrow_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("amount wider than its column") << 0 << "9999999999999.99";
+    QTest::newRow("amount that fits") << 1 << "";
+    QTest::newRow("long text") << 2 << QString(20, u'长');
+}
+
+void TestUnits::listTipsShowCellsTooNarrow()
+{
+    QFETCH(int, column);
+    QFETCH(QString, tip);
+    ListView list;
+    list.resize(400, 200);
+    for (const QString &title : {"支出金额", "收入金额", "项目名称"})
+        list.addColumn(title, 100, Qt::AlignHCenter);
+    list.appendRow({"9999999999999.99", "12.50", QString(20, u'长')});
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    const QPoint at = list.visualRect(list.model()->index(0, column)).center();
+    QHelpEvent help(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list.viewport(), &help);
+    if (tip.isEmpty()) {
+        QVERIFY(!QToolTip::isVisible());
+    } else {
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), tip);
+    }
 }
 
 void TestUnits::kindNamesRoundTrip()
