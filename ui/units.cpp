@@ -9,6 +9,7 @@
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QScreen>
@@ -150,6 +151,18 @@ void TransparentLabel::mousePressEvent(QMouseEvent *event)
 {
     emit pressed(event->button(), event->globalPosition().toPoint());
     QLabel::mousePressEvent(event);
+}
+
+bool TransparentLabel::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip || wordWrap() || textFormat() == Qt::RichText || !toolTip().isEmpty())
+        return QLabel::event(event);
+    const QString shown = text();
+    if (!shown.isEmpty() && fontMetrics().horizontalAdvance(shown) > contentsRect().width())
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), shown, this);
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -64,6 +64,8 @@ private slots:
     void comboBoxListScrolls();
     void listTipsShowCellsTooNarrow_data();
     void listTipsShowCellsTooNarrow();
+    void labelTipsShowTextsTooWide_data();
+    void labelTipsShowTextsTooWide();
     void kindNamesRoundTrip();
     void qtWindowsSpeakChinese();
 
@@ -605,8 +607,8 @@ void TestUnits::listTipsShowCellsTooNarrow()
     QFETCH(QString, tip);
     ListView list;
     list.resize(400, 200);
-    for (const QString &title : {"支出金额", "收入金额", "项目名称"})
-        list.addColumn(title, 100, Qt::AlignHCenter);
+    for (const char *title : {"支出金额", "收入金额", "项目名称"})
+        list.addColumn(QString::fromUtf8(title), 100, Qt::AlignHCenter);
     list.appendRow({"9999999999999.99", "12.50", QString(20, u'长')});
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
@@ -620,6 +622,37 @@ void TestUnits::listTipsShowCellsTooNarrow()
     } else {
         QTRY_VERIFY(QToolTip::isVisible());
         QCOMPARE(QToolTip::text(), tip);
+    }
+}
+
+void TestUnits::labelTipsShowTextsTooWide_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("tip");
+    QTest::newRow("balance wider than the label") << "-10000000000012.49" << true;
+    QTest::newRow("balance that fits") << "12.49" << false;
+}
+
+void TestUnits::labelTipsShowTextsTooWide()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, tip);
+    QWidget page;
+    page.resize(200, 100);
+    TransparentLabel label(&page);
+    label.setGeometry(10, 10, 100, 16);
+    label.setText(text);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), label.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&label, &help);
+    if (tip) {
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), text);
+    } else {
+        QVERIFY(!QToolTip::isVisible());
     }
 }
 
