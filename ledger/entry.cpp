@@ -7,20 +7,23 @@
 #include "dataaccess/instances.h"
 
 #include <cmath>
+#include <tuple>
 
 bool checkEntry(const EntryForm &form, Prompter &prompter, CheckedEntry *checked)
 {
-    if (form.type.isEmpty()) {
-        prompter.showMessage(QStringLiteral("请输入项目类型！"));
-        return false;
-    }
-    if (form.name.isEmpty()) {
-        prompter.showMessage(QStringLiteral("请输入项目名称！"));
-        return false;
-    }
-    if (form.person.isEmpty()) {
-        prompter.showMessage(QStringLiteral("请输入人员名称！"));
-        return false;
+    // Each text in turn: given, and no longer than its column.
+    for (const auto &[text, longest, missing, what] :
+         {std::tuple{&form.type, typeLongest, QStringLiteral("请输入项目类型！"), QStringLiteral("项目类型")},
+          std::tuple{&form.name, nameLongest, QStringLiteral("请输入项目名称！"), QStringLiteral("项目名称")},
+          std::tuple{&form.person, personLongest, QStringLiteral("请输入人员名称！"), QStringLiteral("人员名称")}}) {
+        if (text->isEmpty()) {
+            prompter.showMessage(missing);
+            return false;
+        }
+        if (text->size() > longest) {
+            prompter.showMessage(what + QStringLiteral("太长，不能超过%1个字符！").arg(longest));
+            return false;
+        }
     }
     double amount = 0;
     if (!textToAmount(form.amount, &amount)) {
@@ -42,6 +45,20 @@ bool checkEntry(const EntryForm &form, Prompter &prompter, CheckedEntry *checked
         return false;
     }
     return true;
+}
+
+bool amountKeyAccepted(const QString &boxText, int selectionStart, int selectionLength, int cursor, const QString &typed)
+{
+    if (typed.contains(u'-'))
+        return false;
+    if (!typed.contains(u'.'))
+        return true;
+    QString after = boxText;
+    if (selectionLength > 0)
+        after.replace(selectionStart, selectionLength, typed);
+    else
+        after.insert(qBound(0, cursor, int(after.size())), typed);
+    return after.count(u'.') <= 1;
 }
 
 bool addLookupValues(const EntryForm &form, LookupLists &lists, bool clearNamesOnNewType, Prompter &prompter)

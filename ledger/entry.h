@@ -28,8 +28,19 @@ struct CheckedEntry
     bool becameExpense = false; // a negative income was turned into an expense: the form shows it
 };
 
+// The widths of the record's text columns (lcsj): a longer type, name or person is refused by the
+// entry check, before any lookup value is stored, rather than cut.
+inline constexpr int typeLongest = 30;
+inline constexpr int nameLongest = 50;
+inline constexpr int personLongest = 20;
+
 // Refuses an entry with one message, in a fixed order; asks before a zero amount.
 bool checkEntry(const EntryForm &form, Prompter &prompter, CheckedEntry *checked);
+
+// Whether the amount box takes a typed text: a minus sign never; a point only when the box's text,
+// as it will be once the typed text replaces the selection (or goes in at the cursor), holds one
+// point at most; anything else always.
+bool amountKeyAccepted(const QString &boxText, int selectionStart, int selectionLength, int cursor, const QString &typed);
 
 // The drop-down lists of the entry page.
 struct LookupLists

@@ -96,11 +96,7 @@ HelpWindow::HelpWindow(QWidget *parent) : LayoutWindow(QStringLiteral("help"), p
         connect(close, &GraphicButton::clicked, this, &QWidget::close);
     // The re-dressing of every window clears this canvas too; the guide picture is put back.
     afterEveryDressing(this, [this] { restoreGuideSprite(); });
-    if (canvas)
-        connect(canvas, &AnimationBox::objectPressed, this, [this](int, Qt::MouseButton button, const QPoint &at) {
-            if (button == Qt::LeftButton)
-                startMove(at);
-        });
+    moveOnBarePress();
     chooseTab(tabCaptions().first());
 }
 

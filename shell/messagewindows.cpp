@@ -1,7 +1,6 @@
 #include "messagewindows.h"
 
 #include "shelldressing.h"
-#include "ui/animationbox.h"
 #include "ui/filedialog.h"
 #include "ui/layoutwindow.h"
 #include "ui/units.h"
@@ -22,12 +21,9 @@ LayoutWindow *openPromptWindow(const QString &layout, const QString &text, const
         label->setText(title);
     if (auto *label = window->unit<TransparentLabel>(QStringLiteral("提示内容标签")))
         label->setText(text);
-    if (auto *canvas = window->unit<AnimationBox>(QStringLiteral("背景动画框")))
-        QObject::connect(canvas, &AnimationBox::objectPressed, window,
-                         [window](int id, Qt::MouseButton button, const QPoint &at) {
-                             if (id < 1 && button == Qt::LeftButton)
-                                 window->startMove(at);
-                         });
+    // The window system shows the window's own title, as the window shows it.
+    window->setWindowTitle(title);
+    window->moveOnBarePress();
     if (QScreen *screen = QGuiApplication::primaryScreen())
         window->move(screen->availableGeometry().center() - window->rect().center());
     return window;

@@ -1,7 +1,9 @@
 #include "sessionpages.h"
 
+#include "entryboxes.h"
+#include "eventactions.h"
 #include "mainwindow.h"
-#include "shelldressing.h"
+#include "newuserwindow.h"
 
 #include "common/clock.h"
 #include "common/datetext.h"
@@ -21,7 +23,6 @@
 #include "users/administration.h"
 #include "users/userdirectory.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 
 namespace {
@@ -37,56 +38,6 @@ QDate dateOf(LayoutWindow *view, const QString &box)
     auto *date = unitOf<DateBox>(view, box);
     return date ? date->dateTime().date() : Clock::today();
 }
-
-// Enter in the password box logs in; the key goes no further.
-class EnterKey : public QObject
-{
-public:
-    EnterKey(QObject *parent, std::function<void()> action) : QObject(parent), action(std::move(action)) {}
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key != Qt::Key_Return && key != Qt::Key_Enter)
-            return false;
-        action();
-        return true;
-    }
-
-private:
-    std::function<void()> action;
-};
-
-// Runs the action on every event of one type that reaches the watched object; the event is taken
-// when the action returns true.
-template<class Event>
-class EventAction : public QObject
-{
-public:
-    EventAction(QObject *parent, QEvent::Type type, std::function<bool(Event *)> action)
-        : QObject(parent), type(type), action(std::move(action))
-    {
-    }
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        return event->type() == type && action(static_cast<Event *>(event));
-    }
-
-private:
-    QEvent::Type type;
-    std::function<bool(Event *)> action;
-};
-
-// A key pressed in a box, handed to an action that says whether it took the key.
-class KeyAction : public EventAction<QKeyEvent>
-{
-public:
-    KeyAction(QObject *parent, std::function<bool(QKeyEvent *)> action)
-        : EventAction(parent, QEvent::KeyPress, std::move(action))
-    {
-    }
-};
 
 } // namespace
 
@@ -165,22 +116,7 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter) : QObject(main)
                 if (auto *edit = unitOf<EditBox>(entry(), boxName))
                     edit->setText(text);
             });
-    if (auto *amount = unitOf<EditBox>(entryPage, QStringLiteral("收支金额框")))
-        amount->installEventFilter(new KeyAction(this, [amount](QKeyEvent *key) {
-            // A second point, or a minus sign, is refused with a beep.
-            if (key->text() == QLatin1String("-") || (key->text() == QLatin1String(".") && amount->text().contains(u'.'))) {
-                QApplication::beep();
-                return true;
-            }
-            return false;
-        }));
-    if (auto *amount = unitOf<EditBox>(entryPage, QStringLiteral("收支金额框")))
-        // A click into the amount selects it whole, so the next amount replaces it.
-        amount->installEventFilter(new EventAction<QMouseEvent>(this, QEvent::MouseButtonRelease, [amount](QMouseEvent *mouse) {
-            if (mouse->button() == Qt::LeftButton)
-                amount->selectAll();
-            return false;
-        }));
+    wireAmountBox(unitOf<EditBox>(entryPage, QStringLiteral("收支金额框")), this);
     // The hint points at the amount kind once: a click on it (which also opens the kind list) hides
     // it for good.
     if (auto *hint = unitOf<GraphicButton>(entryPage, QStringLiteral("提示按钮标签")))
@@ -393,14 +329,9 @@ void SessionPages::showTotals(const Totals &t)
 void SessionPages::openRegistration()
 {
     if (!registration) {
-        registration = new LayoutWindow(QStringLiteral("newuser"), main);
-        registration->setAttribute(Qt::WA_DeleteOnClose);
-        for (const QString &close : {QStringLiteral("图形按钮1"), QStringLiteral("关闭按钮")})
-            if (auto *button = registration->unit<GraphicButton>(close))
-                connect(button, &GraphicButton::clicked, registration, &QWidget::close);
+        registration = createNewUserWindow(main);
         if (auto *button = registration->unit<GraphicButton>(QStringLiteral("图形按钮3")))
             connect(button, &GraphicButton::clicked, this, &SessionPages::registerFromWindow);
-        dressDialogWindow(registration);
     }
     // Over the middle of the main window, as a dialog of it.
     registration->move(main->frameGeometry().center() - QPoint(registration->width() / 2, registration->height() / 2));
@@ -691,6 +622,8 @@ void SessionPages::saveEntries()
         CheckedEntry checked;
         if (!checkEntry(form, prompter, &checked))
             return;
+        if (checked.becameExpense)
+            setAmountKind(false);
         LookupLists lists = lookupLists();
         const bool stored = addLookupValues(form, lists, false, prompter);
         applyLookupLists(lists);

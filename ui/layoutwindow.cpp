@@ -105,6 +105,11 @@ LayoutWindow::LayoutWindow(const LayoutTable &layoutTable, QWidget *parent) : QW
         resize(table.size);
     if (isValid())
         build();
+    // A window without a caption of its own is titled by its title label, so a taskbar shows what
+    // the window is and not the program's window class.
+    if (!table.page && table.caption.isEmpty())
+        if (auto *title = qobject_cast<QLabel *>(byName.value(QStringLiteral("标题标签"))))
+            setWindowTitle(title->text());
 }
 
 void LayoutWindow::build()
@@ -174,9 +179,6 @@ QObject *LayoutWindow::createUnit(const LayoutUnit &unit, QWidget *container)
         edit->setPasswordMode(unit.hasOption(QStringLiteral("password")));
         if (unit.hasOption(QStringLiteral("align")))
             edit->setAlignment(alignmentOption(unit.option(QStringLiteral("align"))));
-        // A box whose text goes into a column of limited width takes no more than the column holds.
-        if (const int longest = unit.option(QStringLiteral("maxlength")).toInt(); longest > 0)
-            edit->setMaxLength(longest);
         return edit;
     }
     case UnitKind::ShapeBox:
@@ -340,6 +342,15 @@ void LayoutWindow::startMove(const QPoint &globalPressPosition)
     moveOffset = globalPressPosition - top->pos();
     followingMouse = true;
     qApp->installEventFilter(this);
+}
+
+void LayoutWindow::moveOnBarePress()
+{
+    if (auto *canvas = unit<AnimationBox>(QStringLiteral("背景动画框")))
+        connect(canvas, &AnimationBox::objectPressed, this, [this](int id, Qt::MouseButton button, const QPoint &at) {
+            if (id < 1 && button == Qt::LeftButton)
+                startMove(at);
+        });
 }
 
 bool LayoutWindow::eventFilter(QObject *watched, QEvent *event)

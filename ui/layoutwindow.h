@@ -49,6 +49,9 @@ public:
     // Moves the window with the mouse from a press on its caption or background, through the
     // window system where it allows that and by following the mouse where it does not.
     void startMove(const QPoint &globalPressPosition);
+    // A left press on the bare background of the window's "背景动画框" moves the window; a press
+    // that hits a sprite is left to the sprite.
+    void moveOnBarePress();
     // Shows the window modally and returns when it is closed or hidden.
     void execModal();
 

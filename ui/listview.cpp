@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QToolTip>
+#include <QHelpEvent>
 
 ListHeader::ListHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
 {
@@ -271,6 +273,28 @@ void ListView::focusInEvent(QFocusEvent *event)
     QTreeView::focusInEvent(event);
     if (!hadCurrentRow)
         selectionModel()->clearCurrentIndex();
+}
+
+bool ListView::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QTreeView::viewportEvent(event);
+    auto *help = static_cast<QHelpEvent *>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString text = index.isValid() ? index.data().toString() : QString();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.text = text;
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    // The room the style gives the text inside the cell, less its own margins.
+    const int room = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this).width()
+                     - 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, this) + 1);
+    if (!text.isEmpty() && option.fontMetrics.horizontalAdvance(text) > room)
+        QToolTip::showText(help->globalPos(), text, viewport(), option.rect);
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 void ListView::paintEvent(QPaintEvent *event)

@@ -105,6 +105,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // A cell too narrow for its text shows the whole text as a tip, so every amount can be read.
+    bool viewportEvent(QEvent *event) override;
     // Taking the focus marks no row: a row stands out only once the user picks it, so none is
     // taken for chosen when it is not.
     void focusInEvent(QFocusEvent *event) override;

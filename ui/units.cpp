@@ -9,6 +9,9 @@
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QTextLayout>
 #include <QVBoxLayout>
@@ -150,6 +153,18 @@ void TransparentLabel::mousePressEvent(QMouseEvent *event)
     QLabel::mousePressEvent(event);
 }
 
+bool TransparentLabel::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip || wordWrap() || textFormat() == Qt::RichText || !toolTip().isEmpty())
+        return QLabel::event(event);
+    const QString shown = text();
+    if (!shown.isEmpty() && fontMetrics().horizontalAdvance(shown) > contentsRect().width())
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), shown, this);
+    else
+        QToolTip::hideText();
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 Label::Label(QWidget *parent) : QLabel(parent)
@@ -289,7 +304,32 @@ void PictureBox::paintEvent(QPaintEvent *)
 
 // ---------------------------------------------------------------------------------------------
 
-ComboBox::ComboBox(QWidget *parent) : QComboBox(parent) {}
+namespace {
+
+// A combo box's list drops down as a list of at most maxVisibleItems rows that scrolls. Some
+// styles (Fusion among them) otherwise drop down every item at once, a list taller than the screen.
+class ScrollingListStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *answer) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, answer);
+    }
+};
+
+} // namespace
+
+ComboBox::ComboBox(QWidget *parent) : QComboBox(parent)
+{
+    static QPointer<ScrollingListStyle> shared;
+    if (!shared) {
+        shared = new ScrollingListStyle;
+        shared->setParent(qApp);
+    }
+    setStyle(shared);
+}
 
 void ComboBox::openDropDown()
 {
@@ -309,6 +349,7 @@ void DateBox::openCalendar()
     if (!popup) {
         popup = new QWidget(this, Qt::Popup);
         popup->setAttribute(Qt::WA_DeleteOnClose);
+        popup->setWindowTitle(QStringLiteral("月历"));
         auto *layout = new QVBoxLayout(popup);
         layout->setContentsMargins(1, 1, 1, 1);
         calendarWidget = new QCalendarWidget(popup);

@@ -61,6 +61,8 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    // A one-line text wider than the label (a large total) shows whole as a tip.
+    bool event(QEvent *event) override;
 };
 
 // A one-line label with a background colour of its own; with gradient colours set it paints a

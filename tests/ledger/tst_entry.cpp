@@ -15,6 +15,8 @@ private slots:
     void cleanup();
     void entryCheck_data();
     void entryCheck();
+    void amountKey_data();
+    void amountKey();
     void savingPendingRows();
     void failingInsertSavesNothing();
     void newLookupValues();
@@ -61,6 +63,23 @@ void TestEntry::entryCheck_data()
     QTest::newRow("no type") << QStringList{"", "早餐", "张三", "1", "支出金额："} << QList<bool>{} << "请输入项目类型！";
     QTest::newRow("no name") << QStringList{"生活", "", "张三", "1", "支出金额："} << QList<bool>{} << "请输入项目名称！";
     QTest::newRow("no person") << QStringList{"生活", "早餐", "", "1", "支出金额："} << QList<bool>{} << "请输入人员名称！";
+    // Texts longer than the record's columns are refused whole, never cut.
+    QTest::newRow("type of 30") << QStringList{QString(30, u'类'), "早餐", "张三", "1", "支出金额："} << QList<bool>{}
+                                << "1.00|0.00|0";
+    QTest::newRow("type of 31") << QStringList{QString(31, u'类'), "早餐", "张三", "1", "支出金额："} << QList<bool>{}
+                                << "项目类型太长，不能超过30个字符！";
+    QTest::newRow("name of 50") << QStringList{"生活", QString(50, u'名'), "张三", "1", "支出金额："} << QList<bool>{}
+                                << "1.00|0.00|0";
+    QTest::newRow("name of 51") << QStringList{"生活", QString(51, u'名'), "张三", "1", "支出金额："} << QList<bool>{}
+                                << "项目名称太长，不能超过50个字符！";
+    QTest::newRow("person of 20") << QStringList{"生活", "早餐", QString(20, u'人'), "1", "支出金额："} << QList<bool>{}
+                                  << "1.00|0.00|0";
+    QTest::newRow("person of 21") << QStringList{"生活", "早餐", QString(21, u'人'), "1", "支出金额："} << QList<bool>{}
+                                  << "人员名称太长，不能超过20个字符！";
+    QTest::newRow("long type before a zero amount") << QStringList{QString(31, 'a'), "早餐", "张三", "0", "支出金额："}
+                                                    << QList<bool>{} << "项目类型太长，不能超过30个字符！";
+    QTest::newRow("long type before a missing name") << QStringList{QString(31, 'a'), "", "张三", "1", "支出金额："}
+                                                     << QList<bool>{} << "项目类型太长，不能超过30个字符！";
     QTest::newRow("no kind") << QStringList{"生活", "早餐", "张三", "1", ""} << QList<bool>{} << "请先选择收支类型！";
     QTest::newRow("rounding half away from zero") << QStringList{"生活", "早餐", "张三", "2.675", "支出金额："} << QList<bool>{}
                                                   << "2.68|0.00|0";
@@ -100,6 +119,36 @@ void TestEntry::entryCheck()
         QCOMPARE(prompter.messages, outcome.isEmpty() ? QStringList() : QStringList{outcome});
     }
     QCOMPARE(prompter.questions.size(), answers.size());
+}
+
+void TestEntry::amountKey_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("selectionStart");
+    QTest::addColumn<int>("selectionLength");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("point over the whole amount selected") << "0.00" << 0 << 4 << 4 << "." << true;
+    QTest::newRow("second point") << "12.5" << 0 << 0 << 4 << "." << false;
+    QTest::newRow("point in an amount without one") << "125" << 0 << 0 << 2 << "." << true;
+    QTest::newRow("point over a selection that keeps the point") << "12.50" << 3 << 2 << 5 << "." << false;
+    QTest::newRow("point over a selection holding the point") << "12.50" << 2 << 2 << 4 << "." << true;
+    QTest::newRow("minus over the whole amount") << "0.00" << 0 << 4 << 4 << "-" << false;
+    QTest::newRow("minus in an empty box") << "" << 0 << 0 << 0 << "-" << false;
+    QTest::newRow("digit after a point") << "1.2" << 0 << 0 << 3 << "3" << true;
+    QTest::newRow("letter") << "1.2" << 0 << 0 << 3 << "x" << true;
+}
+
+void TestEntry::amountKey()
+{
+    QFETCH(QString, text);
+    QFETCH(int, selectionStart);
+    QFETCH(int, selectionLength);
+    QFETCH(int, cursor);
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    QCOMPARE(amountKeyAccepted(text, selectionStart, selectionLength, cursor, typed), accepted);
 }
 
 void TestEntry::savingPendingRows()

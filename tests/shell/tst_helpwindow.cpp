@@ -17,6 +17,8 @@ private slots:
     void guideStaysAfterRedressing();
     void guideComesBackAfterEveryWindowIsDressedAgain();
     void closeButtonCloses();
+    void movedOnlyFromTheBareBackground_data();
+    void movedOnlyFromTheBareBackground();
 
 private:
     std::unique_ptr<ProgramFolder> folder;
@@ -130,6 +132,43 @@ void TestHelpWindow::closeButtonCloses()
     help.show();
     help.unit<GraphicButton>("关闭按钮")->click();
     QVERIFY(!help.isVisible());
+}
+
+void TestHelpWindow::movedOnlyFromTheBareBackground_data()
+{
+    QTest::addColumn<bool>("onTheGuide");
+    QTest::newRow("bare background") << false;
+    QTest::newRow("guide picture") << true;
+}
+
+void TestHelpWindow::movedOnlyFromTheBareBackground()
+{
+    QFETCH(bool, onTheGuide);
+    HelpWindow help;
+    help.move(100, 100);
+    help.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&help));
+    pressTab(help, 3);
+    auto *canvas = help.unit<AnimationBox>("背景动画框");
+    const int guide = canvas->findObject("操作指南");
+    // A point of the guide picture, or a corner of the canvas that no sprite covers.
+    QPoint at = canvas->objectPosition(guide) + QPoint(20, 20);
+    if (!onTheGuide) {
+        at = QPoint(canvas->width() - 3, canvas->height() - 3);
+        QCOMPARE(canvas->objectAt(at), 0);
+    } else {
+        QCOMPARE(canvas->objectAt(at), guide);
+    }
+    const QPoint before = help.pos();
+    QTest::mousePress(canvas, Qt::LeftButton, {}, at);
+    QTest::mouseMove(canvas, at + QPoint(40, 30));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, at + QPoint(40, 30));
+    if (onTheGuide) {
+        QTest::qWait(20);
+        QCOMPARE(help.pos(), before);
+    } else {
+        QTRY_COMPARE(help.pos(), before + QPoint(40, 30));
+    }
 }
 
 QTEST_MAIN(TestHelpWindow)

@@ -14,6 +14,7 @@
 #include "common/settings.h"
 #include "users/userdirectory.h"
 
+#include <QClipboard>
 #include <QSettings>
 #include <sqlite3.h>
 
@@ -29,6 +30,10 @@ private slots:
     void backupPage();
     void entryPage();
     void entryHintAmountBoxAndFailingSave();
+    void longTextsAreKeptWholeAndRefused_data();
+    void longTextsAreKeptWholeAndRefused();
+    void modifyingTurnsANegativeIncomeIntoAnExpense();
+    void newUserWindowTitleAndEsc();
     void viewRefusalsColoursAndRemarkColumn();
 
 private:
@@ -401,14 +406,13 @@ void TestSessionPages::entryHintAmountBoxAndFailingSave()
     QTest::mouseClick(amount, Qt::LeftButton);
     QCOMPARE(amount->selectedText(), QStringLiteral("12.50"));
 
-    // The type, name and person boxes take no more than the record's columns hold.
+    // A key is judged against the text it makes: ".5" over the selected amount gives 0.5.
+    QTest::keyClicks(amount, ".5");
+    QCOMPARE(amount->text(), QStringLiteral(".5"));
+    QTest::keyClicks(amount, ".");
+    QCOMPARE(amount->text(), QStringLiteral(".5"));
+
     const auto type = [entry](const char *box, const QString &text) { entry->unit<EditBox>(box)->setText(text); };
-    type("项目类型框", QString(40, u'类'));
-    type("项目名称框", QString(60, u'名'));
-    type("人员名称框", QString(30, u'人'));
-    QCOMPARE(entry->unit<EditBox>("项目类型框")->text().size(), 30);
-    QCOMPARE(entry->unit<EditBox>("项目名称框")->text().size(), 50);
-    QCOMPARE(entry->unit<EditBox>("人员名称框")->text().size(), 20);
 
     // An insert the ledger refuses: nothing is saved and the pending entries stay for another try.
     sqlite3 *db = nullptr;
@@ -483,6 +487,115 @@ void TestSessionPages::viewRefusalsColoursAndRemarkColumn()
     viewUnit<GraphicButton>("详细查看按钮")->click();
     QCOMPARE(list->rowCount(), 19);
     QVERIFY(list->columnWidth(6) <= 250);
+}
+
+void TestSessionPages::longTextsAreKeptWholeAndRefused_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("list"); // the drop-down it is picked from; empty: pasted
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    // Lookup lists hold values up to 50 characters, from older ledgers or an import.
+    QTest::newRow("type picked") << "项目类型框" << "项目类型组合框" << QString(40, u'类') << "项目类型太长，不能超过30个字符！";
+    QTest::newRow("person picked") << "人员名称框" << "人员名称组合框" << QString(21, u'人') << "人员名称太长，不能超过20个字符！";
+    QTest::newRow("name pasted") << "项目名称框" << "" << QString(51, u'名') << "项目名称太长，不能超过50个字符！";
+    QTest::newRow("person pasted") << "人员名称框" << "" << QString(21, u'人') << "人员名称太长，不能超过20个字符！";
+}
+
+void TestSessionPages::longTextsAreKeptWholeAndRefused()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, list);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    SessionPages pages(window.get(), prompter);
+    registerAndLogIn(pages, "张三");
+    window->unit<GraphicButton>("添加按钮")->click();
+    LayoutWindow *entry = window->page("entry");
+    auto *edit = entry->unit<EditBox>(box);
+    if (list.isEmpty()) {
+        QApplication::clipboard()->setText(text);
+        edit->clear();
+        edit->paste();
+    } else {
+        auto *combo = entry->unit<ComboBox>(list);
+        combo->addItem(text);
+        emit combo->textActivated(text);
+    }
+    QCOMPARE(edit->text(), text);
+
+    // Adding refuses the entry as it stands, before any lookup value is stored.
+    const auto lookupRows = [] {
+        QStringList counts;
+        for (const char *table : {"xmlxsj", "xmmcsj", "rysj"}) {
+            userRecordset.Open(QStringLiteral("select count(*) from %1").arg(QLatin1String(table)));
+            counts << userRecordset.GetText(0);
+            userRecordset.Close();
+        }
+        return counts;
+    };
+    const QStringList before = lookupRows();
+    entry->unit<EditBox>("收支金额框")->setText("3");
+    prompter = ScriptedPrompter();
+    entry->unit<GraphicButton>("添加按钮")->click();
+    QCOMPARE(prompter.messages, QStringList{message});
+    QCOMPARE(entry->unit<ListView>("添加理财列表框")->rowCount(), 0);
+    QCOMPARE(lookupRows(), before);
+    QCOMPARE(edit->text(), text);
+}
+
+void TestSessionPages::modifyingTurnsANegativeIncomeIntoAnExpense()
+{
+    for (int i = 0; i < 3; ++i)
+        window->splashTick();
+    SessionPages pages(window.get(), prompter);
+    registerAndLogIn(pages, "张三");
+    QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values ('工资','月薪',0,50,'张三','2012-11-30','')"));
+    viewUnit<GraphicButton>("详细查看按钮")->click();
+    auto *list = viewUnit<ListView>("理财列表框");
+    QCOMPARE(list->rowCount(), 1);
+    list->selectRow(0);
+    window->unit<GraphicButton>("修改按钮")->click();
+    QVERIFY(pages.editingRecord() > 0);
+    LayoutWindow *entry = window->page("entry");
+    auto *kind = entry->unit<TransparentLabel>("收支金额标签");
+    QCOMPARE(kind->text(), QStringLiteral("收入金额："));
+    entry->unit<EditBox>("收支金额框")->setText("-20");
+
+    // The update is refused, so the form stays: it shows the entry as the expense it became.
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(existingLedgerPath("张三")).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, "create trigger refuse before update on lcsj begin select raise(abort, 'refused'); end",
+                          nullptr, nullptr, nullptr), SQLITE_OK);
+    prompter = ScriptedPrompter();
+    entry->unit<GraphicButton>("保存按钮")->click();
+    QCOMPARE(prompter.messages, QStringList{"保存记录失败！"});
+    QCOMPARE(kind->text(), QStringLiteral("支出金额："));
+    QCOMPARE(entry->unit<ComboBox>("收支金额组合框")->currentIndex(), 0);
+    QCOMPARE(kind->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+
+    QCOMPARE(sqlite3_exec(db, "drop trigger refuse", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    entry->unit<GraphicButton>("保存按钮")->click();
+    QCOMPARE(list->cellText(0, 2), QStringLiteral("20.00"));
+    QCOMPARE(list->cellText(0, 3), QStringLiteral("0.00"));
+}
+
+void TestSessionPages::newUserWindowTitleAndEsc()
+{
+    SessionPages pages(window.get(), prompter);
+    viewUnit<GraphicButton>("注册按钮")->click();
+    LayoutWindow *registration = pages.registrationWindow();
+    QVERIFY(registration && registration->isVisible());
+    QCOMPARE(registration->windowTitle(), QStringLiteral("用户注册"));
+    registration->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(registration));
+    auto *name = registration->unit<EditBox>("用户名框");
+    name->setFocus();
+    QTest::keyClicks(name, "ab");
+    QTest::keyClick(name, Qt::Key_Escape);
+    QTRY_VERIFY(!pages.registrationWindow());
+    QVERIFY(prompter.messages.isEmpty());
 }
 
 QTEST_MAIN(TestSessionPages)

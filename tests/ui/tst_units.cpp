@@ -18,6 +18,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
+#include <QHelpEvent>
 
 namespace {
 
@@ -66,6 +68,11 @@ private slots:
     void dateBoxCalendarDropsDown();
     void dateBoxGoesWithItsCalendarOpen();
     void comboBoxOpensWhileHidden();
+    void comboBoxListScrolls();
+    void listTipsShowCellsTooNarrow_data();
+    void listTipsShowCellsTooNarrow();
+    void labelTipsShowTextsTooWide_data();
+    void labelTipsShowTextsTooWide();
     void kindNamesRoundTrip();
     void qtWindowsSpeakChinese();
 
@@ -604,6 +611,7 @@ void TestUnits::dateBoxCalendarDropsDown()
     QVERIFY(box.calendarOpen());
     QCOMPARE(box.calendar()->selectedDate(), QDate(2012, 11, 18));
     QCOMPARE(box.calendar()->locale().language(), QLocale::Chinese);
+    QCOMPARE(box.calendar()->window()->windowTitle(), QStringLiteral("月历"));
     emit box.calendar()->clicked(QDate(2012, 11, 25));
     QCOMPARE(box.date(), QDate(2012, 11, 25));
     QCOMPARE(box.time(), QTime(8, 30));
@@ -643,6 +651,93 @@ void TestUnits::comboBoxOpensWhileHidden()
     QTest::keyClick(combo.view(), Qt::Key_Return);
     QTRY_COMPARE(chosen.size(), 1);
     QCOMPARE(chosen.at(0).at(0).toString(), QStringLiteral("收入金额"));
+}
+
+void TestUnits::comboBoxListScrolls()
+{
+    // A year list of forty years drops down as a list of a few rows that scrolls.
+    QWidget page;
+    page.resize(300, 200);
+    ComboBox combo(&page);
+    combo.setGeometry(10, 10, 120, 20);
+    for (int year = 1990; year < 2030; ++year)
+        combo.addItem(QString::number(year));
+    combo.setCurrentIndex(22);
+    combo.hide();
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    combo.openDropDown();
+    QTRY_VERIFY(combo.view()->isVisible());
+    const int rowHeight = combo.view()->sizeHintForRow(0);
+    QVERIFY(rowHeight > 0);
+    QVERIFY2(combo.view()->window()->height() <= (combo.maxVisibleItems() + 1) * rowHeight,
+             qPrintable(QString::number(combo.view()->window()->height())));
+    QVERIFY(combo.view()->verticalScrollBar()->maximum() > 0);
+    combo.hidePopup();
+}
+
+void TestUnits::listTipsShowCellsTooNarrow_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("amount wider than its column") << 0 << "9999999999999.99";
+    QTest::newRow("amount that fits") << 1 << "";
+    QTest::newRow("long text") << 2 << QString(20, u'长');
+}
+
+void TestUnits::listTipsShowCellsTooNarrow()
+{
+    QFETCH(int, column);
+    QFETCH(QString, tip);
+    ListView list;
+    list.resize(400, 200);
+    for (const char *title : {"支出金额", "收入金额", "项目名称"})
+        list.addColumn(QString::fromUtf8(title), 100, Qt::AlignHCenter);
+    list.appendRow({"9999999999999.99", "12.50", QString(20, u'长')});
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    const QPoint at = list.visualRect(list.model()->index(0, column)).center();
+    QHelpEvent help(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list.viewport(), &help);
+    if (tip.isEmpty()) {
+        QVERIFY(!QToolTip::isVisible());
+    } else {
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), tip);
+    }
+}
+
+void TestUnits::labelTipsShowTextsTooWide_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("tip");
+    QTest::newRow("balance wider than the label") << "-10000000000012.49" << true;
+    QTest::newRow("balance that fits") << "12.49" << false;
+}
+
+void TestUnits::labelTipsShowTextsTooWide()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, tip);
+    QWidget page;
+    page.resize(200, 100);
+    TransparentLabel label(&page);
+    label.setGeometry(10, 10, 100, 16);
+    label.setText(text);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), label.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&label, &help);
+    if (tip) {
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), text);
+    } else {
+        QVERIFY(!QToolTip::isVisible());
+    }
 }
 
 void TestUnits::kindNamesRoundTrip()

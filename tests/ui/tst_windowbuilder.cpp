@@ -398,6 +398,8 @@ private slots:
     void modalWindowReturnsWhenClosed();
     void windowFollowsTheMouseWhenMoved();
     void alwaysOnTopKeepsTheWindowShown();
+    void windowTitles_data();
+    void windowTitles();
 
 private:
     LayoutWindow *window(const QString &name);
@@ -868,6 +870,26 @@ void TestWindowBuilder::alwaysOnTopKeepsTheWindowShown()
     QVERIFY(splash.isVisible());
     splash.setBackgroundColour(QColor(224, 242, 231));
     QCOMPARE(splash.backgroundColour(), QColor(224, 242, 231));
+}
+
+void TestWindowBuilder::windowTitles_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("title");
+    // The window system shows a window's own caption, or else its title label, never the class.
+    QTest::newRow("message") << "message" << "提示：";
+    QTest::newRow("confirm") << "confirm" << "提示：";
+    QTest::newRow("new user") << "newuser" << "用户注册";
+    QTest::newRow("help") << "help" << "帮助说明";
+    QTest::newRow("page") << "entry" << "";
+}
+
+void TestWindowBuilder::windowTitles()
+{
+    QFETCH(QString, layout);
+    QFETCH(QString, title);
+    LayoutWindow window(layout);
+    QCOMPARE(window.windowTitle(), title);
 }
 
 QTEST_MAIN(TestWindowBuilder)
