@@ -446,6 +446,15 @@ QString DbRecordset::GetText(const DbField &field)
     return c ? cellText(*c) : QString();
 }
 
+bool DbRecordset::GetTextBytes(const DbField &field, QByteArrayView *bytes)
+{
+    const Cell *c = cell(field);
+    if (!c || c->kind != Cell::Text)
+        return false;
+    *bytes = QByteArrayView(pool.constData() + c->integer, qsizetype(c->real));
+    return true;
+}
+
 double DbRecordset::GetNumber(const DbField &field)
 {
     int column = -1;

@@ -52,6 +52,9 @@ public:
     bool SetDateTime(const DbField &field, const QDateTime &value);
     bool SetBytes(const DbField &field, const QByteArray &value);
     QString GetText(const DbField &field);
+    // The stored UTF-8 bytes of a text value of the current row, without making a QString of them;
+    // false for any other kind of value. The bytes stay valid until the next query or Close().
+    bool GetTextBytes(const DbField &field, QByteArrayView *bytes);
     double GetNumber(const DbField &field);
     float GetFloat(const DbField &field);
     qint64 GetInteger(const DbField &field);

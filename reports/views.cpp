@@ -4,6 +4,10 @@
 #include "common/numbers.h"
 #include "dataaccess/instances.h"
 
+#include <bit>
+#include <string_view>
+#include <unordered_map>
+
 bool viewAllowed(bool loggedIn, const QDate &start, const QDate &end, Prompter &prompter)
 {
     if (!loggedIn) {
@@ -16,6 +20,62 @@ bool viewAllowed(bool loggedIn, const QDate &start, const QDate &end, Prompter &
     }
     return true;
 }
+
+namespace {
+
+// A long view repeats its item types, names, persons and days row after row: each such text is
+// made once and shared by every row that shows it, which spares a long ledger a string for each
+// of its cells. Only so many texts are kept, so a column of texts all different costs no more.
+constexpr std::size_t sharedTextLimit = 1 << 15;
+
+class SharedTexts
+{
+public:
+    QString text(const DbField &field, qsizetype width = -1)
+    {
+        QByteArrayView bytes;
+        if (!userRecordset.GetTextBytes(field, &bytes)) {
+            const QString read = userRecordset.GetText(field);
+            return width < 0 ? read : read.left(width);
+        }
+        const std::string_view key(bytes.data(), size_t(bytes.size()));
+        const auto found = known.find(key);
+        if (found != known.end())
+            return found->second;
+        QString made = QString::fromUtf8(bytes);
+        if (width >= 0)
+            made.truncate(width);
+        if (known.size() < sharedTextLimit)
+            known.emplace(key, made); // the key's bytes stay in the recordset until it closes
+        return made;
+    }
+
+private:
+    std::unordered_map<std::string_view, QString> known;
+};
+
+class SharedAmounts
+{
+public:
+    QString text(const DbField &field)
+    {
+        // Keyed by the bits, so -0 and 0 keep texts of their own.
+        const double value = userRecordset.GetNumber(field);
+        const auto bits = std::bit_cast<quint64>(value);
+        const auto found = known.find(bits);
+        if (found != known.end())
+            return found->second;
+        const QString made = amountText(value);
+        if (known.size() < sharedTextLimit)
+            known.emplace(bits, made);
+        return made;
+    }
+
+private:
+    std::unordered_map<quint64, QString> known;
+};
+
+} // namespace
 
 bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start, const QDate &end,
                Prompter &prompter, QList<ViewRow> *rows)
@@ -45,15 +105,23 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
     userRecordset.Open(QStringLiteral("select *") + range + QStringLiteral(" order by rq"));
     const qint64 n = userRecordset.RecordCount();
     rows->reserve(n);
+    const auto position = [](const char *name) {
+        const QString wanted = QString::fromLatin1(name);
+        for (int i = 0; i < int(userRecordset.FieldCount()); ++i)
+            if (userRecordset.FieldName(i).compare(wanted, Qt::CaseInsensitive) == 0)
+                return DbField(i);
+        return DbField(wanted);
+    };
+    const DbField id = position("id"), type = position("xmlx"), name = position("xmmc"), expense = position("zcje"),
+                  income = position("srje"), person = position("ry"), day = position("rq"), remark = position("bz");
+    SharedTexts types, names, persons, days, remarks;
+    SharedAmounts amounts;
     for (qint64 i = 0; i < n; ++i) {
-        rows->append({userRecordset.GetInteger(QStringLiteral("id")),
-                      {userRecordset.GetText(QStringLiteral("xmlx")), userRecordset.GetText(QStringLiteral("xmmc")),
-                       amountText(userRecordset.GetNumber(QStringLiteral("zcje"))),
-                       amountText(userRecordset.GetNumber(QStringLiteral("srje"))),
-                       userRecordset.GetText(QStringLiteral("ry")),
+        rows->append({userRecordset.GetInteger(id),
+                      {types.text(type), names.text(name), amounts.text(expense), amounts.text(income),
+                       persons.text(person),
                        // the stored day is its own YYYY-MM-DD text
-                       userRecordset.GetText(QStringLiteral("rq")).left(10),
-                       userRecordset.GetText(QStringLiteral("bz"))}});
+                       days.text(day, 10), remarks.text(remark)}});
         userRecordset.MoveNext();
     }
     userRecordset.Close();
