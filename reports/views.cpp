@@ -5,6 +5,7 @@
 #include "dataaccess/instances.h"
 
 #include <bit>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -46,12 +47,17 @@ public:
         if (width >= 0)
             made.truncate(width);
         if (known.size() < sharedTextLimit)
-            known.emplace(key, made); // the key's bytes stay in the recordset until it closes
+            known.emplace(std::string(key), made);
         return made;
     }
 
 private:
-    std::unordered_map<std::string_view, QString> known;
+    struct Hash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> known;
 };
 
 class SharedAmounts
@@ -102,29 +108,28 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
         userRecordset.Close();
         return true;
     }
-    userRecordset.Open(QStringLiteral("select *") + range + QStringLiteral(" order by rq"));
-    const qint64 n = userRecordset.RecordCount();
-    rows->reserve(n);
-    const auto position = [](const char *name) {
-        const QString wanted = QString::fromLatin1(name);
-        for (int i = 0; i < int(userRecordset.FieldCount()); ++i)
-            if (userRecordset.FieldName(i).compare(wanted, Qt::CaseInsensitive) == 0)
-                return DbField(i);
-        return DbField(wanted);
-    };
-    const DbField id = position("id"), type = position("xmlx"), name = position("xmmc"), expense = position("zcje"),
-                  income = position("srje"), person = position("ry"), day = position("rq"), remark = position("bz");
+    // Read row by row into the view's rows: the ledger is held once, by the rows.
+    DbField id("id"), type("xmlx"), name("xmmc"), expense("zcje"), income("srje"), person("ry"), day("rq"), remark("bz");
+    bool located = false;
     SharedTexts types, names, persons, days, remarks;
     SharedAmounts amounts;
-    for (qint64 i = 0; i < n; ++i) {
+    userRecordset.OpenEach(QStringLiteral("select *") + range + QStringLiteral(" order by rq"), [&] {
+        if (!located) {
+            // The columns by position from the first row on, not looked up by name in every cell.
+            for (DbField *f : {&id, &type, &name, &expense, &income, &person, &day, &remark})
+                for (int i = 0; i < int(userRecordset.FieldCount()); ++i)
+                    if (userRecordset.FieldName(i).compare(f->name, Qt::CaseInsensitive) == 0) {
+                        *f = DbField(i);
+                        break;
+                    }
+            located = true;
+        }
         rows->append({userRecordset.GetInteger(id),
                       {types.text(type), names.text(name), amounts.text(expense), amounts.text(income),
                        persons.text(person),
                        // the stored day is its own YYYY-MM-DD text
                        days.text(day, 10), remarks.text(remark)}});
-        userRecordset.MoveNext();
-    }
-    userRecordset.Close();
+    });
     return true;
 }
 
