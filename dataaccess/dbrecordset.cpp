@@ -191,7 +191,8 @@ std::unique_ptr<DbConnection> DbRecordset::GetConnection()
 DbRecordset::Cell DbRecordset::readCell(sqlite3_stmt *statement, int column)
 {
     Cell c;
-    switch (sqlite3_column_type(statement, column)) {
+    const int type = sqlite3_column_type(statement, column);
+    switch (type) {
     case SQLITE_INTEGER:
         c.kind = Cell::Integer;
         c.integer = sqlite3_column_int64(statement, column);
@@ -202,7 +203,7 @@ DbRecordset::Cell DbRecordset::readCell(sqlite3_stmt *statement, int column)
         break;
     case SQLITE_TEXT:
     case SQLITE_BLOB: {
-        const bool text = sqlite3_column_type(statement, column) == SQLITE_TEXT;
+        const bool text = type == SQLITE_TEXT;
         const void *data = text ? static_cast<const void *>(sqlite3_column_text(statement, column))
                                 : sqlite3_column_blob(statement, column);
         const int n = sqlite3_column_bytes(statement, column);

@@ -40,9 +40,14 @@ public:
             return width < 0 ? read : read.left(width);
         }
         const std::string_view key(bytes.data(), size_t(bytes.size()));
+        // Rows in day order mostly repeat the day of the row before.
+        if (last && last->first == key)
+            return last->second;
         const auto found = known.find(key);
-        if (found != known.end())
+        if (found != known.end()) {
+            last = &*found;
             return found->second;
+        }
         QString made = QString::fromUtf8(bytes);
         if (width >= 0)
             made.truncate(width);
@@ -58,6 +63,7 @@ private:
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
     };
     std::unordered_map<std::string, QString, Hash, std::equal_to<>> known;
+    const std::pair<const std::string, QString> *last = nullptr; // nodes stay where they are
 };
 
 class SharedAmounts
