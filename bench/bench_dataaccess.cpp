@@ -100,13 +100,11 @@ void insert_ours(benchmark::State &state)
         writeTemplate(ledgerTemplate(), path);
         DbConnection c;
         c.OpenJet(path, databasePassword);
-        QStringList texts;
-        for (int i = 0; i < state.range(0); ++i)
-            texts << insertText(i);
         state.ResumeTiming();
+        // The statements are written inside the timed part, as the baseline formats its values.
         c.BeginTrans();
-        for (const QString &t : texts)
-            c.Execute(t);
+        for (int i = 0; i < state.range(0); ++i)
+            c.Execute(insertText(i));
         c.CommitTrans();
     }
 }

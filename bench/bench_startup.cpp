@@ -1,6 +1,8 @@
 // The start-up sequence of the main window, from an empty window object to its last step (skin
-// read, splash shown, six pages built and dressed, user directory opened), against building and
-// showing a bare window of the same size in the same run.
+// read, splash shown, six pages built and dressed, user directory opened). Reported as processor
+// time alone, with no ratio: a bare window inside an application already running is no honest
+// baseline for a program's start, and the measured side ends before the main window shows (the
+// splash ticks that follow are timers, not work).
 #include "guiapp.h"
 
 #include "common/program.h"
@@ -8,22 +10,9 @@
 #include "shell/mainwindow.h"
 
 #include <QApplication>
-#include <QWidget>
 #include <benchmark/benchmark.h>
 
 namespace {
-
-void startup_baseline(benchmark::State &state)
-{
-    QApplication &app = benchApplication("bench_startup");
-    for (auto _ : state) {
-        QWidget window;
-        window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-        window.resize(860, 600);
-        window.show();
-        app.processEvents();
-    }
-}
 
 void startup_ours(benchmark::State &state)
 {
@@ -45,5 +34,4 @@ void startup_ours(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(startup_baseline)->Name("startup/baseline")->Unit(benchmark::kMillisecond);
-BENCHMARK(startup_ours)->Name("startup/ours")->Unit(benchmark::kMillisecond);
+BENCHMARK(startup_ours)->Name("startup_work")->Unit(benchmark::kMillisecond);

@@ -25,5 +25,6 @@ struct sqlite3;
 void addThirtyYears(DbConnection &connection, int count);
 
 // The detail view's query of 1990-01-01 to 2030-12-31 stepped by hand through the raw API on an
-// open ledger, every shown column read as text or number; returns the number of rows.
+// open ledger, a lean read: every shown column's bytes or number fetched, nothing formatted or
+// kept. Returns the number of rows.
 qsizetype rawDetailQuery(sqlite3 *db);

@@ -190,12 +190,10 @@ double dateToSerial(const QDateTime &value)
     return days >= 0 ? days + fraction : days - fraction;
 }
 
-QDateTime serialToDate(double serial, bool *ok)
+bool serialToDate(double serial, QDate *day, QTime *time)
 {
-    if (ok)
-        *ok = false;
     if (!(serial > -657435.0 - 1e-9 && serial < 2958466.0))
-        return {};
+        return false;
     const double whole = serial >= 0 ? std::floor(serial) : std::ceil(serial);
     const double fraction = std::fabs(serial - whole);
     qint64 msecs = qint64(std::llround(fraction * 86400000.0));
@@ -206,9 +204,19 @@ QDateTime serialToDate(double serial, bool *ok)
         msecs -= 86400000;
         date = date.addDays(serial >= 0 ? 1 : -1);
     }
+    *day = date;
+    *time = QTime::fromMSecsSinceStartOfDay(int(msecs));
+    return true;
+}
+
+QDateTime serialToDate(double serial, bool *ok)
+{
+    QDate day;
+    QTime time;
+    const bool read = serialToDate(serial, &day, &time);
     if (ok)
-        *ok = true;
-    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(msecs)));
+        *ok = read;
+    return read ? QDateTime(day, time) : QDateTime();
 }
 
 QString canonicalDateText(const QDateTime &value)

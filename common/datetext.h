@@ -20,6 +20,8 @@ QDateTime parseDateText(const QString &text, bool *ok = nullptr);
 // of day (negative serials count the days back, with the fraction still forward).
 double dateToSerial(const QDateTime &value);
 QDateTime serialToDate(double serial, bool *ok = nullptr);
+// The same as a day and a time of day, not placed in the local time zone.
+bool serialToDate(double serial, QDate *day, QTime *time);
 
 // The one stored form of a date: format 1 at midnight, format 0 otherwise.
 QString canonicalDateText(const QDateTime &value);

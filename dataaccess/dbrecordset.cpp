@@ -191,7 +191,8 @@ std::unique_ptr<DbConnection> DbRecordset::GetConnection()
 DbRecordset::Cell DbRecordset::readCell(sqlite3_stmt *statement, int column)
 {
     Cell c;
-    switch (sqlite3_column_type(statement, column)) {
+    const int type = sqlite3_column_type(statement, column);
+    switch (type) {
     case SQLITE_INTEGER:
         c.kind = Cell::Integer;
         c.integer = sqlite3_column_int64(statement, column);
@@ -202,7 +203,7 @@ DbRecordset::Cell DbRecordset::readCell(sqlite3_stmt *statement, int column)
         break;
     case SQLITE_TEXT:
     case SQLITE_BLOB: {
-        const bool text = sqlite3_column_type(statement, column) == SQLITE_TEXT;
+        const bool text = type == SQLITE_TEXT;
         const void *data = text ? static_cast<const void *>(sqlite3_column_text(statement, column))
                                 : sqlite3_column_blob(statement, column);
         const int n = sqlite3_column_bytes(statement, column);
@@ -218,7 +219,7 @@ DbRecordset::Cell DbRecordset::readCell(sqlite3_stmt *statement, int column)
     return c;
 }
 
-bool DbRecordset::runQuery(const QString &text)
+sqlite3_stmt *DbRecordset::startQuery(const QString &text)
 {
     columns.clear();
     nextGuess = 0;
@@ -230,10 +231,10 @@ bool DbRecordset::runQuery(const QString &text)
     filter.clear();
     open = false;
     if (!exists || !connection || !connection->isOpen())
-        return false;
+        return nullptr;
     sqlite3_stmt *statement = connection->prepare(text);
     if (!statement)
-        return false;
+        return nullptr;
 
     const int count = sqlite3_column_count(statement);
     for (int i = 0; i < count; ++i) {
@@ -255,6 +256,43 @@ bool DbRecordset::runQuery(const QString &text)
         }
         columns.push_back(c);
     }
+    return statement;
+}
+
+bool DbRecordset::OpenEach(const QString &text, const std::function<void()> &eachRow)
+{
+    Close();
+    sqlite3_stmt *statement = startQuery(text);
+    if (!statement)
+        return false;
+    const int count = sqlite3_column_count(statement);
+    // One row at a time: the row's cells and texts are read over the last ones, keeping their room.
+    status.assign(1, Unmodified);
+    order.assign(1, 0);
+    position = 0;
+    open = true;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        cells.clear();
+        pool.resize(0);
+        for (int i = 0; i < count; ++i)
+            cells.push_back(readCell(statement, i));
+        eachRow();
+    }
+    const bool ok = rc == SQLITE_DONE;
+    if (!ok)
+        connection->recordEngineError();
+    connection->finish(statement);
+    Close();
+    return ok;
+}
+
+bool DbRecordset::runQuery(const QString &text)
+{
+    sqlite3_stmt *statement = startQuery(text);
+    if (!statement)
+        return false;
+    const int count = sqlite3_column_count(statement);
     // Results are read whole; most queries of the program are a few thousand rows at most.
     cells.reserve(size_t(count) * 64);
 
@@ -323,10 +361,11 @@ bool DbRecordset::Close()
     open = false;
     columns.clear();
     nextGuess = 0;
-    cells.clear();
-    status.clear();
+    // The room a long result took is handed back, not kept for the life of the recordset.
+    std::vector<Cell>().swap(cells);
+    std::vector<quint8>().swap(status);
+    std::vector<qint64>().swap(order);
     pool.clear();
-    order.clear();
     pending.clear();
     adding = false;
     position = -1;
@@ -444,6 +483,15 @@ QString DbRecordset::GetText(const DbField &field)
 {
     const Cell *c = cell(field);
     return c ? cellText(*c) : QString();
+}
+
+bool DbRecordset::GetTextBytes(const DbField &field, QByteArrayView *bytes)
+{
+    const Cell *c = cell(field);
+    if (!c || c->kind != Cell::Text)
+        return false;
+    *bytes = QByteArrayView(pool.constData() + c->integer, qsizetype(c->real));
+    return true;
 }
 
 double DbRecordset::GetNumber(const DbField &field)

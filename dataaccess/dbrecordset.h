@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -38,6 +39,10 @@ public:
     std::unique_ptr<DbConnection> GetConnection();
     bool OpenSource(const QString &source, std::optional<int> kind = std::nullopt);
     bool Open(const QString &query);
+    // Runs a query and calls eachRow once for each row as it is read, the recordset standing on that
+    // row and holding no other, so a long list costs one row's memory here; closed afterwards. For
+    // reading only: no moving, no changes. False when the query fails.
+    bool OpenEach(const QString &query, const std::function<void()> &eachRow);
     bool OpenTableOrdered(const QString &table, const QString &order);
     bool OpenTableWhere(const QString &table, const QString &condition);
     bool Close();
@@ -52,6 +57,9 @@ public:
     bool SetDateTime(const DbField &field, const QDateTime &value);
     bool SetBytes(const DbField &field, const QByteArray &value);
     QString GetText(const DbField &field);
+    // The stored UTF-8 bytes of a text value of the current row, without making a QString of them;
+    // false for any other kind of value. The bytes stay valid until the next query or Close().
+    bool GetTextBytes(const DbField &field, QByteArrayView *bytes);
     double GetNumber(const DbField &field);
     float GetFloat(const DbField &field);
     qint64 GetInteger(const DbField &field);
@@ -113,6 +121,8 @@ private:
     enum RowStatus : quint8 { Unmodified = 8, New = 1, Modified = 2, Deleted = 4 };
 
     bool runQuery(const QString &query);
+    // Forgets what is held, prepares the query and reads its columns; null when it fails.
+    sqlite3_stmt *startQuery(const QString &query);
     // The value of a column of the statement's current row; texts and bytes go into the pool.
     Cell readCell(sqlite3_stmt *statement, int column);
     int columnIndex(const DbField &field) const;

@@ -4,6 +4,11 @@
 #include "common/numbers.h"
 #include "dataaccess/instances.h"
 
+#include <bit>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
 bool viewAllowed(bool loggedIn, const QDate &start, const QDate &end, Prompter &prompter)
 {
     if (!loggedIn) {
@@ -16,6 +21,73 @@ bool viewAllowed(bool loggedIn, const QDate &start, const QDate &end, Prompter &
     }
     return true;
 }
+
+namespace {
+
+// A long view repeats its item types, names, persons and days row after row: each such text is
+// made once and shared by every row that shows it, which spares a long ledger a string for each
+// of its cells. Only so many texts are kept, so a column of texts all different costs no more.
+constexpr std::size_t sharedTextLimit = 1 << 15;
+
+class SharedTexts
+{
+public:
+    QString text(const DbField &field, qsizetype width = -1)
+    {
+        QByteArrayView bytes;
+        if (!userRecordset.GetTextBytes(field, &bytes)) {
+            const QString read = userRecordset.GetText(field);
+            return width < 0 ? read : read.left(width);
+        }
+        const std::string_view key(bytes.data(), size_t(bytes.size()));
+        // Rows in day order mostly repeat the day of the row before.
+        if (last && last->first == key)
+            return last->second;
+        const auto found = known.find(key);
+        if (found != known.end()) {
+            last = &*found;
+            return found->second;
+        }
+        QString made = QString::fromUtf8(bytes);
+        if (width >= 0)
+            made.truncate(width);
+        if (known.size() < sharedTextLimit)
+            known.emplace(std::string(key), made);
+        return made;
+    }
+
+private:
+    struct Hash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> known;
+    const std::pair<const std::string, QString> *last = nullptr; // nodes stay where they are
+};
+
+class SharedAmounts
+{
+public:
+    QString text(const DbField &field)
+    {
+        // Keyed by the bits, so -0 and 0 keep texts of their own.
+        const double value = userRecordset.GetNumber(field);
+        const auto bits = std::bit_cast<quint64>(value);
+        const auto found = known.find(bits);
+        if (found != known.end())
+            return found->second;
+        const QString made = amountText(value);
+        if (known.size() < sharedTextLimit)
+            known.emplace(bits, made);
+        return made;
+    }
+
+private:
+    std::unordered_map<quint64, QString> known;
+};
+
+} // namespace
 
 bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start, const QDate &end,
                Prompter &prompter, QList<ViewRow> *rows)
@@ -42,21 +114,28 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
         userRecordset.Close();
         return true;
     }
-    userRecordset.Open(QStringLiteral("select *") + range + QStringLiteral(" order by rq"));
-    const qint64 n = userRecordset.RecordCount();
-    rows->reserve(n);
-    for (qint64 i = 0; i < n; ++i) {
-        rows->append({userRecordset.GetInteger(QStringLiteral("id")),
-                      {userRecordset.GetText(QStringLiteral("xmlx")), userRecordset.GetText(QStringLiteral("xmmc")),
-                       amountText(userRecordset.GetNumber(QStringLiteral("zcje"))),
-                       amountText(userRecordset.GetNumber(QStringLiteral("srje"))),
-                       userRecordset.GetText(QStringLiteral("ry")),
+    // Read row by row into the view's rows: the ledger is held once, by the rows.
+    DbField id("id"), type("xmlx"), name("xmmc"), expense("zcje"), income("srje"), person("ry"), day("rq"), remark("bz");
+    bool located = false;
+    SharedTexts types, names, persons, days, remarks;
+    SharedAmounts amounts;
+    userRecordset.OpenEach(QStringLiteral("select *") + range + QStringLiteral(" order by rq"), [&] {
+        if (!located) {
+            // The columns by position from the first row on, not looked up by name in every cell.
+            for (DbField *f : {&id, &type, &name, &expense, &income, &person, &day, &remark})
+                for (int i = 0; i < int(userRecordset.FieldCount()); ++i)
+                    if (userRecordset.FieldName(i).compare(f->name, Qt::CaseInsensitive) == 0) {
+                        *f = DbField(i);
+                        break;
+                    }
+            located = true;
+        }
+        rows->append({userRecordset.GetInteger(id),
+                      {types.text(type), names.text(name), amounts.text(expense), amounts.text(income),
+                       persons.text(person),
                        // the stored day is its own YYYY-MM-DD text
-                       userRecordset.GetText(QStringLiteral("rq")).left(10),
-                       userRecordset.GetText(QStringLiteral("bz"))}});
-        userRecordset.MoveNext();
-    }
-    userRecordset.Close();
+                       days.text(day, 10), remarks.text(remark)}});
+    });
     return true;
 }
 

@@ -21,6 +21,8 @@ private slots:
     void saving();
     void countRows();
     void textsKeepEveryCharacter();
+    void rowByRow_data();
+    void rowByRow();
 
 private:
     LedgerFolder *folder = nullptr;
@@ -260,6 +262,39 @@ void TestRecordset::textsKeepEveryCharacter()
     QVERIFY(recordset.Open("select bz from lcsj where rq=#2012-11-05#"));
     QCOMPARE(recordset.GetText("bz"), remark);
     QCOMPARE(recordset.GetText("bz").size(), remark.size());
+}
+
+void TestRecordset::rowByRow_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<QStringList>("rows"); // name|expense|remark as text|remark's bytes are text
+    QTest::newRow("every row in order") << "select * from lcsj order by rq" << true
+                                        << QStringList{"早餐|2.9|豆浆|1", "午餐|-2.9||0", "月薪|0|十一月|1", "Taxi|35||1"};
+    QTest::newRow("no rows") << "select * from lcsj where rq>#2013-01-01#" << true << QStringList{};
+    QTest::newRow("a failing query") << "select * form lcsj" << false << QStringList{};
+}
+
+void TestRecordset::rowByRow()
+{
+    // Read one row at a time, each row reads as the held result reads it; none is left held.
+    QFETCH(QString, query);
+    QFETCH(bool, runs);
+    QFETCH(QStringList, rows);
+    QVERIFY(recordset.Open("select * from lcsj"));
+    QStringList read;
+    QCOMPARE(recordset.OpenEach(query, [&] {
+        QByteArrayView bytes;
+        const bool isText = recordset.GetTextBytes("bz", &bytes);
+        QCOMPARE(isText ? QString::fromUtf8(bytes) : QString(), recordset.GetText("bz"));
+        read << recordset.GetText("XMMC") + '|' + QString::number(recordset.GetNumber("zcje")) + '|'
+                    + recordset.GetText("bz") + '|' + QString::number(isText);
+    }),
+             runs);
+    QCOMPARE(read, rows);
+    QVERIFY(!recordset.IsOpen());
+    QCOMPARE(recordset.RecordCount(), 0);
+    QCOMPARE(recordset.GetText("xmmc"), QString());
 }
 
 QTEST_GUILESS_MAIN(TestRecordset)

@@ -4,12 +4,15 @@
 
 #include "common/clock.h"
 #include "common/sqltext.h"
+#include "dataaccess/jetfunctions.h"
 #include "dataaccess/dbrecordset.h"
 #include "ledger/templates.h"
 #include "users/passworddigest.h"
 
 #include <QFile>
 #include <sqlite3.h>
+
+#include <ctime>
 
 class TestStatements : public QObject
 {
@@ -25,6 +28,9 @@ private slots:
     void transactionSavesAllOrNothing();
     void migrationReadsTheOlderLayout();
     void dayRangesUseTheDayIndex();
+    void dateFunctionsReadTheDigits_data();
+    void dateFunctionsReadTheDigits();
+    void clockFunctionsStayOutOfTheSchema();
 
 private:
     LedgerFolder *folder = nullptr;
@@ -290,6 +296,61 @@ void TestStatements::dayRangesUseTheDayIndex()
     sqlite3_finalize(plan);
     sqlite3_close(db);
     QVERIFY2(details.contains("USING INDEX lcsj_rq"), qPrintable(details));
+}
+
+void TestStatements::dateFunctionsReadTheDigits_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("value");
+    // Shanghai skipped 02:00 to 03:00 on 4 May 1986 and went back from 02:00 to 01:00 on 14 September.
+    QTest::newRow("hour the zone skipped") << "hour('1986-05-04 02:30:00')" << "2";
+    QTest::newRow("minute the zone skipped") << "minute('1986-05-04 02:30:00')" << "30";
+    QTest::newRow("an hour added over the skipped hour") << "DateAdd('h',1,#1986-05-04 01:30:00#)" << "1986-05-04 02:30:00";
+    QTest::newRow("an hour added over the repeated hour") << "DateAdd('n',60,#1986-09-14 00:30:00#)" << "1986-09-14 01:30:00";
+    QTest::newRow("a day added onto the skipped hour") << "DateAdd('d',1,#1986-05-03 02:30:00#)" << "1986-05-04 02:30:00";
+    QTest::newRow("a month back from 31 March") << "DateAdd('M',-1,#2012-03-31#)" << "2012-02-29";
+    QTest::newRow("last second of a year, month") << "month(#2012-12-31 23:59:59#)" << "12";
+    QTest::newRow("last second of a year, year") << "year(#2012-12-31 23:59:59#)" << "2012";
+    QTest::newRow("first day of a year") << "year(#2013-01-01#)*100+month(#2013-01-01#)" << "201301";
+    QTest::newRow("a serial late on the last day") << "year(41274.99)*100+month(41274.99)" << "201212";
+    QTest::newRow("a serial's hour") << "hour(41274.75)" << "18";
+    QTest::newRow("a text in another form") << "month('2012/3/5 8:03')*100+hour('2012/3/5 8:03')" << "308";
+    QTest::newRow("Sunday is day one") << "weekday(#2012-12-16#)" << "1";
+    QTest::newRow("jetdate keeps the skipped hour") << "jetdate('1986/5/4 2:30')" << "1986-05-04 02:30:00";
+    QTest::newRow("now by the program's clock") << "now()" << "2012-12-15 20:30:05";
+    QTest::newRow("last month by the program's clock") << "month(DateAdd('M',-1,now()))" << "11";
+}
+
+void TestStatements::dateFunctionsReadTheDigits()
+{
+    // The date functions read the day and time a value's digits give, whatever the local time zone
+    // makes of that moment.
+    QFETCH(QString, expression);
+    QFETCH(QString, value);
+    const QByteArray startZone = qgetenv("TZ");
+    qputenv("TZ", "Asia/Shanghai");
+    tzset();
+    const bool opened = recordset.Open("select " + expression + " as v from yhsj");
+    const QString read = opened ? recordset.GetText("v") : connection.LastError();
+    if (startZone.isEmpty())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", startZone);
+    tzset();
+    QVERIFY2(opened, qPrintable(read));
+    QCOMPARE(read, value);
+}
+
+void TestStatements::clockFunctionsStayOutOfTheSchema()
+{
+    // now() is read once per run of a statement; a trigger or view stored in the file must not
+    // take it for a constant, so the schema cannot use it.
+    sqlite3 *db = nullptr;
+    QVERIFY(sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK);
+    QVERIFY(installJetFunctions(db));
+    QCOMPARE(sqlite3_exec(db, "create table t(a); create view v as select now() as n from t; select * from v", nullptr, nullptr, nullptr),
+             SQLITE_ERROR);
+    sqlite3_close(db);
 }
 
 QTEST_GUILESS_MAIN(TestStatements)

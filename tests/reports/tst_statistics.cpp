@@ -6,6 +6,10 @@
 #include "reports/statistics.h"
 #include "support/scriptedprompter.h"
 
+#include <QScopeGuard>
+
+#include <ctime>
+
 class TestStatistics : public QObject
 {
     Q_OBJECT
@@ -18,6 +22,8 @@ private slots:
     void yearWithoutRecords();
     void sumsAreExact_data();
     void sumsAreExact();
+    void bordersInEveryZone_data();
+    void bordersInEveryZone();
     void yearList();
     void needsLogin();
 
@@ -123,6 +129,48 @@ void TestStatistics::sumsAreExact()
     QVERIFY(computeStatistics(true, 2012, prompter, &s));
     QCOMPARE(QStringList({s.allTime.expense, s.current.expense, s.year.months[4].expense, s.year.total.expense}),
              QStringList(4, sum));
+}
+
+// Records at the edges of months, and on days a time zone starts at one o'clock, count in the month
+// their digits name, whatever zone the program runs in.
+void TestStatistics::bordersInEveryZone_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::newRow("UTC") << QByteArray("UTC");
+    QTest::newRow("Shanghai") << QByteArray("Asia/Shanghai");
+    QTest::newRow("Sao Paulo, whose clocks skipped the midnight of 21 October 2012") << QByteArray("America/Sao_Paulo");
+}
+
+void TestStatistics::bordersInEveryZone()
+{
+    QFETCH(QByteArray, zone);
+    const QByteArray startZone = qgetenv("TZ");
+    qputenv("TZ", zone);
+    tzset();
+    const auto restore = qScopeGuard([&] {
+        if (startZone.isEmpty())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", startZone);
+        tzset();
+    });
+    QVERIFY(userConnection.Execute("delete from lcsj"));
+    const QStringList records = {"1.00,'2012-09-30 23:59:59'", "2.00,'2012-10-01'",          "4.00,'2012-10-21'",
+                                 "8.00,'2012-10-31 23:59:59'", "16.00,'2012-11-01'",         "32.00,'2012-11-30 23:59:59'",
+                                 "64.00,'2012-12-31 23:59:59'", "128.00,'2013-01-01'",       "256.00,'1986-05-04 02:30:00'"};
+    for (const QString &r : records)
+        QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values ('生活','早餐'," + r.section(',', 0, 0)
+                                       + ",0,'张三'," + r.section(',', 1) + ")"));
+    Clock::setFixed(QDateTime(QDate(2012, 11, 1), QTime(0, 0, 30)));
+    Statistics s;
+    QVERIFY(computeStatistics(true, 2012, prompter, &s));
+    QStringList months;
+    for (const Sums &m : s.year.months)
+        months << m.expense;
+    QCOMPARE(QStringList({s.allTime.expense, s.current.expense, s.previous.expense, s.year.total.expense}),
+             QStringList({"511.00", "48.00", "14.00", "127.00"}));
+    QCOMPARE(months, (QStringList{"0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "1.00", "14.00",
+                                  "48.00", "64.00"}));
 }
 
 void TestStatistics::yearList()

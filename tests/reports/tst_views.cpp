@@ -2,6 +2,7 @@
 #include "dataaccess/ledgerfixture.h"
 
 #include "dataaccess/instances.h"
+#include "common/numbers.h"
 #include "reports/views.h"
 #include "support/scriptedprompter.h"
 
@@ -16,6 +17,7 @@ private slots:
     void refusalsKeepTheList();
     void summariesOrderMixedNames_data();
     void summariesOrderMixedNames();
+    void repeatedTextsStayTheirOwn();
     void totals_data();
     void totals();
     void remarkColumn_data();
@@ -76,6 +78,22 @@ void TestViews::views()
     QCOMPARE(shown, rows);
     const Totals t = computeTotals(view, QDate(2012, 11, 1), QDate(2012, 11, 30));
     QCOMPARE(QStringList({t.expense, t.income, t.balance, t.days}), (QStringList{"39.75", "5000.00", "4960.25", "30 天"}));
+}
+
+void TestViews::repeatedTextsStayTheirOwn()
+{
+    // Texts that repeat are made once for the whole view; texts that only look alike stay apart.
+    const QStringList records = {"'生活','早餐',1.00,0,'张三','2012-11-20 08:30:00','x'", "'生活','早餐 ',1.00,0,'张三','2012-11-20','X'",
+                                 "'生活 ','早餐',1.005,0,'张三','2012-11-20 23:59:59','x'", "'生活','早餐',-0.001,0,'张三 ','2012-11-20',''"};
+    for (const QString &r : records)
+        QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values (" + r + ")"));
+    QList<ViewRow> view;
+    QVERIFY(queryView(true, detailMode, ViewGrouping::None, QDate(2012, 11, 20), QDate(2012, 11, 21), prompter, &view));
+    QStringList shown;
+    for (const ViewRow &row : view)
+        shown << QString::number(row.id) + ':' + row.cells.join(u'|');
+    QCOMPARE(shown, (QStringList{"8:生活|早餐 |1.00|0.00|张三|2012-11-20|X", "10:生活|早餐|" + amountText(-0.001) + "|0.00|张三 |2012-11-20|",
+                                 "7:生活|早餐|1.00|0.00|张三|2012-11-20|x", "9:生活 |早餐|" + amountText(1.005) + "|0.00|张三|2012-11-20|x"}));
 }
 
 void TestViews::refusalsKeepTheList()

@@ -1,0 +1,50 @@
+// Prepares a program folder for timing the real program by hand: the skin, and a user 张三
+// (password "pw") whose ledger holds the given number of records over thirty years.
+//   makeledger <program folder> <records>
+#include "ledgerbench.h"
+
+#include "common/program.h"
+#include "dataaccess/databasefile.h"
+#include "dataaccess/dbconnection.h"
+#include "users/administration.h"
+#include "users/userdirectory.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: makeledger <program folder> <records>\n");
+        return 2;
+    }
+    const QString folder = QFile::decodeName(argv[1]);
+    QDir(folder).mkpath(QStringLiteral("data"));
+    QDir(folder).mkpath(QStringLiteral("Skin"));
+    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/Skin/Green.cskn"),
+                folder + QStringLiteral("/Skin/Green.cskn"));
+    setProgramDirectory(folder);
+    SilentPrompter prompter;
+    QStringList users;
+    if (openUserDirectory(prompter, users) == DirectoryOpen::EndProgram) {
+        std::fprintf(stderr, "the user directory could not be opened\n");
+        return 1;
+    }
+    const QString user = QStringLiteral("张三");
+    if (registerUser(user, QStringLiteral("pw"), QStringLiteral("pw"), prompter) != AdminOutcome::Done) {
+        std::fprintf(stderr, "the user could not be registered\n");
+        return 1;
+    }
+    DbConnection c;
+    if (!c.OpenJet(existingLedgerPath(user), databasePassword)) {
+        std::fprintf(stderr, "the ledger could not be opened\n");
+        return 1;
+    }
+    addThirtyYears(c, QString::fromLatin1(argv[2]).toInt());
+    c.Close();
+    return 0;
+}
