@@ -358,6 +358,9 @@ void DateBox::openCalendar()
         calendarWidget->setLocale(QLocale(QLocale::Chinese, QLocale::China));
         calendarWidget->setFirstDayOfWeek(Qt::Monday);
         calendarWidget->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+        // Qt's typed-date editing misreads the Chinese date form and shows months like
+        // -2147483648; the calendar is for picking, the box itself takes typed dates.
+        calendarWidget->setDateEditEnabled(false);
         layout->addWidget(calendarWidget);
         connect(calendarWidget, &QCalendarWidget::clicked, this, [this](QDate day) {
             setDate(day);

@@ -66,6 +66,7 @@ private slots:
     void printPreviewOpensOnce();
     void styledMenuItems();
     void dateBoxCalendarDropsDown();
+    void dateBoxCalendarIgnoresTypedDigits();
     void dateBoxGoesWithItsCalendarOpen();
     void comboBoxOpensWhileHidden();
     void comboBoxListScrolls();
@@ -618,6 +619,27 @@ void TestUnits::dateBoxCalendarDropsDown()
     QCOMPARE(changes.size(), 1);
     QTRY_VERIFY(!box.calendarOpen());
     QCOMPARE(box.displayFormat(), QStringLiteral("yyyy-MM-dd"));
+}
+
+void TestUnits::dateBoxCalendarIgnoresTypedDigits()
+{
+    // The calendar is picked from with the mouse and the arrow keys; typed digits change nothing
+    // and show no half-made date.
+    QWidget page;
+    page.resize(300, 200);
+    DateBox box(&page);
+    box.setDate(QDate(1996, 5, 4));
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    box.openCalendar();
+    QVERIFY(QTest::qWaitForWindowExposed(box.calendar()->window()));
+    QWidget *grid = QApplication::focusWidget();
+    QVERIFY(grid);
+    QTest::keyClicks(grid, "2");
+    for (const QLabel *label : box.calendar()->findChildren<QLabel *>())
+        QVERIFY2(!label->isVisible() || label->text().isEmpty(), qPrintable(label->text()));
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(box.date(), QDate(1996, 5, 4));
 }
 
 void TestUnits::dateBoxGoesWithItsCalendarOpen()
