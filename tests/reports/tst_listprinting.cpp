@@ -284,10 +284,10 @@ void TestListPrinting::detailView()
     const QStringList pages = pagesOf(grid, dir.filePath("detail.pdf"));
     QCOMPARE(pages.size(), 1);
     const QString page = squeezed(pages.first());
-    for (const QString &expected : {"账本数据", "自[2012-11-01]至[2012-11-30]", "项目类型项目名称支出收入人员日期",
+    for (const char *expected : {"账本数据", "自[2012-11-01]至[2012-11-30]", "项目类型项目名称支出收入人员日期",
                                     "生活早餐12.500.00张三2012-11-01", "工资月薪0.008000.00李四2012-11-15",
                                     "支出合计：15.50", "收入合计：8000.00"})
-        QVERIFY2(page.contains(squeezed(expected)), qPrintable(expected + " in\n" + pages.first()));
+        QVERIFY2(page.contains(squeezed(expected)), qPrintable(QString::fromUtf8(expected) + " in\n" + pages.first()));
     QVERIFY(!page.contains("豆浆油条"));
     QVERIFY(!page.contains("十一月"));
 }
