@@ -1,8 +1,11 @@
 #pragma once
 // The pages a session works on, wired to the core operations: the login bar, the new-user
 // window and the view page's list with its totals.
+#include "pageunits.h"
+
 #include "exchange/backup.h"
 #include "ledger/entry.h"
+#include "reports/statistics.h"
 #include "reports/views.h"
 
 #include <QObject>
@@ -58,18 +61,23 @@ public:
     LayoutWindow *registrationWindow() const { return registration; }
 
 private:
-    LayoutWindow *view() const;
-    QString userPageText(const QString &box) const;
     void refillUserList();
     void showTotals(const Totals &totals);
+    void showYear(const YearStatistics &year);
     MainWindow *main;
     Prompter &prompter;
+    TransparentLabel *title;
+    ViewUnits view;
+    EntryUnits entry;
+    BackupUnits backup;
+    StatisticsUnits statistics;
+    UserUnits user;
     QString mode;
     QPointer<LayoutWindow> registration;
+    NewUserUnits newUser{};
     PrintGrid *grid = nullptr;
     RestoreState restore = RestoreState::Idle;
     qint64 editingId = 0;
-    LayoutWindow *entry() const;
     EntryForm entryForm() const;
     void setAmountKind(bool income);
     void resetEntryForm();

@@ -12,6 +12,7 @@
 #include "ui/units.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QBitmap>
 #include <QEventLoop>
 #include <QHideEvent>
@@ -110,6 +111,13 @@ LayoutWindow::LayoutWindow(const LayoutTable &layoutTable, QWidget *parent) : QW
     if (!table.page && table.caption.isEmpty())
         if (auto *title = qobject_cast<QLabel *>(byName.value(QStringLiteral("标题标签"))))
             setWindowTitle(title->text());
+}
+
+void LayoutWindow::noteMissingUnit(const QString &name, const char *kind)
+{
+    const QString missing = QStringLiteral("%1: no unit %2 of kind %3").arg(table.name, name, QLatin1String(kind));
+    qWarning().noquote() << missing;
+    table.error += (table.error.isEmpty() ? QString() : QStringLiteral("; ")) + missing;
 }
 
 void LayoutWindow::build()

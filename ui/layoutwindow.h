@@ -32,6 +32,17 @@ public:
     {
         return qobject_cast<T *>(byName.value(name));
     }
+    // The unit the window's code needs. When the layout lacks it or has it as another kind, the
+    // window's buildError() names it, so a renamed unit shows up as a broken window and not as a
+    // button that silently does nothing.
+    template<class T>
+    T *requiredUnit(const QString &name)
+    {
+        T *found = unit<T>(name);
+        if (!found)
+            noteMissingUnit(name, T::staticMetaObject.className());
+        return found;
+    }
     QObject *unitObject(const QString &name) const { return byName.value(name); }
     // Every unit in table order, or those of one kind.
     QList<QObject *> units() const { return order; }
@@ -64,6 +75,7 @@ protected:
 
 private:
     void build();
+    void noteMissingUnit(const QString &name, const char *kind);
     QObject *createUnit(const LayoutUnit &unit, QWidget *container);
 
     LayoutTable table;
