@@ -3,6 +3,7 @@
 // directory while the splash shows; the navigation buttons with the login gate; the main menu,
 // the About box, the help window and the tray icon; the exit question and the shut-down.
 #include "helpwindow.h"
+#include "pageunits.h"
 #include "ui/layoutwindow.h"
 #include "users/session.h"
 
@@ -94,7 +95,7 @@ private:
     void closeSplash();
     void loadPages();
     // The two ledger lists: striped rows and their own header.
-    void styleLedgerList(LayoutWindow *page);
+    void styleLedgerLists();
     void wireNavigation();
     void wireMenu();
     void wireDropDownProxies();
@@ -110,4 +111,10 @@ private:
     QPointer<HelpWindow> help;
     QHash<QString, LayoutWindow *> pages;
     QSystemTrayIcon *tray = nullptr;
+    MainUnits mainUnits{};
+    SplashUnits splashUnits{};
+    ViewUnits viewUnits{};
+    EntryUnits entryUnits{};
+    BackupUnits backupUnits{};
+    UserUnits userUnits{};
 };

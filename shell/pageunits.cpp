@@ -1,8 +1,43 @@
 #include "pageunits.h"
 
+#include "ui/animationbox.h"
+#include "ui/drawingboard.h"
 #include "ui/layoutwindow.h"
 #include "ui/listview.h"
+#include "ui/styledmenu.h"
 #include "ui/units.h"
+
+MainUnits MainUnits::bind(LayoutWindow &window)
+{
+    const auto button = [&window](const QString &name) { return window.requiredUnit<GraphicButton>(name); };
+    return {
+        window.requiredUnit<TransparentLabel>(QStringLiteral("标题标签")),
+        window.requiredUnit<TransparentLabel>(QStringLiteral("版本标签")),
+        window.requiredUnit<AnimationBox>(QStringLiteral("背景动画框")),
+        window.requiredUnit<StyledMenu>(QStringLiteral("菜单")),
+        button(QStringLiteral("列表按钮")),
+        button(QStringLiteral("添加按钮")),
+        button(QStringLiteral("修改按钮")),
+        button(QStringLiteral("删除按钮")),
+        button(QStringLiteral("统计按钮")),
+        button(QStringLiteral("备份按钮")),
+        button(QStringLiteral("用户按钮")),
+        button(QStringLiteral("皮肤按钮")),
+        button(QStringLiteral("菜单按钮")),
+        button(QStringLiteral("帮助按钮")),
+        button(QStringLiteral("最小化按钮")),
+        button(QStringLiteral("关闭按钮")),
+    };
+}
+
+SplashUnits SplashUnits::bind(LayoutWindow &window)
+{
+    return {
+        window.requiredUnit<TransparentLabel>(QStringLiteral("版本号标签")),
+        window.requiredUnit<TransparentLabel>(QStringLiteral("透明标签1")),
+        window.requiredUnit<Timer>(QStringLiteral("时钟1")),
+    };
+}
 
 ViewUnits ViewUnits::bind(LayoutWindow &page)
 {
@@ -19,7 +54,12 @@ ViewUnits ViewUnits::bind(LayoutWindow &page)
         button(QStringLiteral("合计查看按钮")),
         page.requiredUnit<DateBox>(QStringLiteral("开始日期框")),
         page.requiredUnit<DateBox>(QStringLiteral("结束日期框")),
+        page.requiredUnit<Label>(QStringLiteral("开始日期标签")),
+        page.requiredUnit<Label>(QStringLiteral("结束日期标签")),
         page.requiredUnit<ListView>(QStringLiteral("理财列表框")),
+        page.requiredUnit<DrawingBoard>(QStringLiteral("画板1")),
+        button(QStringLiteral("打印列表按钮")),
+        page.requiredUnit<QWidget>(QStringLiteral("刷新标签")),
         page.requiredUnit<SuperEditBox>(QStringLiteral("超级编辑框1")),
         page.requiredUnit<QWidget>(QStringLiteral("统计界面框1")),
         page.requiredUnit<QWidget>(QStringLiteral("统计界面框2")),
@@ -54,6 +94,7 @@ EntryUnits EntryUnits::bind(LayoutWindow &page)
         page.requiredUnit<Label>(QStringLiteral("选择日期标签")),
         button(QStringLiteral("提示按钮标签")),
         page.requiredUnit<ListView>(QStringLiteral("添加理财列表框")),
+        page.requiredUnit<DrawingBoard>(QStringLiteral("画板1")),
         button(QStringLiteral("添加按钮")),
         button(QStringLiteral("删除按钮")),
         button(QStringLiteral("保存按钮")),

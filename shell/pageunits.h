@@ -6,15 +6,37 @@
 
 #include <array>
 
+class AnimationBox;
 class ComboBox;
 class DateBox;
+class DrawingBoard;
 class EditBox;
 class GraphicButton;
 class Label;
 class LayoutWindow;
 class ListView;
+class StyledMenu;
 class SuperEditBox;
+class Timer;
 class TransparentLabel;
+
+// The main window's caption bar and navigation buttons.
+struct MainUnits
+{
+    TransparentLabel *title, *version;
+    AnimationBox *canvas; // the background, with the navigation highlight
+    StyledMenu *menu;
+    GraphicButton *list, *add, *modify, *remove, *statistics, *backup, *user;
+    GraphicButton *skin, *menuButton, *help, *minimize, *close;
+    static MainUnits bind(LayoutWindow &window);
+};
+
+struct SplashUnits
+{
+    TransparentLabel *version, *starting;
+    Timer *timer;
+    static SplashUnits bind(LayoutWindow &window);
+};
 
 // The view page with the login bar above its list and the totals bars below it.
 struct ViewUnits
@@ -25,7 +47,11 @@ struct ViewUnits
     QWidget *loginBar;
     GraphicButton *detail, *summary;
     DateBox *start, *end;
+    Label *startLabel, *endLabel;
     ListView *list;
+    DrawingBoard *stripes; // draws the list's striped rows
+    GraphicButton *print;
+    QWidget *refresh; // shown and hidden again after a move, so the list repaints
     SuperEditBox *measure; // a hidden box the printout measures texts with
     QWidget *totalsBar, *averagesBar;
     GraphicButton *toAverages, *toTotals;
@@ -43,6 +69,7 @@ struct EntryUnits
     Label *dayLabel;
     GraphicButton *hint;
     ListView *pending;
+    DrawingBoard *stripes;
     GraphicButton *add, *remove, *save, *back;
     static EntryUnits bind(LayoutWindow &page);
 };

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QTemporaryDir>
@@ -379,6 +380,7 @@ private slots:
     void labelTextsFit();
     void unitsByKindInTableOrder();
     void lookupIsTypedAndStaysInItsWindow();
+    void requiredUnitNamesWhatIsMissing();
     void containerCarriesItsUnits();
     void hiddenAtCreation_data();
     void hiddenAtCreation();
@@ -552,6 +554,22 @@ void TestWindowBuilder::lookupIsTypedAndStaysInItsWindow()
     QVERIFY(!main->unit<ListView>(QStringLiteral("理财列表框")));
     QVERIFY(view->unit<ListView>(QStringLiteral("理财列表框")));
     QVERIFY(!view->unit<GraphicButton>(QStringLiteral("没有这个单元")));
+}
+
+void TestWindowBuilder::requiredUnitNamesWhatIsMissing()
+{
+    LayoutWindow w(parseLayout(QStringLiteral("test"), QStringLiteral("窗口 | 页面 | 100 | 80 | \n"
+                                                                       "甲 | 图形按钮 | 0 | 0 | 10 | 10 |  |  |  |\n")));
+    QVERIFY(w.requiredUnit<GraphicButton>(QStringLiteral("甲")));
+    QVERIFY2(w.isValid(), qPrintable(w.buildError()));
+    // Absent, and present as another kind: both make the window broken and both are named.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("乙")));
+    QVERIFY(!w.requiredUnit<GraphicButton>(QStringLiteral("乙")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("甲.*EditBox")));
+    QVERIFY(!w.requiredUnit<EditBox>(QStringLiteral("甲")));
+    QVERIFY(!w.isValid());
+    QVERIFY2(w.buildError().contains(QStringLiteral("乙")) && w.buildError().contains(QStringLiteral("甲")),
+             qPrintable(w.buildError()));
 }
 
 void TestWindowBuilder::containerCarriesItsUnits()
