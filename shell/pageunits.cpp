@@ -168,5 +168,28 @@ NewUserUnits NewUserUnits::bind(LayoutWindow &window)
         window.requiredUnit<EditBox>(QStringLiteral("新的密码框")),
         window.requiredUnit<EditBox>(QStringLiteral("确认密码框")),
         window.requiredUnit<GraphicButton>(QStringLiteral("图形按钮3")),
+        window.requiredUnit<GraphicButton>(QStringLiteral("图形按钮1")),
+        window.requiredUnit<GraphicButton>(QStringLiteral("关闭按钮")),
     };
+}
+
+PromptUnits PromptUnits::bind(LayoutWindow &window, bool withNo)
+{
+    return {
+        window.requiredUnit<TransparentLabel>(QStringLiteral("标题标签")),
+        window.requiredUnit<TransparentLabel>(QStringLiteral("提示内容标签")),
+        window.requiredUnit<GraphicButton>(QStringLiteral("图形按钮1")),
+        withNo ? window.requiredUnit<GraphicButton>(QStringLiteral("图形按钮2")) : nullptr,
+        window.requiredUnit<GraphicButton>(QStringLiteral("关闭按钮")),
+    };
+}
+
+HelpUnits HelpUnits::bind(LayoutWindow &window, int tabCount)
+{
+    HelpUnits units{window.requiredUnit<AnimationBox>(QStringLiteral("背景动画框")), {},
+                    window.requiredUnit<TransparentLabel>(QStringLiteral("说明标签")),
+                    window.requiredUnit<GraphicButton>(QStringLiteral("关闭按钮"))};
+    for (int i = 1; i <= tabCount; ++i)
+        units.tabs.append(window.requiredUnit<TransparentLabel>(QStringLiteral("透明标签%1").arg(i)));
+    return units;
 }

@@ -2,6 +2,7 @@
 // The units each page's code works with, looked up once when the page is wired. A name the layout
 // lacks is recorded in the window's buildError() (see LayoutWindow::requiredUnit); the layout check
 // of the tests binds every page, so a renamed unit fails there instead of leaving a dead button.
+#include <QList>
 #include <QWidget>
 
 #include <array>
@@ -106,6 +107,23 @@ struct UserUnits
 struct NewUserUnits
 {
     EditBox *name, *password, *confirmPassword;
-    GraphicButton *registration;
+    GraphicButton *registration, *cancel, *close;
     static NewUserUnits bind(LayoutWindow &window);
+};
+
+// The message window, and the confirmation window with its second button for no.
+struct PromptUnits
+{
+    TransparentLabel *title, *text;
+    GraphicButton *yes, *no, *close; // no: null for the message window
+    static PromptUnits bind(LayoutWindow &window, bool withNo);
+};
+
+struct HelpUnits
+{
+    AnimationBox *canvas;
+    QList<TransparentLabel *> tabs;
+    TransparentLabel *text;
+    GraphicButton *close;
+    static HelpUnits bind(LayoutWindow &window, int tabCount);
 };

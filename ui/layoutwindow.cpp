@@ -116,8 +116,19 @@ LayoutWindow::LayoutWindow(const LayoutTable &layoutTable, QWidget *parent) : QW
 void LayoutWindow::noteMissingUnit(const QString &name, const char *kind)
 {
     const QString missing = QStringLiteral("%1: no unit %2 of kind %3").arg(table.name, name, QLatin1String(kind));
+    if (table.error.contains(missing))
+        return; // two parts of the program look it up
     qWarning().noquote() << missing;
     table.error += (table.error.isEmpty() ? QString() : QStringLiteral("; ")) + missing;
+}
+
+QWidget *LayoutWindow::standInHolder()
+{
+    if (!standIns) {
+        standIns = new QWidget(this);
+        standIns->hide();
+    }
+    return standIns;
 }
 
 void LayoutWindow::build()

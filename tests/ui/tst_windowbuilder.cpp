@@ -562,11 +562,19 @@ void TestWindowBuilder::requiredUnitNamesWhatIsMissing()
                                                                        "甲 | 图形按钮 | 0 | 0 | 10 | 10 |  |  |  |\n")));
     QVERIFY(w.requiredUnit<GraphicButton>(QStringLiteral("甲")));
     QVERIFY2(w.isValid(), qPrintable(w.buildError()));
-    // Absent, and present as another kind: both make the window broken and both are named.
+    // Absent, and present as another kind: both make the window broken and both are named. The
+    // code gets stand-ins that never show and are no units of the window.
+    w.show();
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("乙")));
-    QVERIFY(!w.requiredUnit<GraphicButton>(QStringLiteral("乙")));
+    GraphicButton *absent = w.requiredUnit<GraphicButton>(QStringLiteral("乙"));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("甲.*EditBox")));
-    QVERIFY(!w.requiredUnit<EditBox>(QStringLiteral("甲")));
+    EditBox *otherKind = w.requiredUnit<EditBox>(QStringLiteral("甲"));
+    QVERIFY(absent && otherKind);
+    absent->show();
+    otherKind->show();
+    QVERIFY(!absent->isVisible() && !otherKind->isVisible());
+    QCOMPARE(w.units().size(), 1);
+    QVERIFY(!w.unit<GraphicButton>(QStringLiteral("乙")));
     QVERIFY(!w.isValid());
     QVERIFY2(w.buildError().contains(QStringLiteral("乙")) && w.buildError().contains(QStringLiteral("甲")),
              qPrintable(w.buildError()));
