@@ -350,8 +350,7 @@ void MainWindow::logOut()
         for (Label *date : {viewUnits.startLabel, viewUnits.endLabel})
             date->setText(dateText(now, 1));
     }
-    if (hooks.endSession)
-        hooks.endSession();
+    emit sessionEnded();
     showPage(QStringLiteral("查看"));
 }
 
@@ -364,23 +363,21 @@ void MainWindow::wireNavigation()
     onClick(mainUnits.add, [this] {
         if (!passLoginGate())
             return;
-        if (hooks.prepareEntry)
-            hooks.prepareEntry();
+        emit entryRequested();
         showPage(QStringLiteral("添加"));
     });
     onClick(mainUnits.modify, [this] {
-        if (passLoginGate() && hooks.modifySelected)
-            hooks.modifySelected();
+        if (passLoginGate())
+            emit modifyRequested();
     });
     onClick(mainUnits.remove, [this] {
-        if (passLoginGate() && hooks.deleteSelected)
-            hooks.deleteSelected();
+        if (passLoginGate())
+            emit deleteRequested();
     });
     onClick(mainUnits.statistics, [this] {
         if (!passLoginGate())
             return;
-        if (hooks.computeStatistics)
-            hooks.computeStatistics();
+        emit statisticsRequested();
         showPage(QStringLiteral("统计"));
     });
     onClick(mainUnits.backup, [this] {
@@ -430,10 +427,7 @@ void MainWindow::wireMenu()
     };
     onItem(QStringLiteral("帮助说明"), [this] { openHelp(); });
     onItem(QStringLiteral("退出登录"), [this] { logOut(); });
-    onItem(QStringLiteral("旧版数据恢复"), [this] {
-        if (hooks.migrateOldVersion)
-            hooks.migrateOldVersion();
-    });
+    onItem(QStringLiteral("旧版数据恢复"), [this] { emit migrationRequested(); });
     onItem(QStringLiteral("微博/新浪微博"), [this] { openLink(sinaMicroblog); });
     onItem(QStringLiteral("微博/腾讯微博"), [this] { openLink(tencentMicroblog); });
     onItem(QStringLiteral("主页"), [this] { openLink(homePage); });
@@ -494,8 +488,8 @@ void MainWindow::wireDropDownProxies()
     // The skin page's transparency box is opened by the skin page itself.
 
     connect(viewUnits.print, &GraphicButton::clicked, this, [this] {
-        if (passLoginGate() && hooks.printList)
-            hooks.printList();
+        if (passLoginGate())
+            emit printRequested();
     });
 }
 

@@ -65,9 +65,9 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter)
     connect(user.changePassword, &GraphicButton::clicked, this, &SessionPages::changePasswordFromPage);
     connect(user.deleteUser, &GraphicButton::clicked, this, &SessionPages::deleteUserFromPage);
     connect(user.back, &GraphicButton::clicked, this, &SessionPages::backFromUserPage);
-    main->hooks.prepareEntry = [this] { prepareEntry(); };
-    main->hooks.modifySelected = [this] { modifySelected(); };
-    main->hooks.deleteSelected = [this] { deleteSelected(); };
+    connect(main, &MainWindow::entryRequested, this, &SessionPages::prepareEntry);
+    connect(main, &MainWindow::modifyRequested, this, &SessionPages::modifySelected);
+    connect(main, &MainWindow::deleteRequested, this, &SessionPages::deleteSelected);
     connect(entry.add, &GraphicButton::clicked, this, &SessionPages::addPendingEntry);
     connect(entry.remove, &GraphicButton::clicked, this, &SessionPages::removePendingEntry);
     connect(entry.save, &GraphicButton::clicked, this, &SessionPages::saveEntries);
@@ -125,8 +125,8 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter)
         if (this->main->passLoginGate())
             modifySelected();
     });
-    main->hooks.computeStatistics = [this] { showStatistics(); };
-    main->hooks.printList = [this] { printList(); };
+    connect(main, &MainWindow::statisticsRequested, this, &SessionPages::showStatistics);
+    connect(main, &MainWindow::printRequested, this, &SessionPages::printList);
     int current = 0;
     statistics.years->clear();
     statistics.years->addItems(yearList(&current));
@@ -157,15 +157,10 @@ SessionPages::SessionPages(MainWindow *main, Prompter &prompter)
         restore = cancelBackupPassword();
         showBackupPrompt(false);
     });
-    main->hooks.migrateOldVersion = [this, endThenRefresh] {
+    connect(main, &MainWindow::migrationRequested, this, [this, endThenRefresh] {
         migrateOlderVersion(this->main->session, this->prompter, endThenRefresh, [this] { showView(detailMode); });
-    };
-    const auto previous = main->hooks.endSession;
-    main->hooks.endSession = [this, previous] {
-        mode.clear();
-        if (previous)
-            previous();
-    };
+    });
+    connect(main, &MainWindow::sessionEnded, this, [this] { mode.clear(); });
 }
 
 void SessionPages::logInFromBar()

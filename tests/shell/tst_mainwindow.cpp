@@ -413,12 +413,10 @@ void TestMainWindow::loginGate()
     QFETCH(QString, window);
     QFETCH(QString, button);
     startShown();
-    int hooksRun = 0;
-    this->window->hooks.prepareEntry = [&] { ++hooksRun; };
-    this->window->hooks.modifySelected = [&] { ++hooksRun; };
-    this->window->hooks.deleteSelected = [&] { ++hooksRun; };
-    this->window->hooks.computeStatistics = [&] { ++hooksRun; };
-    this->window->hooks.printList = [&] { ++hooksRun; };
+    int requests = 0;
+    for (const auto request : {&MainWindow::entryRequested, &MainWindow::modifyRequested, &MainWindow::deleteRequested,
+                               &MainWindow::statisticsRequested, &MainWindow::printRequested})
+        connect(this->window.get(), request, this, [&requests] { ++requests; });
     LayoutWindow *target = window == "main" ? this->window.get() : this->window->page(window);
     {
         PromptAnswerer answerer;
@@ -428,7 +426,7 @@ void TestMainWindow::loginGate()
         QCOMPARE(answerer.seen[0].title, QStringLiteral("提示："));
         QCOMPARE(answerer.seen[0].text, QStringLiteral("请先登录！"));
     }
-    QCOMPARE(hooksRun, 0);
+    QCOMPARE(requests, 0);
     QVERIFY(this->window->page("view")->isVisible());
     QCOMPARE(this->window->highlightPosition(), QPoint(32, 110));
 
@@ -437,7 +435,7 @@ void TestMainWindow::loginGate()
     PromptAnswerer answerer;
     clickUnit(target, button);
     QVERIFY(answerer.seen.isEmpty());
-    QCOMPARE(hooksRun, button == "备份按钮" || button == "用户按钮" ? 0 : 1);
+    QCOMPARE(requests, button == "备份按钮" || button == "用户按钮" ? 0 : 1);
 }
 
 void TestMainWindow::backupPromptIsHiddenOnEverySwitch()
@@ -515,7 +513,7 @@ void TestMainWindow::logOutRestoresTheLoginBar()
     unitOf<DateBox>(view, "结束日期框")->setDateTime(QDateTime(QDate(2025, 1, 1), QTime(0, 0)));
     window->showPage("统计");
     bool sessionEnded = false;
-    window->hooks.endSession = [&] { sessionEnded = true; };
+    connect(window.get(), &MainWindow::sessionEnded, this, [&sessionEnded] { sessionEnded = true; });
 
     window->mainMenu()->findAction("退出登录")->trigger();
     QVERIFY(!window->loggedIn());
@@ -544,7 +542,7 @@ void TestMainWindow::menuItems()
     QList<QUrl> opened;
     window->openLink = [&](const QUrl &url) { opened << url; };
     bool migrated = false;
-    window->hooks.migrateOldVersion = [&] { migrated = true; };
+    connect(window.get(), &MainWindow::migrationRequested, this, [&migrated] { migrated = true; });
     menu->findAction("主页")->trigger();
     menu->findAction("微博/新浪微博")->trigger();
     menu->findAction("微博/腾讯微博")->trigger();
