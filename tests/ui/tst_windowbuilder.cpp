@@ -833,6 +833,8 @@ void TestWindowBuilder::refusedTables_data()
     QTest::newRow("label holds nothing") << window + "甲 | 标签 | 0 | 0 | 10 | 10 |  |  |  |\n乙 | 标签 | 0 | 0 | 2 | 2 | 甲 |  |  |\n"
                                          << "cannot hold";
     QTest::newRow("unnamed unit") << window + " | 标签 | 0 | 0 | 10 | 10 |  |  |  |\n" << "without a name";
+    QTest::newRow("placed at three numbers") << window + "甲 | 标签 | 0 | 0 | 10 | 10 |  |  |  | placed=1,2,3\n" << "neither two nor four";
+    QTest::newRow("placed at words") << window + "甲 | 标签 | 0 | 0 | 10 | 10 |  |  |  | placed=a,b\n" << "neither two nor four";
 }
 
 void TestWindowBuilder::refusedTables()
