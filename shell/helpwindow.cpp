@@ -76,24 +76,22 @@ QString HelpWindow::tabText(const QString &caption)
     return {};
 }
 
-HelpWindow::HelpWindow(QWidget *parent) : LayoutWindow(QStringLiteral("help"), parent)
+HelpWindow::HelpWindow(QWidget *parent)
+    : LayoutWindow(QStringLiteral("help"), parent), units(HelpUnits::bind(*this, int(tabCaptions().size())))
 {
     current = tabCaptions().first();
     placeAtCreation();
-    auto *canvas = unit<AnimationBox>(QStringLiteral("背景动画框"));
-    scene.bindCanvas(canvas);
+    scene.bindCanvas(units.canvas);
     registerShellWindow(ShellWindow::Help, this);
     dressDialogWindow(this);
     createGuideSprite();
 
-    for (int i = 0; i < tabCaptions().size(); ++i)
-        if (auto *label = unit<TransparentLabel>(QStringLiteral("透明标签%1").arg(i + 1)))
-            connect(label, &TransparentLabel::pressed, this, [this, i](Qt::MouseButton button, const QPoint &) {
-                if (button == Qt::LeftButton)
-                    chooseTab(tabCaptions().at(i));
-            });
-    if (auto *close = unit<GraphicButton>(QStringLiteral("关闭按钮")))
-        connect(close, &GraphicButton::clicked, this, &QWidget::close);
+    for (int i = 0; i < units.tabs.size(); ++i)
+        connect(units.tabs[i], &TransparentLabel::pressed, this, [this, i](Qt::MouseButton button, const QPoint &) {
+            if (button == Qt::LeftButton)
+                chooseTab(tabCaptions().at(i));
+        });
+    connect(units.close, &GraphicButton::clicked, this, &QWidget::close);
     // The re-dressing of every window clears this canvas too; the guide picture is put back.
     afterEveryDressing(this, [this] { restoreGuideSprite(); });
     moveOnBarePress();
@@ -126,14 +124,11 @@ void HelpWindow::chooseTab(const QString &caption)
 {
     const bool guideShown = caption == guideTab;
     scene.setVisible(guide, guideShown);
-    auto *text = unit<TransparentLabel>(QStringLiteral("说明标签"));
-    if (text && !guideShown)
-        text->setText(tabText(caption));
-    for (int i = 0; i < tabCaptions().size(); ++i)
-        if (auto *label = unit<TransparentLabel>(QStringLiteral("透明标签%1").arg(i + 1)))
-            label->setText(tabCaptions().at(i));
-    if (text)
-        text->setVisible(!guideShown);
+    if (!guideShown)
+        units.text->setText(tabText(caption));
+    for (int i = 0; i < units.tabs.size(); ++i)
+        units.tabs[i]->setText(tabCaptions().at(i));
+    units.text->setVisible(!guideShown);
     current = caption;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The help window: five tabs down its left side, the text of the chosen tab beside them, and the
 // operation guide as a picture on its own tab. Not modal; it can stay open beside the main window.
+#include "pageunits.h"
+
 #include "appearance/spritescene.h"
 #include "ui/layoutwindow.h"
 
@@ -26,6 +28,7 @@ private:
     void createGuideSprite();
     void restoreGuideSprite();
 
+    HelpUnits units;
     QString current;
     SpriteScene scene;
     int guide = 0;

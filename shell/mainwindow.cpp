@@ -89,6 +89,7 @@ const PageName pageNames[] = {
 MainWindow::MainWindow(QWidget *parent) : LayoutWindow(QStringLiteral("main"), parent)
 {
     openLink = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    mainUnits = MainUnits::bind(*this);
 }
 
 MainWindow::~MainWindow()
@@ -114,8 +115,7 @@ StartupResult MainWindow::start(SingleInstance *guard)
     // 2. The handle a later copy names.
     writeSetting(QStringLiteral("cx"), QStringLiteral("hwnd"), QString::number(qint64(winId())));
     // 3.-5.
-    if (auto *version = unit<TransparentLabel>(QStringLiteral("版本标签")))
-        version->setText(QStringLiteral("版本号：") + versionText);
+    mainUnits.version->setText(QStringLiteral("版本号：") + versionText);
     started = false;
     // 6.
     stampRegistry();
@@ -134,8 +134,7 @@ StartupResult MainWindow::start(SingleInstance *guard)
     resize(860, 600);
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    if (auto *canvas = unit<AnimationBox>(QStringLiteral("背景动画框")))
-        canvas->setGeometry(0, 0, width(), height());
+    mainUnits.canvas->setGeometry(0, 0, width(), height());
     // 13.
     registerShellWindow(ShellWindow::Main, this);
     dressMain(this);
@@ -154,12 +153,9 @@ StartupResult MainWindow::start(SingleInstance *guard)
     // ledger; each operation starts from a fresh copy, so none is needed past a run.
     removeWorkingCopy(restoreCopyPath());
     removeWorkingCopy(migrationCopyPath());
-    if (LayoutWindow *view = page(QStringLiteral("view")))
-        if (auto *list = view->unit<ComboBox>(QStringLiteral("用户名组合框"))) {
-            list->clear();
-            list->addItems(users);
-            list->setCurrentIndex(-1);
-        }
+    viewUnits.userList->clear();
+    viewUnits.userList->addItems(users);
+    viewUnits.userList->setCurrentIndex(-1);
     // 17.
     showPage(QStringLiteral("查看"));
     // 18.
@@ -192,14 +188,11 @@ void MainWindow::openSplash(bool modal)
     picture.setBrush(QPalette::Window, QBrush(QPixmap(splashPicturePath)));
     splash->setPalette(picture);
     splash->setAutoFillBackground(true);
-    if (auto *label = splash->unit<TransparentLabel>(QStringLiteral("版本号标签")))
-        label->setText(versionText);
-    if (auto *label = splash->unit<TransparentLabel>(QStringLiteral("透明标签1")))
-        label->setVisible(!started);
-    if (auto *timer = splash->unit<Timer>(QStringLiteral("时钟1"))) {
-        timer->setTickInterval(started ? 0 : 1000);
-        connect(timer, &QTimer::timeout, this, &MainWindow::splashTick);
-    }
+    splashUnits = SplashUnits::bind(*splash);
+    splashUnits.version->setText(versionText);
+    splashUnits.starting->setVisible(!started);
+    splashUnits.timer->setTickInterval(started ? 0 : 1000);
+    connect(splashUnits.timer, &QTimer::timeout, this, &MainWindow::splashTick);
     setAlwaysOnTop(false);
     splash->setAlwaysOnTop(true);
     // A press closes the About box; during start-up it is ignored.
@@ -235,8 +228,7 @@ void MainWindow::closeSplash()
 {
     if (!splash)
         return;
-    if (auto *timer = splash->unit<Timer>(QStringLiteral("时钟1")))
-        timer->setTickInterval(0);
+    splashUnits.timer->setTickInterval(0);
     splash->hide();
     splash->deleteLater();
 }
@@ -255,22 +247,22 @@ void MainWindow::loadPages()
         created->placeAtCreation(this);
         registerShellWindow(entry.role, created);
         dressPage(entry.role, created);
-        styleLedgerList(created);
         created->setVisible(layout == QStringLiteral("view"));
         pages.insert(layout, created);
     }
+    viewUnits = ViewUnits::bind(*page(QStringLiteral("view")));
+    entryUnits = EntryUnits::bind(*page(QStringLiteral("entry")));
+    backupUnits = BackupUnits::bind(*page(QStringLiteral("backup")));
+    userUnits = UserUnits::bind(*page(QStringLiteral("user")));
+    styleLedgerLists();
 }
 
-void MainWindow::styleLedgerList(LayoutWindow *created)
+void MainWindow::styleLedgerLists()
 {
-    const QString listName = created->layoutName() == QStringLiteral("view")    ? QStringLiteral("理财列表框")
-                             : created->layoutName() == QStringLiteral("entry") ? QStringLiteral("添加理财列表框")
-                                                                                 : QString();
-    auto *list = listName.isEmpty() ? nullptr : created->unit<ListView>(listName);
-    if (!list)
-        return;
-    stripeListRows(list, created->unit<DrawingBoard>(QStringLiteral("画板1")), QColor(255, 255, 255), QColor(230, 230, 230));
-    drawListHeader(list, QColor(0, 0, 0), QColor(230, 230, 230));
+    for (const auto &[list, stripes] : {std::pair{viewUnits.list, viewUnits.stripes}, std::pair{entryUnits.pending, entryUnits.stripes}}) {
+        stripeListRows(list, stripes, QColor(255, 255, 255), QColor(230, 230, 230));
+        drawListHeader(list, QColor(0, 0, 0), QColor(230, 230, 230));
+    }
 }
 
 LayoutWindow *MainWindow::page(const QString &layoutName) const
@@ -289,12 +281,11 @@ void MainWindow::showPage(const QString &pageName)
         if (!shown)
             return;
         if (pageName == QStringLiteral("备份")) {
-            for (const QString &name : {QStringLiteral("备份密码标签"), QStringLiteral("备份密码外形框"),
-                                        QStringLiteral("备份密码确认按钮"), QStringLiteral("备份密码取消按钮")})
-                if (auto *prompt = shown->unit<QWidget>(name))
-                    prompt->hide();
-            if (auto *password = shown->unit<EditBox>(QStringLiteral("备份密码框")))
-                password->clear();
+            for (QWidget *prompt : {backupUnits.passwordLabel, backupUnits.passwordFrame,
+                                    static_cast<QWidget *>(backupUnits.confirmPassword),
+                                    static_cast<QWidget *>(backupUnits.cancelPassword)})
+                prompt->hide();
+            backupUnits.password->clear();
         }
         shown->show();
         const QString button = QString::fromUtf8(entry.button);
@@ -308,9 +299,9 @@ void MainWindow::showPage(const QString &pageName)
 
 void MainWindow::placeHighlightUnder(const QString &buttonName)
 {
-    auto *canvas = unit<AnimationBox>(QStringLiteral("背景动画框"));
-    auto *button = unit<QWidget>(buttonName);
-    const int id = canvas ? canvas->findObject(highlightName) : -1;
+    AnimationBox *canvas = mainUnits.canvas;
+    auto *button = requiredUnit<QWidget>(buttonName);
+    const int id = canvas->findObject(highlightName);
     if (!button || id < 0)
         return;
     canvas->moveObject(id, button->x() + 16, 110);
@@ -319,24 +310,21 @@ void MainWindow::placeHighlightUnder(const QString &buttonName)
 
 void MainWindow::hideHighlight()
 {
-    auto *canvas = unit<AnimationBox>(QStringLiteral("背景动画框"));
-    const int id = canvas ? canvas->findObject(highlightName) : -1;
+    const int id = mainUnits.canvas->findObject(highlightName);
     if (id >= 0)
-        canvas->setObjectVisible(id, false);
+        mainUnits.canvas->setObjectVisible(id, false);
 }
 
 QPoint MainWindow::highlightPosition() const
 {
-    auto *canvas = unit<AnimationBox>(QStringLiteral("背景动画框"));
-    const int id = canvas ? canvas->findObject(highlightName) : -1;
-    return id >= 0 ? canvas->objectPosition(id) : QPoint(-1, -1);
+    const int id = mainUnits.canvas->findObject(highlightName);
+    return id >= 0 ? mainUnits.canvas->objectPosition(id) : QPoint(-1, -1);
 }
 
 bool MainWindow::highlightVisible() const
 {
-    auto *canvas = unit<AnimationBox>(QStringLiteral("背景动画框"));
-    const int id = canvas ? canvas->findObject(highlightName) : -1;
-    return id >= 0 && canvas->objectVisible(id);
+    const int id = mainUnits.canvas->findObject(highlightName);
+    return id >= 0 && mainUnits.canvas->objectVisible(id);
 }
 
 bool MainWindow::passLoginGate()
@@ -350,90 +338,74 @@ bool MainWindow::passLoginGate()
 void MainWindow::logOut()
 {
     logOutSession(session);
-    if (auto *title = unit<TransparentLabel>(QStringLiteral("标题标签")))
-        title->setText(applicationTitle);
-    if (LayoutWindow *view = page(QStringLiteral("view"))) {
-        if (auto *list = view->unit<ListView>(QStringLiteral("理财列表框")))
-            list->clearRows();
-        for (const QString &bar : {QStringLiteral("统计界面框1"), QStringLiteral("统计界面框2")})
-            if (auto *widget = view->unit<QWidget>(bar))
-                widget->hide();
-        if (auto *login = view->unit<QWidget>(QStringLiteral("登录界面框")))
-            login->show();
+    mainUnits.title->setText(applicationTitle);
+    if (page(QStringLiteral("view"))) {
+        viewUnits.list->clearRows();
+        viewUnits.totalsBar->hide();
+        viewUnits.averagesBar->hide();
+        viewUnits.loginBar->show();
         const QDateTime now = Clock::now();
-        for (const QString &box : {QStringLiteral("开始日期框"), QStringLiteral("结束日期框")})
-            if (auto *date = view->unit<DateBox>(box))
-                date->setDateTime(now);
-        for (const QString &label : {QStringLiteral("开始日期标签"), QStringLiteral("结束日期标签")})
-            if (auto *date = view->unit<Label>(label))
-                date->setText(dateText(now, 1));
+        for (DateBox *date : {viewUnits.start, viewUnits.end})
+            date->setDateTime(now);
+        for (Label *date : {viewUnits.startLabel, viewUnits.endLabel})
+            date->setText(dateText(now, 1));
     }
-    if (hooks.endSession)
-        hooks.endSession();
+    emit sessionEnded();
     showPage(QStringLiteral("查看"));
 }
 
 void MainWindow::wireNavigation()
 {
-    auto onClick = [this](const QString &buttonName, std::function<void()> action) {
-        if (auto *button = unit<GraphicButton>(buttonName))
-            connect(button, &GraphicButton::clicked, this, std::move(action));
+    auto onClick = [this](GraphicButton *button, std::function<void()> action) {
+        connect(button, &GraphicButton::clicked, this, std::move(action));
     };
-    onClick(QStringLiteral("列表按钮"), [this] { showPage(QStringLiteral("查看")); });
-    onClick(QStringLiteral("添加按钮"), [this] {
+    onClick(mainUnits.list, [this] { showPage(QStringLiteral("查看")); });
+    onClick(mainUnits.add, [this] {
         if (!passLoginGate())
             return;
-        if (hooks.prepareEntry)
-            hooks.prepareEntry();
+        emit entryRequested();
         showPage(QStringLiteral("添加"));
     });
-    onClick(QStringLiteral("修改按钮"), [this] {
-        if (passLoginGate() && hooks.modifySelected)
-            hooks.modifySelected();
+    onClick(mainUnits.modify, [this] {
+        if (passLoginGate())
+            emit modifyRequested();
     });
-    onClick(QStringLiteral("删除按钮"), [this] {
-        if (passLoginGate() && hooks.deleteSelected)
-            hooks.deleteSelected();
+    onClick(mainUnits.remove, [this] {
+        if (passLoginGate())
+            emit deleteRequested();
     });
-    onClick(QStringLiteral("统计按钮"), [this] {
+    onClick(mainUnits.statistics, [this] {
         if (!passLoginGate())
             return;
-        if (hooks.computeStatistics)
-            hooks.computeStatistics();
+        emit statisticsRequested();
         showPage(QStringLiteral("统计"));
     });
-    onClick(QStringLiteral("备份按钮"), [this] {
+    onClick(mainUnits.backup, [this] {
         if (passLoginGate())
             showPage(QStringLiteral("备份"));
     });
-    onClick(QStringLiteral("用户按钮"), [this] {
+    onClick(mainUnits.user, [this] {
         if (!passLoginGate())
             return;
-        if (LayoutWindow *userPage = page(QStringLiteral("user"))) {
-            if (auto *name = userPage->unit<EditBox>(QStringLiteral("用户名框")))
-                name->setText(session.currentUser);
-            for (const QString &box : {QStringLiteral("原密码框"), QStringLiteral("新的密码框"), QStringLiteral("确认密码框")})
-                if (auto *password = userPage->unit<EditBox>(box))
-                    password->clear();
-        }
+        userUnits.name->setText(session.currentUser);
+        for (EditBox *password : {userUnits.oldPassword, userUnits.newPassword, userUnits.confirmPassword})
+            password->clear();
         showPage(QStringLiteral("用户"));
     });
-    onClick(QStringLiteral("皮肤按钮"), [this] { showPage(QStringLiteral("皮肤")); });
-    onClick(QStringLiteral("菜单按钮"), [this] {
+    onClick(mainUnits.skin, [this] { showPage(QStringLiteral("皮肤")); });
+    onClick(mainUnits.menuButton, [this] {
         if (StyledMenu *menu = mainMenu())
             menu->popup(QCursor::pos());
     });
-    onClick(QStringLiteral("帮助按钮"), [this] { openHelp(); });
-    onClick(QStringLiteral("最小化按钮"), [this] { showMinimized(); });
-    onClick(QStringLiteral("关闭按钮"), [this] { askToExit(); });
+    onClick(mainUnits.help, [this] { openHelp(); });
+    onClick(mainUnits.minimize, [this] { showMinimized(); });
+    onClick(mainUnits.close, [this] { askToExit(); });
 
-    if (auto *title = unit<TransparentLabel>(QStringLiteral("标题标签")))
-        connect(title, &TransparentLabel::pressed, this, [this](Qt::MouseButton button, const QPoint &at) {
+    connect(mainUnits.title, &TransparentLabel::pressed, this, [this](Qt::MouseButton button, const QPoint &at) {
             if (button == Qt::LeftButton)
                 startMove(at);
         });
-    if (auto *canvas = unit<AnimationBox>(QStringLiteral("背景动画框")))
-        connect(canvas, &AnimationBox::objectPressed, this, [this](int id, Qt::MouseButton button, const QPoint &at) {
+    connect(mainUnits.canvas, &AnimationBox::objectPressed, this, [this](int id, Qt::MouseButton button, const QPoint &at) {
             if (id < 1 && button == Qt::LeftButton)
                 startMove(at);
         });
@@ -441,7 +413,7 @@ void MainWindow::wireNavigation()
 
 StyledMenu *MainWindow::mainMenu() const
 {
-    return unit<StyledMenu>(QStringLiteral("菜单"));
+    return mainUnits.menu;
 }
 
 void MainWindow::wireMenu()
@@ -455,10 +427,7 @@ void MainWindow::wireMenu()
     };
     onItem(QStringLiteral("帮助说明"), [this] { openHelp(); });
     onItem(QStringLiteral("退出登录"), [this] { logOut(); });
-    onItem(QStringLiteral("旧版数据恢复"), [this] {
-        if (hooks.migrateOldVersion)
-            hooks.migrateOldVersion();
-    });
+    onItem(QStringLiteral("旧版数据恢复"), [this] { emit migrationRequested(); });
     onItem(QStringLiteral("微博/新浪微博"), [this] { openLink(sinaMicroblog); });
     onItem(QStringLiteral("微博/腾讯微博"), [this] { openLink(tencentMicroblog); });
     onItem(QStringLiteral("主页"), [this] { openLink(homePage); });
@@ -470,7 +439,7 @@ void MainWindow::wireDropDownProxies()
     // A click on the arrow button or the label opens the hidden drop-down; a choice is copied
     // into the box that shows.
     auto onPress = [this](LayoutWindow *onPage, const QString &unitName, std::function<void()> open) {
-        QObject *proxy = onPage->unitObject(unitName);
+        QObject *proxy = onPage->requiredUnit<QWidget>(unitName);
         if (auto *button = qobject_cast<GraphicButton *>(proxy))
             connect(button, &GraphicButton::clicked, this, open);
         else if (auto *label = qobject_cast<Label *>(proxy))
@@ -487,25 +456,20 @@ void MainWindow::wireDropDownProxies()
     auto combo = [this, onPress](const QString &layout, const QStringList &proxies, const QString &comboName,
                                  const QString &target) {
         LayoutWindow *onPage = page(layout);
-        ComboBox *box = onPage ? onPage->unit<ComboBox>(comboName) : nullptr;
-        if (!box)
-            return;
+        ComboBox *box = onPage->requiredUnit<ComboBox>(comboName);
         for (const QString &proxy : proxies)
             onPress(onPage, proxy, [box] { box->openDropDown(); });
-        if (auto *edit = onPage->unit<EditBox>(target))
+        if (auto *edit = target.isEmpty() ? nullptr : onPage->requiredUnit<EditBox>(target))
             connect(box, &QComboBox::activated, this, [box, edit](int index) { edit->setText(box->itemText(index)); });
     };
     auto date = [this, onPress](const QString &layout, const QStringList &proxies, const QString &dateName,
                                 const QString &target) {
         LayoutWindow *onPage = page(layout);
-        DateBox *box = onPage ? onPage->unit<DateBox>(dateName) : nullptr;
-        if (!box)
-            return;
+        DateBox *box = onPage->requiredUnit<DateBox>(dateName);
         for (const QString &proxy : proxies)
             onPress(onPage, proxy, [box] { box->openCalendar(); });
-        if (auto *label = onPage->unit<Label>(target))
-            connect(box, &QDateTimeEdit::dateTimeChanged, this,
-                    [label](const QDateTime &value) { label->setText(dateText(value, 1)); });
+        auto *label = onPage->requiredUnit<Label>(target);
+        connect(box, &QDateTimeEdit::dateTimeChanged, this, [label](const QDateTime &value) { label->setText(dateText(value, 1)); });
     };
     combo(QStringLiteral("view"), {QStringLiteral("图形按钮5")}, QStringLiteral("用户名组合框"), QStringLiteral("登录用户名框"));
     date(QStringLiteral("view"), {QStringLiteral("开始日期标签"), QStringLiteral("图形按钮1")}, QStringLiteral("开始日期框"),
@@ -523,12 +487,10 @@ void MainWindow::wireDropDownProxies()
     combo(QStringLiteral("statistics"), {QStringLiteral("年份标签"), QStringLiteral("图形按钮1")}, QStringLiteral("年份选择组合框"), {});
     // The skin page's transparency box is opened by the skin page itself.
 
-    if (LayoutWindow *view = page(QStringLiteral("view")))
-        if (auto *print = view->unit<GraphicButton>(QStringLiteral("打印列表按钮")))
-            connect(print, &GraphicButton::clicked, this, [this] {
-                if (passLoginGate() && hooks.printList)
-                    hooks.printList();
-            });
+    connect(viewUnits.print, &GraphicButton::clicked, this, [this] {
+        if (passLoginGate())
+            emit printRequested();
+    });
 }
 
 void MainWindow::openHelp()
@@ -593,9 +555,8 @@ void MainWindow::shutDown()
 void MainWindow::moveEvent(QMoveEvent *event)
 {
     LayoutWindow::moveEvent(event);
-    if (LayoutWindow *view = page(QStringLiteral("view")))
-        if (auto *refresh = view->unit<QWidget>(QStringLiteral("刷新标签"))) {
-            refresh->setVisible(true);
-            refresh->setVisible(false);
-        }
+    if (page(QStringLiteral("view"))) {
+        viewUnits.refresh->setVisible(true);
+        viewUnits.refresh->setVisible(false);
+    }
 }

@@ -3,6 +3,7 @@
 // directory while the splash shows; the navigation buttons with the login gate; the main menu,
 // the About box, the help window and the tray icon; the exit question and the shut-down.
 #include "helpwindow.h"
+#include "pageunits.h"
 #include "ui/layoutwindow.h"
 #include "users/session.h"
 
@@ -20,19 +21,6 @@ enum class StartupResult {
     HandedOver,        // another copy runs and was asked to show itself; end with code 0
     SkinUnreadable,    // "读取皮肤文件失败!" was shown; end with code 0
     DirectoryUnusable, // the user directory cannot be used and its message was shown; end at once
-};
-
-// Where the later parts of the program plug their behaviour into the navigation. Each runs after
-// the login gate let the action through.
-struct NavigationHooks
-{
-    std::function<void()> prepareEntry;      // 添加按钮: a new record (editing id 0), entry form cleared
-    std::function<void()> modifySelected;    // 修改按钮: loads the chosen record and shows "修改"
-    std::function<void()> deleteSelected;    // 删除按钮: deletes the chosen record
-    std::function<void()> computeStatistics; // 统计按钮: the figures, before "统计" shows
-    std::function<void()> printList;         // 打印列表按钮 of the view page
-    std::function<void()> migrateOldVersion; // menu "旧版数据恢复"
-    std::function<void()> endSession;        // logOut: whatever else the session keeps
 };
 
 class MainWindow : public LayoutWindow
@@ -77,13 +65,21 @@ public:
     // right one pops up the main menu; a double click adds nothing.
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
 
-    NavigationHooks hooks;
     // Opens a web address; tests replace it.
     std::function<void(const QUrl &)> openLink;
     static const QUrl homePage, sinaMicroblog, tencentMicroblog;
 
 signals:
     void ended();
+    // The navigation's requests the pages answer, each after the login gate let it through.
+    void entryRequested();      // 添加按钮: a new record, before "添加" shows
+    void modifyRequested();     // 修改按钮: the chosen record into the entry form
+    void deleteRequested();     // 删除按钮: the chosen record deleted
+    void statisticsRequested(); // 统计按钮: the figures, before "统计" shows
+    void printRequested();      // 打印列表按钮 of the view page
+    void migrationRequested();  // menu "旧版数据恢复" (no gate: the migration checks the login itself)
+    // logOut: whatever else the session keeps, before the view page shows again.
+    void sessionEnded();
 
 protected:
     void moveEvent(QMoveEvent *event) override;
@@ -94,7 +90,7 @@ private:
     void closeSplash();
     void loadPages();
     // The two ledger lists: striped rows and their own header.
-    void styleLedgerList(LayoutWindow *page);
+    void styleLedgerLists();
     void wireNavigation();
     void wireMenu();
     void wireDropDownProxies();
@@ -110,4 +106,10 @@ private:
     QPointer<HelpWindow> help;
     QHash<QString, LayoutWindow *> pages;
     QSystemTrayIcon *tray = nullptr;
+    MainUnits mainUnits{};
+    SplashUnits splashUnits{};
+    ViewUnits viewUnits{};
+    EntryUnits entryUnits{};
+    BackupUnits backupUnits{};
+    UserUnits userUnits{};
 };

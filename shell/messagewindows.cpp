@@ -1,5 +1,6 @@
 #include "messagewindows.h"
 
+#include "pageunits.h"
 #include "shelldressing.h"
 #include "ui/filedialog.h"
 #include "ui/layoutwindow.h"
@@ -11,16 +12,15 @@
 namespace {
 
 // Builds the window, gives it its texts and lets it be moved by its background.
-LayoutWindow *openPromptWindow(const QString &layout, const QString &text, const QString &title)
+LayoutWindow *openPromptWindow(const QString &layout, const QString &text, const QString &title, PromptUnits &units)
 {
     auto *window = new LayoutWindow(layout);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->placeAtCreation();
     dressDialogWindow(window);
-    if (auto *label = window->unit<TransparentLabel>(QStringLiteral("标题标签")))
-        label->setText(title);
-    if (auto *label = window->unit<TransparentLabel>(QStringLiteral("提示内容标签")))
-        label->setText(text);
+    units = PromptUnits::bind(*window, layout == QStringLiteral("confirm"));
+    units.title->setText(title);
+    units.text->setText(text);
     // The window system shows the window's own title, as the window shows it.
     window->setWindowTitle(title);
     window->moveOnBarePress();
@@ -29,23 +29,23 @@ LayoutWindow *openPromptWindow(const QString &layout, const QString &text, const
     return window;
 }
 
-void closeOn(LayoutWindow *window, const QString &buttonName, const std::function<void()> &before = {})
+void closeOn(LayoutWindow *window, GraphicButton *button, const std::function<void()> &before = {})
 {
-    if (auto *button = window->unit<GraphicButton>(buttonName))
-        QObject::connect(button, &GraphicButton::clicked, window, [window, before] {
-            if (before)
-                before();
-            window->close();
-        });
+    QObject::connect(button, &GraphicButton::clicked, window, [window, before] {
+        if (before)
+            before();
+        window->close();
+    });
 }
 
 } // namespace
 
 void showMessage(const QString &text, const QString &title)
 {
-    LayoutWindow *window = openPromptWindow(QStringLiteral("message"), text, title);
-    closeOn(window, QStringLiteral("图形按钮1"));
-    closeOn(window, QStringLiteral("关闭按钮"));
+    PromptUnits units;
+    LayoutWindow *window = openPromptWindow(QStringLiteral("message"), text, title, units);
+    closeOn(window, units.yes);
+    closeOn(window, units.close);
     window->execModal();
     resetDressing(window);
     delete window;
@@ -54,10 +54,11 @@ void showMessage(const QString &text, const QString &title)
 bool askConfirm(const QString &text, const QString &title)
 {
     bool confirmAnswer = false;
-    LayoutWindow *window = openPromptWindow(QStringLiteral("confirm"), text, title);
-    closeOn(window, QStringLiteral("图形按钮1"), [&confirmAnswer] { confirmAnswer = true; });
-    closeOn(window, QStringLiteral("图形按钮2"), [&confirmAnswer] { confirmAnswer = false; });
-    closeOn(window, QStringLiteral("关闭按钮"), [&confirmAnswer] { confirmAnswer = false; });
+    PromptUnits units;
+    LayoutWindow *window = openPromptWindow(QStringLiteral("confirm"), text, title, units);
+    closeOn(window, units.yes, [&confirmAnswer] { confirmAnswer = true; });
+    closeOn(window, units.no, [&confirmAnswer] { confirmAnswer = false; });
+    closeOn(window, units.close, [&confirmAnswer] { confirmAnswer = false; });
     window->execModal();
     resetDressing(window);
     delete window;

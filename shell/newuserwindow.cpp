@@ -1,5 +1,6 @@
 #include "newuserwindow.h"
 
+#include "pageunits.h"
 #include "shelldressing.h"
 
 #include "ui/layoutwindow.h"
@@ -11,12 +12,11 @@ LayoutWindow *createNewUserWindow(QWidget *mainWindow)
 {
     auto *window = new LayoutWindow(QStringLiteral("newuser"), mainWindow);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    for (const QString &close : {QStringLiteral("图形按钮1"), QStringLiteral("关闭按钮")})
-        if (auto *button = window->unit<GraphicButton>(close))
-            QObject::connect(button, &GraphicButton::clicked, window, &QWidget::close);
+    const NewUserUnits units = NewUserUnits::bind(*window);
+    for (GraphicButton *button : {units.cancel, units.close})
+        QObject::connect(button, &GraphicButton::clicked, window, &QWidget::close);
     // Esc does what the close button does.
-    if (auto *close = window->unit<GraphicButton>(QStringLiteral("关闭按钮")))
-        QObject::connect(new QShortcut(Qt::Key_Escape, window), &QShortcut::activated, close, &GraphicButton::click);
+    QObject::connect(new QShortcut(Qt::Key_Escape, window), &QShortcut::activated, units.close, &GraphicButton::click);
     window->moveOnBarePress();
     dressDialogWindow(window);
     return window;

@@ -1,17 +1,22 @@
 #pragma once
-// The pages a session works on, wired to the core operations: the login bar, the new-user
-// window and the view page's list with its totals.
+// The pages a session works on, each wired by its own controller: the login bar, the view, entry,
+// backup, statistics and user pages. This holds them together and answers what tests and
+// benchmarks ask of them.
 #include "exchange/backup.h"
-#include "ledger/entry.h"
 #include "reports/views.h"
 
 #include <QObject>
-#include <QPointer>
 
+class BackupPage;
+class EntryPage;
 class LayoutWindow;
-class PrintGrid;
+class LoginBar;
 class MainWindow;
+class PrintGrid;
 class Prompter;
+class StatisticsPage;
+class UserPage;
+class ViewPage;
 
 class SessionPages : public QObject
 {
@@ -19,60 +24,20 @@ class SessionPages : public QObject
 public:
     SessionPages(MainWindow *main, Prompter &prompter);
 
-    // The login bar's button and the Enter key in its password box.
     void logInFromBar();
-    // The view of the range on the view page; a refused view leaves the list as it was.
     void showView(const QString &mode, ViewGrouping grouping = ViewGrouping::None);
-    void recomputeTotals();
-    QString viewMode() const { return mode; }
-
-    // The user page's three buttons.
-    void changePasswordFromPage();
-    void deleteUserFromPage();
-    void backFromUserPage();
-
-    // The statistics page's figures for the year its label shows; a year chosen from its list.
-    void showStatistics();
-    void chooseYear(const QString &year);
-    // The list as the view page shows it, in the print preview.
-    void printList();
-    PrintGrid *printout() const { return grid; }
-
-    // The entry page: a new entry, the pending list, saving, modifying the selected record, and
-    // deleting the selected record of the view.
-    void prepareEntry();
-    void addPendingEntry();
-    void removePendingEntry();
-    void saveEntries();
-    void modifySelected();
-    void deleteSelected();
-    qint64 editingRecord() const { return editingId; }
-
-    // The backup page's commands; the backup password prompt shows while a restore waits for it.
-    void showBackupPrompt(bool shown);
-    RestoreState restoreState() const { return restore; }
-
-    // The new-user window, opened by the login bar's 注册按钮.
+    QString viewMode() const;
+    PrintGrid *printout() const;
+    qint64 editingRecord() const;
+    RestoreState restoreState() const;
     void openRegistration();
-    void registerFromWindow();
-    LayoutWindow *registrationWindow() const { return registration; }
+    LayoutWindow *registrationWindow() const;
 
 private:
-    LayoutWindow *view() const;
-    QString userPageText(const QString &box) const;
-    void refillUserList();
-    void showTotals(const Totals &totals);
-    MainWindow *main;
-    Prompter &prompter;
-    QString mode;
-    QPointer<LayoutWindow> registration;
-    PrintGrid *grid = nullptr;
-    RestoreState restore = RestoreState::Idle;
-    qint64 editingId = 0;
-    LayoutWindow *entry() const;
-    EntryForm entryForm() const;
-    void setAmountKind(bool income);
-    void resetEntryForm();
-    LookupLists lookupLists() const;
-    void applyLookupLists(const LookupLists &lists);
+    LoginBar *loginBar;
+    ViewPage *viewPage;
+    EntryPage *entryPage;
+    BackupPage *backupPage;
+    StatisticsPage *statisticsPage;
+    UserPage *userPage;
 };

@@ -1,5 +1,7 @@
 #include "ui/layouttable.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QSet>
 
@@ -89,6 +91,13 @@ LayoutTable parseLayout(const QString &name, const QString &text)
                 unit.options.insert(option, QString());
             else
                 unit.options.insert(option.left(eq), option.mid(eq + 1));
+        }
+        if (unit.hasOption(QStringLiteral("placed"))) {
+            const QStringList numbers = unit.option(QStringLiteral("placed")).split(QLatin1Char(','));
+            int ignored = 0;
+            if ((numbers.size() != 2 && numbers.size() != 4)
+                || !std::all_of(numbers.begin(), numbers.end(), [&ignored](const QString &n) { return readInt(n, ignored); }))
+                return fail(QStringLiteral("%1 is placed at neither two nor four numbers").arg(unit.name));
         }
         names.insert(unit.name);
         table.units.append(unit);

@@ -9,7 +9,8 @@
 // Options, separated by blanks: hidden, password, bottom or top (below or above its siblings),
 // wrap, align=left|right|center|top, margin=<pixels left and right>, font=<pixels>, bold,
 // background=<r,g,b>, colour=<r,g,b>, items=<a,b,...> (drop-down items, menu captions),
-// columns=<title/width/left|center|right,...>.
+// columns=<title/width/left|center|right,...>, placed=<left,top> or <left,top,width,height> (where
+// the window's creation puts the unit, over its designed place: the lists and bars that fill a page).
 // A container must come before the units inside it.
 #include "ui/unit.h"
 

@@ -12,6 +12,7 @@
 #include "ui/units.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QBitmap>
 #include <QEventLoop>
 #include <QHideEvent>
@@ -110,6 +111,24 @@ LayoutWindow::LayoutWindow(const LayoutTable &layoutTable, QWidget *parent) : QW
     if (!table.page && table.caption.isEmpty())
         if (auto *title = qobject_cast<QLabel *>(byName.value(QStringLiteral("标题标签"))))
             setWindowTitle(title->text());
+}
+
+void LayoutWindow::noteMissingUnit(const QString &name, const char *kind)
+{
+    const QString missing = QStringLiteral("%1: no unit %2 of kind %3").arg(table.name, name, QLatin1String(kind));
+    if (table.error.contains(missing))
+        return; // two parts of the program look it up
+    qWarning().noquote() << missing;
+    table.error += (table.error.isEmpty() ? QString() : QStringLiteral("; ")) + missing;
+}
+
+QWidget *LayoutWindow::standInHolder()
+{
+    if (!standIns) {
+        standIns = new QWidget(this);
+        standIns->hide();
+    }
+    return standIns;
 }
 
 void LayoutWindow::build()
@@ -249,37 +268,30 @@ QList<QObject *> LayoutWindow::units(UnitKind kind) const
 void LayoutWindow::placeAtCreation(QWidget *mainWindow)
 {
     const QString name = table.name;
-    auto place = [this](const QString &unitName, int left, int top, int width, int height) {
-        if (auto *w = unit<QWidget>(unitName))
-            w->setGeometry(left, top, width, height);
-    };
     if (table.page) {
+        // Every page fills the main window's page area, whatever width its table gives it.
         const QSize pageSize(856, 460);
         if (mainWindow && parentWidget() != mainWindow)
             setParent(mainWindow);
         setGeometry(QRect(QPoint(2, 116), pageSize));
-    } else if (name == QStringLiteral("message") || name == QStringLiteral("confirm")) {
-        resize(450, 250);
-    } else if (name == QStringLiteral("newuser")) {
-        resize(450, 320);
-    } else if (name == QStringLiteral("help")) {
-        resize(800, 560);
-    } else if (name == QStringLiteral("splash")) {
-        resize(400, 200);
-    } else if (name == QStringLiteral("main")) {
-        resize(860, 600);
+    } else if (table.size.isValid()) {
+        resize(table.size);
+    }
+    for (const LayoutUnit &each : std::as_const(table.units)) {
+        if (!each.hasOption(QStringLiteral("placed")))
+            continue;
+        auto *widget = qobject_cast<QWidget *>(byName.value(each.name));
+        const QStringList numbers = each.option(QStringLiteral("placed")).split(QLatin1Char(','));
+        if (!widget || (numbers.size() != 2 && numbers.size() != 4))
+            continue;
+        const QPoint at(numbers[0].toInt(), numbers[1].toInt());
+        if (numbers.size() == 2)
+            widget->move(at);
+        else
+            widget->setGeometry(QRect(at, QSize(numbers[2].toInt(), numbers[3].toInt())));
     }
 
-    if (name == QStringLiteral("message") || name == QStringLiteral("confirm") || name == QStringLiteral("newuser")) {
-        if (auto *title = unit<QWidget>(QStringLiteral("标题标签")))
-            title->move(30, 5);
-    } else if (name == QStringLiteral("view")) {
-        const int w = width(), h = height();
-        place(QStringLiteral("理财列表框"), 0, 42, w, h - 82);
-        place(QStringLiteral("标题标签"), 0, 38, w, 20);
-        // The three bars lie on one another; one of them shows at a time.
-        for (const QString &bar : {QStringLiteral("登录界面框"), QStringLiteral("统计界面框1"), QStringLiteral("统计界面框2")})
-            place(bar, 2, h - 36, w - 4, 36);
+    if (name == QStringLiteral("view")) {
         const QDateTime now = Clock::now();
         for (const QString &box : {QStringLiteral("开始日期框"), QStringLiteral("结束日期框")})
             if (auto *dateBox = unit<DateBox>(box))
@@ -287,11 +299,7 @@ void LayoutWindow::placeAtCreation(QWidget *mainWindow)
         for (const QString &label : {QStringLiteral("开始日期标签"), QStringLiteral("结束日期标签")})
             if (auto *dateLabel = unit<Label>(label))
                 dateLabel->setText(dateText(now, 1));
-        place(QStringLiteral("刷新标签"), w - 15, 42, 15, h - 82);
     } else if (name == QStringLiteral("entry")) {
-        const int w = width(), h = height();
-        place(QStringLiteral("添加理财列表框"), 0, 200, w, h - 202);
-        place(QStringLiteral("标题标签"), 0, 197, w, 20);
         if (auto *hint = unit<GraphicButton>(QStringLiteral("提示按钮标签"))) {
             if (hint->normalPicture().isNull()) {
                 const QImage bubble = hintBubble(hint->size(), hint->font());

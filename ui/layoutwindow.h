@@ -10,6 +10,8 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <type_traits>
+
 class LayoutWindow : public QWidget
 {
     Q_OBJECT
@@ -31,6 +33,23 @@ public:
     T *unit(const QString &name) const
     {
         return qobject_cast<T *>(byName.value(name));
+    }
+    // The unit the window's code needs. When the layout lacks it or has it as another kind, the
+    // window's buildError() names it, so a renamed unit shows up as a broken window and not as a
+    // button that silently does nothing; the code gets a stand-in the window never shows.
+    template<class T>
+    T *requiredUnit(const QString &name)
+    {
+        if (T *found = unit<T>(name))
+            return found;
+        noteMissingUnit(name, T::staticMetaObject.className());
+        T *standIn;
+        if constexpr (std::is_base_of_v<QWidget, T>)
+            standIn = new T(standInHolder());
+        else
+            standIn = new T(this);
+        standIn->setObjectName(name);
+        return standIn;
     }
     QObject *unitObject(const QString &name) const { return byName.value(name); }
     // Every unit in table order, or those of one kind.
@@ -64,6 +83,8 @@ protected:
 
 private:
     void build();
+    void noteMissingUnit(const QString &name, const char *kind);
+    QWidget *standInHolder();
     QObject *createUnit(const LayoutUnit &unit, QWidget *container);
 
     LayoutTable table;
@@ -71,4 +92,5 @@ private:
     QList<QObject *> order;
     QPoint moveOffset;
     bool followingMouse = false;
+    QWidget *standIns = nullptr; // hidden, so the stand-ins of missing units never show
 };

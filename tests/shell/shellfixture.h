@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <source_location>
 
 struct ProgramFolder
 {
@@ -34,6 +35,19 @@ struct ProgramFolder
     }
     QString path(const QString &relative) const { return dir.filePath(relative); }
 };
+
+// The unit of that name. When the window lacks it, the running test fails there with the window's
+// and the unit's names and goes on with a stand-in, instead of dereferencing null.
+template<class T>
+T *unitOf(LayoutWindow *window, const QString &name, std::source_location where = std::source_location::current())
+{
+    if (T *found = window->unit<T>(name))
+        return found;
+    QTest::qFail(qPrintable(QStringLiteral("%1 has no unit %2 of kind %3")
+                                .arg(window->layoutName(), name, QLatin1String(T::staticMetaObject.className()))),
+                 where.file_name(), int(where.line()));
+    return window->requiredUnit<T>(name);
+}
 
 // What a modal window showed when it was answered.
 struct PromptSeen

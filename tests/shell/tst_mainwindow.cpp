@@ -29,9 +29,7 @@ QString registry(const QString &value)
 
 void clickUnit(LayoutWindow *window, const QString &name)
 {
-    auto *button = window->unit<GraphicButton>(name);
-    QVERIFY2(button, qPrintable(name));
-    button->click();
+    unitOf<GraphicButton>(window, name)->click();
 }
 
 } // namespace
@@ -117,12 +115,12 @@ void TestMainWindow::firstRunWritesItsSettings()
     QCOMPARE(registry("Version"), QStringLiteral("3.21"));
     QCOMPARE(registry("Path"), folder->dir.path() + "/");
     QCOMPARE(registry("name"), QStringLiteral("Varnel家庭理财"));
-    auto *canvas = window->unit<AnimationBox>("背景动画框");
+    auto *canvas = unitOf<AnimationBox>(window.get(), "背景动画框");
     QVERIFY(!getSkinEntry("背景图片1").isEmpty());
     QCOMPARE(canvas->backgroundPicture(), getSkinEntry("背景图片1"));
     QCOMPARE(canvas->geometry(), QRect(0, 0, 860, 600));
     QCOMPARE(window->size(), QSize(860, 600));
-    QCOMPARE(window->unit<TransparentLabel>("版本标签")->text(), QStringLiteral("版本号：3.21"));
+    QCOMPARE(unitOf<TransparentLabel>(window.get(), "版本标签")->text(), QStringLiteral("版本号：3.21"));
     QVERIFY(QFile::exists(folder->path("data/yhlb.dat")));
     // The window waits for the splash; the view page is the one page that shows.
     QVERIFY(!window->isVisible());
@@ -184,7 +182,7 @@ void TestMainWindow::backgroundChoice()
     QCOMPARE(window->start(), StartupResult::Started);
     const QByteArray expected = entry.isEmpty() ? QByteArray() : getSkinEntry(entry);
     QVERIFY(entry.isEmpty() || !expected.isEmpty());
-    QCOMPARE(window->unit<AnimationBox>("背景动画框")->backgroundPicture(), expected);
+    QCOMPARE(unitOf<AnimationBox>(window.get(), "背景动画框")->backgroundPicture(), expected);
     QCOMPARE(currentTransparency(), transparency);
 }
 
@@ -261,7 +259,7 @@ void TestMainWindow::userListIsFilledSorted()
     directoryRecordset.Close();
     directoryConnection.Close();
     QCOMPARE(window->start(), StartupResult::Started);
-    auto *list = window->page("view")->unit<ComboBox>("用户名组合框");
+    auto *list = unitOf<ComboBox>(window->page("view"), "用户名组合框");
     QStringList shown;
     for (int i = 0; i < list->count(); ++i)
         shown << list->itemText(i);
@@ -286,9 +284,9 @@ void TestMainWindow::splashClosesAtTheThirdTick()
     QCOMPARE(window->start(), StartupResult::Started);
     QPointer<LayoutWindow> splash = window->splashWindow();
     QVERIFY(splash->alwaysOnTop());
-    QVERIFY(splash->unit<TransparentLabel>("透明标签1")->isVisibleTo(splash));
-    QCOMPARE(splash->unit<TransparentLabel>("版本号标签")->text(), QStringLiteral("3.21"));
-    QCOMPARE(splash->unit<Timer>("时钟1")->tickInterval(), 1000);
+    QVERIFY(unitOf<TransparentLabel>(splash, "透明标签1")->isVisibleTo(splash));
+    QCOMPARE(unitOf<TransparentLabel>(splash, "版本号标签")->text(), QStringLiteral("3.21"));
+    QCOMPARE(unitOf<Timer>(splash, "时钟1")->tickInterval(), 1000);
     window->splashTick();
     window->splashTick();
     QVERIFY(!window->isVisible());
@@ -344,8 +342,8 @@ void TestMainWindow::aboutBoxClosesOnAPress()
     bool shownAsAbout = false;
     QTimer::singleShot(50, this, [&] {
         LayoutWindow *about = window->splashWindow();
-        shownAsAbout = about && about->isVisible() && !about->unit<TransparentLabel>("透明标签1")->isVisibleTo(about)
-                       && about->unit<Timer>("时钟1")->tickInterval() == 0;
+        shownAsAbout = about && about->isVisible() && !unitOf<TransparentLabel>(about, "透明标签1")->isVisibleTo(about)
+                       && unitOf<Timer>(about, "时钟1")->tickInterval() == 0;
         if (about)
             QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(100, 100));
     });
@@ -415,12 +413,10 @@ void TestMainWindow::loginGate()
     QFETCH(QString, window);
     QFETCH(QString, button);
     startShown();
-    int hooksRun = 0;
-    this->window->hooks.prepareEntry = [&] { ++hooksRun; };
-    this->window->hooks.modifySelected = [&] { ++hooksRun; };
-    this->window->hooks.deleteSelected = [&] { ++hooksRun; };
-    this->window->hooks.computeStatistics = [&] { ++hooksRun; };
-    this->window->hooks.printList = [&] { ++hooksRun; };
+    int requests = 0;
+    for (const auto request : {&MainWindow::entryRequested, &MainWindow::modifyRequested, &MainWindow::deleteRequested,
+                               &MainWindow::statisticsRequested, &MainWindow::printRequested})
+        connect(this->window.get(), request, this, [&requests] { ++requests; });
     LayoutWindow *target = window == "main" ? this->window.get() : this->window->page(window);
     {
         PromptAnswerer answerer;
@@ -430,7 +426,7 @@ void TestMainWindow::loginGate()
         QCOMPARE(answerer.seen[0].title, QStringLiteral("提示："));
         QCOMPARE(answerer.seen[0].text, QStringLiteral("请先登录！"));
     }
-    QCOMPARE(hooksRun, 0);
+    QCOMPARE(requests, 0);
     QVERIFY(this->window->page("view")->isVisible());
     QCOMPARE(this->window->highlightPosition(), QPoint(32, 110));
 
@@ -439,7 +435,7 @@ void TestMainWindow::loginGate()
     PromptAnswerer answerer;
     clickUnit(target, button);
     QVERIFY(answerer.seen.isEmpty());
-    QCOMPARE(hooksRun, button == "备份按钮" || button == "用户按钮" ? 0 : 1);
+    QCOMPARE(requests, button == "备份按钮" || button == "用户按钮" ? 0 : 1);
 }
 
 void TestMainWindow::backupPromptIsHiddenOnEverySwitch()
@@ -450,12 +446,12 @@ void TestMainWindow::backupPromptIsHiddenOnEverySwitch()
     const QStringList prompt{"备份密码标签", "备份密码外形框", "备份密码确认按钮", "备份密码取消按钮"};
     for (int round = 0; round < 2; ++round) {
         for (const QString &name : prompt)
-            backup->unit<QWidget>(name)->show();
-        backup->unit<EditBox>("备份密码框")->setText("secret");
+            unitOf<QWidget>(backup, name)->show();
+        unitOf<EditBox>(backup, "备份密码框")->setText("secret");
         clickUnit(window.get(), "备份按钮");
         for (const QString &name : prompt)
-            QVERIFY2(!backup->unit<QWidget>(name)->isVisibleTo(backup), qPrintable(name));
-        QVERIFY(backup->unit<EditBox>("备份密码框")->text().isEmpty());
+            QVERIFY2(!unitOf<QWidget>(backup, name)->isVisibleTo(backup), qPrintable(name));
+        QVERIFY(unitOf<EditBox>(backup, "备份密码框")->text().isEmpty());
     }
 }
 
@@ -466,11 +462,11 @@ void TestMainWindow::userButtonFillsTheUserPage()
     window->session.currentUser = "张三";
     LayoutWindow *userPage = window->page("user");
     for (const char *box : {"原密码框", "新的密码框", "确认密码框"})
-        userPage->unit<EditBox>(box)->setText("x");
+        unitOf<EditBox>(userPage, box)->setText("x");
     clickUnit(window.get(), "用户按钮");
-    QCOMPARE(userPage->unit<EditBox>("用户名框")->text(), QStringLiteral("张三"));
+    QCOMPARE(unitOf<EditBox>(userPage, "用户名框")->text(), QStringLiteral("张三"));
     for (const char *box : {"原密码框", "新的密码框", "确认密码框"})
-        QVERIFY(userPage->unit<EditBox>(box)->text().isEmpty());
+        QVERIFY(unitOf<EditBox>(userPage, box)->text().isEmpty());
     QVERIFY(userPage->isVisible());
 }
 
@@ -507,30 +503,30 @@ void TestMainWindow::logOutRestoresTheLoginBar()
 {
     startShown();
     window->session.loggedIn = true;
-    window->unit<TransparentLabel>("标题标签")->setText("Varnel家庭理财 - 张三");
+    unitOf<TransparentLabel>(window.get(), "标题标签")->setText("Varnel家庭理财 - 张三");
     LayoutWindow *view = window->page("view");
-    auto *list = view->unit<ListView>("理财列表框");
+    auto *list = unitOf<ListView>(view, "理财列表框");
     list->appendRow({"餐饮", "午餐", "12.50", "0.00", "张三", "2026-03-01", ""}, 1);
-    view->unit<QWidget>("统计界面框1")->show();
-    view->unit<QWidget>("登录界面框")->hide();
-    view->unit<Label>("开始日期标签")->setText("2025-01-01");
-    view->unit<DateBox>("结束日期框")->setDateTime(QDateTime(QDate(2025, 1, 1), QTime(0, 0)));
+    unitOf<QWidget>(view, "统计界面框1")->show();
+    unitOf<QWidget>(view, "登录界面框")->hide();
+    unitOf<Label>(view, "开始日期标签")->setText("2025-01-01");
+    unitOf<DateBox>(view, "结束日期框")->setDateTime(QDateTime(QDate(2025, 1, 1), QTime(0, 0)));
     window->showPage("统计");
     bool sessionEnded = false;
-    window->hooks.endSession = [&] { sessionEnded = true; };
+    connect(window.get(), &MainWindow::sessionEnded, this, [&sessionEnded] { sessionEnded = true; });
 
     window->mainMenu()->findAction("退出登录")->trigger();
     QVERIFY(!window->loggedIn());
     QVERIFY(sessionEnded);
-    QCOMPARE(window->unit<TransparentLabel>("标题标签")->text(), QStringLiteral("Varnel家庭理财"));
+    QCOMPARE(unitOf<TransparentLabel>(window.get(), "标题标签")->text(), QStringLiteral("Varnel家庭理财"));
     QCOMPARE(list->rowCount(), 0);
-    QVERIFY(!view->unit<QWidget>("统计界面框1")->isVisible());
-    QVERIFY(!view->unit<QWidget>("统计界面框2")->isVisible());
-    QVERIFY(view->unit<QWidget>("登录界面框")->isVisible());
+    QVERIFY(!unitOf<QWidget>(view, "统计界面框1")->isVisible());
+    QVERIFY(!unitOf<QWidget>(view, "统计界面框2")->isVisible());
+    QVERIFY(unitOf<QWidget>(view, "登录界面框")->isVisible());
     for (const char *label : {"开始日期标签", "结束日期标签"})
-        QCOMPARE(view->unit<Label>(label)->text(), QStringLiteral("2026-03-31"));
+        QCOMPARE(unitOf<Label>(view, label)->text(), QStringLiteral("2026-03-31"));
     for (const char *box : {"开始日期框", "结束日期框"})
-        QCOMPARE(view->unit<DateBox>(box)->date(), QDate(2026, 3, 31));
+        QCOMPARE(unitOf<DateBox>(view, box)->date(), QDate(2026, 3, 31));
     QVERIFY(view->isVisible());
     QCOMPARE(window->highlightPosition(), QPoint(32, 110));
 }
@@ -546,7 +542,7 @@ void TestMainWindow::menuItems()
     QList<QUrl> opened;
     window->openLink = [&](const QUrl &url) { opened << url; };
     bool migrated = false;
-    window->hooks.migrateOldVersion = [&] { migrated = true; };
+    connect(window.get(), &MainWindow::migrationRequested, this, [&migrated] { migrated = true; });
     menu->findAction("主页")->trigger();
     menu->findAction("微博/新浪微博")->trigger();
     menu->findAction("微博/腾讯微博")->trigger();
@@ -579,29 +575,29 @@ void TestMainWindow::dropDownProxies()
     directoryConnection.Close();
     startShown();
     LayoutWindow *view = window->page("view");
-    auto *names = view->unit<ComboBox>("用户名组合框");
+    auto *names = unitOf<ComboBox>(view, "用户名组合框");
     clickUnit(view, "图形按钮5");
     QTRY_VERIFY(names->view()->isVisible());
     emit names->activated(1);
     names->hidePopup();
-    QCOMPARE(view->unit<EditBox>("登录用户名框")->text(), names->itemText(1));
+    QCOMPARE(unitOf<EditBox>(view, "登录用户名框")->text(), names->itemText(1));
 
-    auto *start = view->unit<DateBox>("开始日期框");
-    QTest::mouseClick(view->unit<Label>("开始日期标签"), Qt::LeftButton, {}, QPoint(5, 5));
+    auto *start = unitOf<DateBox>(view, "开始日期框");
+    QTest::mouseClick(unitOf<Label>(view, "开始日期标签"), Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(start->calendarOpen());
     start->setDateTime(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
-    QCOMPARE(view->unit<Label>("开始日期标签")->text(), QStringLiteral("2026-01-05"));
+    QCOMPARE(unitOf<Label>(view, "开始日期标签")->text(), QStringLiteral("2026-01-05"));
 
     window->session.loggedIn = true;
     clickUnit(window.get(), "添加按钮");
     LayoutWindow *entry = window->page("entry");
-    auto *kinds = entry->unit<ComboBox>("项目类型组合框");
+    auto *kinds = unitOf<ComboBox>(entry, "项目类型组合框");
     kinds->addItems({"餐饮", "交通"});
     clickUnit(entry, "下拉按钮2");
     QTRY_VERIFY(kinds->view()->isVisible());
     emit kinds->activated(1);
     kinds->hidePopup();
-    QCOMPARE(entry->unit<EditBox>("项目类型框")->text(), QStringLiteral("交通"));
+    QCOMPARE(unitOf<EditBox>(entry, "项目类型框")->text(), QStringLiteral("交通"));
 }
 
 void TestMainWindow::minimiseAndTheTrayIcon()
@@ -642,8 +638,8 @@ void TestMainWindow::movedByTheTitleAndTheBackground()
     QFETCH(QPoint, press);
     startShown();
     window->move(100, 100);
-    QWidget *target = window->unit<QWidget>(unit);
-    auto *canvas = window->unit<AnimationBox>("背景动画框");
+    QWidget *target = unitOf<QWidget>(window.get(), unit);
+    auto *canvas = unitOf<AnimationBox>(window.get(), "背景动画框");
     const QPoint at = target == canvas ? press : target->mapFrom(window.get(), press);
     if (target == canvas)
         QCOMPARE(canvas->objectAt(at), 0);

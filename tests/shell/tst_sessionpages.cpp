@@ -40,7 +40,10 @@ private:
     // Registers the name with the password "pw" through the new-user window, then logs in.
     void registerAndLogIn(SessionPages &pages, const QString &name);
     template<class T>
-    T *viewUnit(const QString &name) { return window->page("view")->unit<T>(name); }
+    T *viewUnit(const QString &name, std::source_location where = std::source_location::current())
+    {
+        return unitOf<T>(window->page("view"), name, where);
+    }
     std::unique_ptr<ProgramFolder> folder;
     std::unique_ptr<MainWindow> window;
     ScriptedPrompter prompter;
@@ -71,10 +74,10 @@ void TestSessionPages::registerAndLogIn(SessionPages &pages, const QString &name
 {
     pages.openRegistration();
     LayoutWindow *registration = pages.registrationWindow();
-    registration->unit<EditBox>("用户名框")->setText(name);
-    registration->unit<EditBox>("新的密码框")->setText("pw");
-    registration->unit<EditBox>("确认密码框")->setText("pw");
-    registration->unit<GraphicButton>("图形按钮3")->click();
+    unitOf<EditBox>(registration, "用户名框")->setText(name);
+    unitOf<EditBox>(registration, "新的密码框")->setText("pw");
+    unitOf<EditBox>(registration, "确认密码框")->setText("pw");
+    unitOf<GraphicButton>(registration, "图形按钮3")->click();
     viewUnit<EditBox>("登录用户名框")->setText(name);
     viewUnit<EditBox>("登录密码框")->setText("pw");
     viewUnit<GraphicButton>("登录按钮")->click();
@@ -86,10 +89,10 @@ void TestSessionPages::registerLogInAndView()
     viewUnit<GraphicButton>("注册按钮")->click();
     LayoutWindow *registration = pages.registrationWindow();
     QVERIFY(registration && registration->isVisible());
-    registration->unit<EditBox>("用户名框")->setText("张三");
-    registration->unit<EditBox>("新的密码框")->setText("pw");
-    registration->unit<EditBox>("确认密码框")->setText("pw");
-    registration->unit<GraphicButton>("图形按钮3")->click();
+    unitOf<EditBox>(registration, "用户名框")->setText("张三");
+    unitOf<EditBox>(registration, "新的密码框")->setText("pw");
+    unitOf<EditBox>(registration, "确认密码框")->setText("pw");
+    unitOf<GraphicButton>(registration, "图形按钮3")->click();
     QCOMPARE(prompter.messages, QStringList{"注册用户成功！密码：pw"});
     QTRY_VERIFY(!pages.registrationWindow());
     auto *users = viewUnit<ComboBox>("用户名组合框");
@@ -108,13 +111,13 @@ void TestSessionPages::registerLogInAndView()
     password->setText("pw");
     QTest::keyClick(password, Qt::Key_Return);
     QVERIFY(window->loggedIn());
-    QCOMPARE(window->unit<TransparentLabel>("标题标签")->text(), QStringLiteral("Varnel家庭理财 - 张三"));
+    QCOMPARE(unitOf<TransparentLabel>(window.get(), "标题标签")->text(), QStringLiteral("Varnel家庭理财 - 张三"));
     QVERIFY(name->text().isEmpty() && password->text().isEmpty());
     QVERIFY(viewUnit<QWidget>("登录界面框")->isHidden());
     QVERIFY(!viewUnit<QWidget>("统计界面框1")->isHidden());
     QCOMPARE(pages.viewMode(), detailMode);
-    QCOMPARE(window->page("entry")->unit<EditBox>("项目类型框")->text(), QStringLiteral("生活"));
-    QCOMPARE(window->page("entry")->unit<EditBox>("人员名称框")->text(), QStringLiteral("张三"));
+    QCOMPARE(unitOf<EditBox>(window->page("entry"), "项目类型框")->text(), QStringLiteral("生活"));
+    QCOMPARE(unitOf<EditBox>(window->page("entry"), "人员名称框")->text(), QStringLiteral("张三"));
 
     for (const char *r : {"'生活','早餐',12.50,0,'张三','2012-11-01',''", "'生活','午餐',20.00,0,'张三','2012-11-30',''",
                           "'工资','月薪',0,5000,'张三','2012-11-15',''"})
@@ -158,10 +161,10 @@ void TestSessionPages::userPage()
     for (const char *user : {"张三", "李四"}) {
         pages.openRegistration();
         LayoutWindow *registration = pages.registrationWindow();
-        registration->unit<EditBox>("用户名框")->setText(QString::fromUtf8(user));
-        registration->unit<EditBox>("新的密码框")->setText("pw");
-        registration->unit<EditBox>("确认密码框")->setText("pw");
-        registration->unit<GraphicButton>("图形按钮3")->click();
+        unitOf<EditBox>(registration, "用户名框")->setText(QString::fromUtf8(user));
+        unitOf<EditBox>(registration, "新的密码框")->setText("pw");
+        unitOf<EditBox>(registration, "确认密码框")->setText("pw");
+        unitOf<GraphicButton>(registration, "图形按钮3")->click();
         QTRY_VERIFY(!pages.registrationWindow());
     }
     viewUnit<EditBox>("登录用户名框")->setText("张三");
@@ -173,26 +176,26 @@ void TestSessionPages::userPage()
     const auto fill = [user](const QStringList &texts) {
         const QStringList boxes{"用户名框", "原密码框", "新的密码框", "确认密码框"};
         for (int i = 0; i < boxes.size(); ++i)
-            user->unit<EditBox>(boxes[i])->setText(texts.value(i));
+            unitOf<EditBox>(user, boxes[i])->setText(texts.value(i));
     };
     prompter = ScriptedPrompter();
     fill({"张三", "pw", "new", "other"});
-    user->unit<GraphicButton>("图形按钮1")->click();
+    unitOf<GraphicButton>(user, "图形按钮1")->click();
     QCOMPARE(prompter.messages, QStringList{"二次输入的新密码不一样，请重新输入！"});
-    QCOMPARE(user->unit<EditBox>("新的密码框")->text(), QStringLiteral("new")); // kept after a refusal
+    QCOMPARE(unitOf<EditBox>(user, "新的密码框")->text(), QStringLiteral("new")); // kept after a refusal
     fill({"张三", "pw", "new", "new"});
-    user->unit<GraphicButton>("图形按钮1")->click();
+    unitOf<GraphicButton>(user, "图形按钮1")->click();
     QCOMPARE(prompter.messages.last(), QStringLiteral("修改用户密码成功！密码：new"));
-    QVERIFY(user->unit<EditBox>("原密码框")->text().isEmpty());
+    QVERIFY(unitOf<EditBox>(user, "原密码框")->text().isEmpty());
 
     // Another user's name is not found in the open ledger.
     prompter.answers = {true};
     fill({"李四", "pw"});
-    user->unit<GraphicButton>("图形按钮2")->click();
+    unitOf<GraphicButton>(user, "图形按钮2")->click();
     QCOMPARE(prompter.messages.last(), QStringLiteral("用户名不存在，请重新输入！"));
     prompter.answers = {true, true};
     fill({"张三", "new"});
-    user->unit<GraphicButton>("图形按钮2")->click();
+    unitOf<GraphicButton>(user, "图形按钮2")->click();
     QCOMPARE(prompter.messages.last(), QStringLiteral("删除用户成功！"));
     QVERIFY(!window->loggedIn());
     auto *users = viewUnit<ComboBox>("用户名组合框");
@@ -212,11 +215,11 @@ void TestSessionPages::statisticsAndPrinting()
 
     // The clock stands on 30 November 2012: the year list runs to 2016 with 2012 chosen.
     LayoutWindow *statistics = window->page("statistics");
-    auto *years = statistics->unit<ComboBox>("年份选择组合框");
+    auto *years = unitOf<ComboBox>(statistics, "年份选择组合框");
     QCOMPARE(years->itemText(years->count() - 1), QStringLiteral("2016"));
     QCOMPARE(years->currentText(), QStringLiteral("2012"));
-    window->unit<GraphicButton>("统计按钮")->click();
-    const auto label = [statistics](const char *name) { return statistics->unit<TransparentLabel>(name)->text(); };
+    unitOf<GraphicButton>(window.get(), "统计按钮")->click();
+    const auto label = [statistics](const char *name) { return unitOf<TransparentLabel>(statistics, name)->text(); };
     QCOMPARE(label("当月标签"), QStringLiteral("当月（11月）"));
     QCOMPARE(label("上月标签"), QStringLiteral("上月（10月）"));
     QCOMPARE(label("当月支出标签") + '/' + label("当月收入标签"), QStringLiteral("12.50/5000.00"));
@@ -246,10 +249,10 @@ void TestSessionPages::backupPage()
     SessionPages pages(window.get(), prompter);
     pages.openRegistration();
     LayoutWindow *registration = pages.registrationWindow();
-    registration->unit<EditBox>("用户名框")->setText("张三");
-    registration->unit<EditBox>("新的密码框")->setText("pw");
-    registration->unit<EditBox>("确认密码框")->setText("pw");
-    registration->unit<GraphicButton>("图形按钮3")->click();
+    unitOf<EditBox>(registration, "用户名框")->setText("张三");
+    unitOf<EditBox>(registration, "新的密码框")->setText("pw");
+    unitOf<EditBox>(registration, "确认密码框")->setText("pw");
+    unitOf<GraphicButton>(registration, "图形按钮3")->click();
     const auto logIn = [this](const QString &password) {
         viewUnit<EditBox>("登录用户名框")->setText("张三");
         viewUnit<EditBox>("登录密码框")->setText(password);
@@ -258,7 +261,7 @@ void TestSessionPages::backupPage()
     logIn("pw");
     QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values ('生活','早餐',1,0,'张三','2012-11-30','')"));
     LayoutWindow *backup = window->page("backup");
-    const auto click = [backup](const char *name) { backup->unit<GraphicButton>(name)->click(); };
+    const auto click = [backup](const char *name) { unitOf<GraphicButton>(backup, name)->click(); };
 
     prompter = ScriptedPrompter();
     const QString saved = folder->path("old.lcabak");
@@ -277,11 +280,11 @@ void TestSessionPages::backupPage()
     prompter.files = {saved};
     click("恢复数据按钮");
     QCOMPARE(pages.restoreState(), RestoreState::AwaitingPassword);
-    QVERIFY(!backup->unit<QWidget>("备份密码确认按钮")->isHidden());
-    backup->unit<EditBox>("备份密码框")->setText("pw");
+    QVERIFY(!unitOf<QWidget>(backup, "备份密码确认按钮")->isHidden());
+    unitOf<EditBox>(backup, "备份密码框")->setText("pw");
     click("备份密码确认按钮");
     QCOMPARE(prompter.messages.last(), QStringLiteral("恢复数据成功！"));
-    QVERIFY(backup->unit<QWidget>("备份密码确认按钮")->isHidden());
+    QVERIFY(unitOf<QWidget>(backup, "备份密码确认按钮")->isHidden());
     QVERIFY(!window->loggedIn());
     logIn("new");
     QVERIFY(window->loggedIn());
@@ -308,27 +311,27 @@ void TestSessionPages::entryPage()
     QVERIFY(window->loggedIn());
 
     prompter = ScriptedPrompter();
-    window->unit<GraphicButton>("添加按钮")->click();
+    unitOf<GraphicButton>(window.get(), "添加按钮")->click();
     LayoutWindow *entry = window->page("entry");
     QVERIFY(entry->isVisible());
-    const auto type = [entry](const char *box, const QString &text) { entry->unit<EditBox>(box)->setText(text); };
+    const auto type = [entry](const char *box, const QString &text) { unitOf<EditBox>(entry, box)->setText(text); };
     type("项目类型框", "生活");
     type("项目名称框", "早餐");
     type("收支金额框", "12.5");
     type("备注框", "Tom's");
-    entry->unit<GraphicButton>("添加按钮")->click();
+    unitOf<GraphicButton>(entry, "添加按钮")->click();
     type("项目名称框", "退款");
     type("收支金额框", "-20");
-    emit entry->unit<ComboBox>("收支金额组合框")->activated(1);
-    QCOMPARE(entry->unit<TransparentLabel>("收支金额标签")->text(), QStringLiteral("收入金额："));
+    emit unitOf<ComboBox>(entry, "收支金额组合框")->activated(1);
+    QCOMPARE(unitOf<TransparentLabel>(entry, "收支金额标签")->text(), QStringLiteral("收入金额："));
     type("收支金额框", "-20");
-    entry->unit<GraphicButton>("添加按钮")->click();
+    unitOf<GraphicButton>(entry, "添加按钮")->click();
     // A negative income is an expense.
-    QCOMPARE(entry->unit<TransparentLabel>("收支金额标签")->text(), QStringLiteral("支出金额："));
-    auto *pending = entry->unit<ListView>("添加理财列表框");
+    QCOMPARE(unitOf<TransparentLabel>(entry, "收支金额标签")->text(), QStringLiteral("支出金额："));
+    auto *pending = unitOf<ListView>(entry, "添加理财列表框");
     QCOMPARE(pending->rowCount(), 2);
     QCOMPARE(pending->cellText(1, 2), QStringLiteral("20.00"));
-    entry->unit<GraphicButton>("保存按钮")->click();
+    unitOf<GraphicButton>(entry, "保存按钮")->click();
     QVERIFY(prompter.messages.isEmpty());
     auto *list = viewUnit<ListView>("理财列表框");
     QCOMPARE(list->rowCount(), 2);
@@ -336,37 +339,37 @@ void TestSessionPages::entryPage()
 
     // Modify the first record: the form shows it, saving rewrites it.
     list->selectRow(0);
-    window->unit<GraphicButton>("修改按钮")->click();
+    unitOf<GraphicButton>(window.get(), "修改按钮")->click();
     QVERIFY(pages.editingRecord() > 0);
-    QCOMPARE(entry->unit<EditBox>("收支金额框")->text(), QStringLiteral("12.50"));
-    QCOMPARE(entry->unit<EditBox>("备注框")->text(), QStringLiteral("Tom's"));
-    entry->unit<GraphicButton>("添加按钮")->click();
+    QCOMPARE(unitOf<EditBox>(entry, "收支金额框")->text(), QStringLiteral("12.50"));
+    QCOMPARE(unitOf<EditBox>(entry, "备注框")->text(), QStringLiteral("Tom's"));
+    unitOf<GraphicButton>(entry, "添加按钮")->click();
     QCOMPARE(prompter.messages.last(), QStringLiteral("修改状态下，不能添加！如果需要保存，请点击保存按钮！"));
     type("收支金额框", "13");
-    entry->unit<GraphicButton>("保存按钮")->click();
+    unitOf<GraphicButton>(entry, "保存按钮")->click();
     QCOMPARE(list->cellText(0, 2), QStringLiteral("13.00"));
 
     // Delete: refused in the summary view, then the selected record goes.
     viewUnit<GraphicButton>("合计查看按钮")->click();
-    window->unit<GraphicButton>("删除按钮")->click();
+    unitOf<GraphicButton>(window.get(), "删除按钮")->click();
     QCOMPARE(prompter.messages.last(), QStringLiteral("合计状态不能删除提醒，请点击 详细查看 后再删除！"));
     viewUnit<GraphicButton>("详细查看按钮")->click();
-    window->unit<GraphicButton>("删除按钮")->click();
+    unitOf<GraphicButton>(window.get(), "删除按钮")->click();
     QCOMPARE(prompter.messages.last(), QStringLiteral("请选择要删除的记录！"));
     list->selectRow(1);
     prompter.answers = {true};
-    window->unit<GraphicButton>("删除按钮")->click();
+    unitOf<GraphicButton>(window.get(), "删除按钮")->click();
     QCOMPARE(prompter.messages.last(), QStringLiteral("删除记录成功！"));
     QCOMPARE(list->rowCount(), 1);
     QCOMPARE(viewUnit<TransparentLabel>("支出标签")->text(), QStringLiteral("13.00"));
 
     // The amount box takes one point and no minus sign.
-    auto *amount = entry->unit<EditBox>("收支金额框");
+    auto *amount = unitOf<EditBox>(entry, "收支金额框");
     amount->clear();
     QTest::keyClicks(amount, "-12.5.3");
     QCOMPARE(amount->text(), QStringLiteral("12.53"));
     // Delete in the name box removes the name from the list after asking; "no" deletes a character.
-    auto *name = entry->unit<EditBox>("项目名称框");
+    auto *name = unitOf<EditBox>(entry, "项目名称框");
     name->setText("退款");
     name->setCursorPosition(0);
     prompter.answers = {false};
@@ -386,21 +389,21 @@ void TestSessionPages::entryHintAmountBoxAndFailingSave()
     SessionPages pages(window.get(), prompter);
     registerAndLogIn(pages, "张三");
     QVERIFY(window->loggedIn());
-    window->unit<GraphicButton>("添加按钮")->click();
+    unitOf<GraphicButton>(window.get(), "添加按钮")->click();
     LayoutWindow *entry = window->page("entry");
 
     // The hint shows until it is clicked once; the click opens the amount kinds and is remembered.
-    auto *hint = entry->unit<GraphicButton>("提示按钮标签");
+    auto *hint = unitOf<GraphicButton>(entry, "提示按钮标签");
     QVERIFY(!hint->isHidden());
     hint->click();
     QVERIFY(hint->isHidden());
     QCOMPARE(readSetting("tsbq", "tjje"), QStringLiteral("1"));
-    auto *kinds = entry->unit<ComboBox>("收支金额组合框");
+    auto *kinds = unitOf<ComboBox>(entry, "收支金额组合框");
     QVERIFY(kinds->view()->isVisible());
     kinds->hidePopup();
 
     // A click into the amount selects it whole.
-    auto *amount = entry->unit<EditBox>("收支金额框");
+    auto *amount = unitOf<EditBox>(entry, "收支金额框");
     amount->setText("12.50");
     amount->deselect();
     QTest::mouseClick(amount, Qt::LeftButton);
@@ -412,7 +415,7 @@ void TestSessionPages::entryHintAmountBoxAndFailingSave()
     QTest::keyClicks(amount, ".");
     QCOMPARE(amount->text(), QStringLiteral(".5"));
 
-    const auto type = [entry](const char *box, const QString &text) { entry->unit<EditBox>(box)->setText(text); };
+    const auto type = [entry](const char *box, const QString &text) { unitOf<EditBox>(entry, box)->setText(text); };
 
     // An insert the ledger refuses: nothing is saved and the pending entries stay for another try.
     sqlite3 *db = nullptr;
@@ -423,14 +426,14 @@ void TestSessionPages::entryHintAmountBoxAndFailingSave()
     type("项目名称框", "早餐");
     type("人员名称框", "张三");
     type("收支金额框", "3");
-    entry->unit<GraphicButton>("添加按钮")->click();
+    unitOf<GraphicButton>(entry, "添加按钮")->click();
     type("收支金额框", "4");
     type("备注框", "坏");
-    entry->unit<GraphicButton>("添加按钮")->click();
-    auto *pending = entry->unit<ListView>("添加理财列表框");
+    unitOf<GraphicButton>(entry, "添加按钮")->click();
+    auto *pending = unitOf<ListView>(entry, "添加理财列表框");
     QCOMPARE(pending->rowCount(), 2);
     prompter = ScriptedPrompter();
-    entry->unit<GraphicButton>("保存按钮")->click();
+    unitOf<GraphicButton>(entry, "保存按钮")->click();
     QCOMPARE(prompter.messages, QStringList{"保存记录失败!"});
     QVERIFY(!entry->isHidden());
     QCOMPARE(pending->rowCount(), 2);
@@ -441,7 +444,7 @@ void TestSessionPages::entryHintAmountBoxAndFailingSave()
     // Once the ledger takes the rows again, the same pending list is saved whole.
     QCOMPARE(sqlite3_exec(db, "drop trigger refuse", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
-    entry->unit<GraphicButton>("保存按钮")->click();
+    unitOf<GraphicButton>(entry, "保存按钮")->click();
     QCOMPARE(prompter.messages.size(), 1);
     QCOMPARE(viewUnit<ListView>("理财列表框")->rowCount(), 2);
     QCOMPARE(viewUnit<ListView>("理财列表框")->cellText(1, 6), QStringLiteral("坏"));
@@ -458,7 +461,7 @@ void TestSessionPages::viewRefusalsColoursAndRemarkColumn()
     QVERIFY(window->loggedIn());
     QCOMPARE(prompter.messages.last(), QStringLiteral("结束日期不能小于开始日期！"));
     QVERIFY(pages.viewMode().isEmpty());
-    window->unit<GraphicButton>("删除按钮")->click();
+    unitOf<GraphicButton>(window.get(), "删除按钮")->click();
     QCOMPARE(prompter.messages.last(), QStringLiteral("合计状态不能删除提醒，请点击 详细查看 后再删除！"));
 
     // A negative balance is red, and a balance back at zero keeps the colour.
@@ -510,15 +513,15 @@ void TestSessionPages::longTextsAreKeptWholeAndRefused()
     QFETCH(QString, message);
     SessionPages pages(window.get(), prompter);
     registerAndLogIn(pages, "张三");
-    window->unit<GraphicButton>("添加按钮")->click();
+    unitOf<GraphicButton>(window.get(), "添加按钮")->click();
     LayoutWindow *entry = window->page("entry");
-    auto *edit = entry->unit<EditBox>(box);
+    auto *edit = unitOf<EditBox>(entry, box);
     if (list.isEmpty()) {
         QApplication::clipboard()->setText(text);
         edit->clear();
         edit->paste();
     } else {
-        auto *combo = entry->unit<ComboBox>(list);
+        auto *combo = unitOf<ComboBox>(entry, list);
         combo->addItem(text);
         emit combo->textActivated(text);
     }
@@ -535,11 +538,11 @@ void TestSessionPages::longTextsAreKeptWholeAndRefused()
         return counts;
     };
     const QStringList before = lookupRows();
-    entry->unit<EditBox>("收支金额框")->setText("3");
+    unitOf<EditBox>(entry, "收支金额框")->setText("3");
     prompter = ScriptedPrompter();
-    entry->unit<GraphicButton>("添加按钮")->click();
+    unitOf<GraphicButton>(entry, "添加按钮")->click();
     QCOMPARE(prompter.messages, QStringList{message});
-    QCOMPARE(entry->unit<ListView>("添加理财列表框")->rowCount(), 0);
+    QCOMPARE(unitOf<ListView>(entry, "添加理财列表框")->rowCount(), 0);
     QCOMPARE(lookupRows(), before);
     QCOMPARE(edit->text(), text);
 }
@@ -555,12 +558,12 @@ void TestSessionPages::modifyingTurnsANegativeIncomeIntoAnExpense()
     auto *list = viewUnit<ListView>("理财列表框");
     QCOMPARE(list->rowCount(), 1);
     list->selectRow(0);
-    window->unit<GraphicButton>("修改按钮")->click();
+    unitOf<GraphicButton>(window.get(), "修改按钮")->click();
     QVERIFY(pages.editingRecord() > 0);
     LayoutWindow *entry = window->page("entry");
-    auto *kind = entry->unit<TransparentLabel>("收支金额标签");
+    auto *kind = unitOf<TransparentLabel>(entry, "收支金额标签");
     QCOMPARE(kind->text(), QStringLiteral("收入金额："));
-    entry->unit<EditBox>("收支金额框")->setText("-20");
+    unitOf<EditBox>(entry, "收支金额框")->setText("-20");
 
     // The update is refused, so the form stays: it shows the entry as the expense it became.
     sqlite3 *db = nullptr;
@@ -568,15 +571,15 @@ void TestSessionPages::modifyingTurnsANegativeIncomeIntoAnExpense()
     QCOMPARE(sqlite3_exec(db, "create trigger refuse before update on lcsj begin select raise(abort, 'refused'); end",
                           nullptr, nullptr, nullptr), SQLITE_OK);
     prompter = ScriptedPrompter();
-    entry->unit<GraphicButton>("保存按钮")->click();
+    unitOf<GraphicButton>(entry, "保存按钮")->click();
     QCOMPARE(prompter.messages, QStringList{"保存记录失败！"});
     QCOMPARE(kind->text(), QStringLiteral("支出金额："));
-    QCOMPARE(entry->unit<ComboBox>("收支金额组合框")->currentIndex(), 0);
+    QCOMPARE(unitOf<ComboBox>(entry, "收支金额组合框")->currentIndex(), 0);
     QCOMPARE(kind->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 
     QCOMPARE(sqlite3_exec(db, "drop trigger refuse", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
-    entry->unit<GraphicButton>("保存按钮")->click();
+    unitOf<GraphicButton>(entry, "保存按钮")->click();
     QCOMPARE(list->cellText(0, 2), QStringLiteral("20.00"));
     QCOMPARE(list->cellText(0, 3), QStringLiteral("0.00"));
 }
@@ -590,7 +593,7 @@ void TestSessionPages::newUserWindowTitleAndEsc()
     QCOMPARE(registration->windowTitle(), QStringLiteral("用户注册"));
     registration->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(registration));
-    auto *name = registration->unit<EditBox>("用户名框");
+    auto *name = unitOf<EditBox>(registration, "用户名框");
     name->setFocus();
     QTest::keyClicks(name, "ab");
     QTest::keyClick(name, Qt::Key_Escape);

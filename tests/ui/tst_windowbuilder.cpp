@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QTemporaryDir>
@@ -379,6 +380,7 @@ private slots:
     void labelTextsFit();
     void unitsByKindInTableOrder();
     void lookupIsTypedAndStaysInItsWindow();
+    void requiredUnitNamesWhatIsMissing();
     void containerCarriesItsUnits();
     void hiddenAtCreation_data();
     void hiddenAtCreation();
@@ -552,6 +554,30 @@ void TestWindowBuilder::lookupIsTypedAndStaysInItsWindow()
     QVERIFY(!main->unit<ListView>(QStringLiteral("理财列表框")));
     QVERIFY(view->unit<ListView>(QStringLiteral("理财列表框")));
     QVERIFY(!view->unit<GraphicButton>(QStringLiteral("没有这个单元")));
+}
+
+void TestWindowBuilder::requiredUnitNamesWhatIsMissing()
+{
+    LayoutWindow w(parseLayout(QStringLiteral("test"), QStringLiteral("窗口 | 页面 | 100 | 80 | \n"
+                                                                       "甲 | 图形按钮 | 0 | 0 | 10 | 10 |  |  |  |\n")));
+    QVERIFY(w.requiredUnit<GraphicButton>(QStringLiteral("甲")));
+    QVERIFY2(w.isValid(), qPrintable(w.buildError()));
+    // Absent, and present as another kind: both make the window broken and both are named. The
+    // code gets stand-ins that never show and are no units of the window.
+    w.show();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("乙")));
+    GraphicButton *absent = w.requiredUnit<GraphicButton>(QStringLiteral("乙"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("甲.*EditBox")));
+    EditBox *otherKind = w.requiredUnit<EditBox>(QStringLiteral("甲"));
+    QVERIFY(absent && otherKind);
+    absent->show();
+    otherKind->show();
+    QVERIFY(!absent->isVisible() && !otherKind->isVisible());
+    QCOMPARE(w.units().size(), 1);
+    QVERIFY(!w.unit<GraphicButton>(QStringLiteral("乙")));
+    QVERIFY(!w.isValid());
+    QVERIFY2(w.buildError().contains(QStringLiteral("乙")) && w.buildError().contains(QStringLiteral("甲")),
+             qPrintable(w.buildError()));
 }
 
 void TestWindowBuilder::containerCarriesItsUnits()
@@ -807,6 +833,8 @@ void TestWindowBuilder::refusedTables_data()
     QTest::newRow("label holds nothing") << window + "甲 | 标签 | 0 | 0 | 10 | 10 |  |  |  |\n乙 | 标签 | 0 | 0 | 2 | 2 | 甲 |  |  |\n"
                                          << "cannot hold";
     QTest::newRow("unnamed unit") << window + " | 标签 | 0 | 0 | 10 | 10 |  |  |  |\n" << "without a name";
+    QTest::newRow("placed at three numbers") << window + "甲 | 标签 | 0 | 0 | 10 | 10 |  |  |  | placed=1,2,3\n" << "neither two nor four";
+    QTest::newRow("placed at words") << window + "甲 | 标签 | 0 | 0 | 10 | 10 |  |  |  | placed=a,b\n" << "neither two nor four";
 }
 
 void TestWindowBuilder::refusedTables()

@@ -1,0 +1,30 @@
+#pragma once
+// The backup page: backup, Excel export and import, compaction and restore with its password
+// prompt; and the older-version migration of the main menu, which ends the same way.
+#include "pageunits.h"
+
+#include "exchange/backup.h"
+
+#include <QObject>
+
+class MainWindow;
+class Prompter;
+class ViewPage;
+
+class BackupPage : public QObject
+{
+    Q_OBJECT
+public:
+    BackupPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, QObject *parent);
+
+    // The backup password prompt shows while a restore waits for it.
+    void showBackupPrompt(bool shown);
+    RestoreState restoreState() const { return restore; }
+
+private:
+    MainWindow *main;
+    Prompter &prompter;
+    ViewPage &viewPage;
+    BackupUnits backup;
+    RestoreState restore = RestoreState::Idle;
+};

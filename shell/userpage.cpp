@@ -1,0 +1,43 @@
+#include "userpage.h"
+
+#include "loginbar.h"
+#include "mainwindow.h"
+
+#include "ui/units.h"
+#include "users/administration.h"
+
+UserPage::UserPage(MainWindow *main, Prompter &prompter, LoginBar &loginBar, QObject *parent)
+    : QObject(parent), main(main), prompter(prompter), loginBar(loginBar), user(UserUnits::bind(*main->page(QStringLiteral("user"))))
+{
+    connect(user.changePassword, &GraphicButton::clicked, this, &UserPage::changePassword);
+    connect(user.deleteUser, &GraphicButton::clicked, this, &UserPage::deleteUser);
+    connect(user.back, &GraphicButton::clicked, this, &UserPage::back);
+}
+
+void UserPage::changePassword()
+{
+    const AdminOutcome outcome = ::changePassword(user.name->text(), user.oldPassword->text(), user.newPassword->text(),
+                                                  user.confirmPassword->text(), prompter);
+    if (outcome == AdminOutcome::Refused)
+        return; // the boxes keep their texts
+    if (outcome == AdminOutcome::Done)
+        main->showPage(QStringLiteral("查看"));
+    for (EditBox *box : {user.name, user.oldPassword, user.newPassword, user.confirmPassword})
+        box->clear();
+}
+
+void UserPage::deleteUser()
+{
+    const AdminOutcome outcome = ::deleteUser(main->session, user.name->text(), user.oldPassword->text(), prompter, [this] {
+        main->logOut();
+        loginBar.refillUserList();
+    });
+    if (outcome == AdminOutcome::Done)
+        main->showPage(QStringLiteral("查看"));
+}
+
+void UserPage::back()
+{
+    main->showPage(QStringLiteral("查看"));
+    loginBar.refillUserList();
+}
