@@ -3,6 +3,7 @@
 #include "databasefile.h"
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/numbers.h"
 #include "common/sqltext.h"
 
@@ -168,6 +169,14 @@ bool DbConnection::Open(const QString &connectionString)
 {
     if (!object)
         return false;
+    if (openConnection(connectionString))
+        return true;
+    qCWarning(logData).noquote() << "cannot open" << loggableConnectionString(connectionString) << "-" << object->lastError;
+    return false;
+}
+
+bool DbConnection::openConnection(const QString &connectionString)
+{
     object->lastConnectionString = connectionString;
     const QHash<QString, QString> parts = parseConnectionString(connectionString);
     if (parts.contains(QStringLiteral("driver"))) {
@@ -215,7 +224,12 @@ bool DbConnection::Close()
 
 bool DbConnection::Execute(const QString &statement)
 {
-    return object && object->run(statement);
+    if (!object)
+        return false;
+    if (object->run(statement))
+        return true;
+    qCWarning(logData).noquote() << "statement failed:" << loggableStatement(statement) << "-" << object->lastError;
+    return false;
 }
 
 double DbConnection::GetMode()

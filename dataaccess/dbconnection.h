@@ -60,6 +60,7 @@ public:
     QString lastConnectionText() const;
 
 private:
+    bool openConnection(const QString &connectionString); // Open without the log line of a failure
     ConnectionHandle object;
 };
 

@@ -3,6 +3,7 @@
 #include "jetfunctions.h"
 
 #include "common/datetext.h"
+#include "common/log.h"
 #include "common/numbers.h"
 
 #include <QDataStream>
@@ -288,6 +289,15 @@ bool DbRecordset::OpenEach(const QString &text, const std::function<void()> &eac
 }
 
 bool DbRecordset::runQuery(const QString &text)
+{
+    if (readQuery(text))
+        return true;
+    qCWarning(logData).noquote() << "query failed:" << loggableStatement(text) << "-"
+                                 << (connection ? connection->lastError : QStringLiteral("no connection"));
+    return false;
+}
+
+bool DbRecordset::readQuery(const QString &text)
 {
     sqlite3_stmt *statement = startQuery(text);
     if (!statement)

@@ -121,6 +121,7 @@ private:
     enum RowStatus : quint8 { Unmodified = 8, New = 1, Modified = 2, Deleted = 4 };
 
     bool runQuery(const QString &query);
+    bool readQuery(const QString &query); // runQuery without the log line of a failure
     // Forgets what is held, prepares the query and reads its columns; null when it fails.
     sqlite3_stmt *startQuery(const QString &query);
     // The value of a column of the statement's current row; texts and bytes go into the pool.

@@ -4,6 +4,7 @@
 #include "messagewindows.h"
 #include "singleinstance.h"
 
+#include "common/log.h"
 #include "common/program.h"
 #include "dataaccess/instances.h"
 #include "ui/unit.h"
@@ -53,6 +54,9 @@ int main(int argc, char **argv)
     setDataAccessMessageHandler([](const QString &text, const QString &caption) {
         QMessageBox::information(nullptr, caption, text);
     });
+
+    // Why something failed goes to data/kelm.log; the messages shown stay the program's own.
+    startLogFile(programPath(QStringLiteral("data")));
 
     SingleInstance guard(SingleInstance::programInstanceName());
     MainWindow window;

@@ -2,6 +2,7 @@
 
 #include "pageunits.h"
 #include "shelldressing.h"
+#include "common/log.h"
 #include "ui/filedialog.h"
 #include "ui/layoutwindow.h"
 #include "ui/units.h"
@@ -67,6 +68,7 @@ bool askConfirm(const QString &text, const QString &title)
 
 void WindowPrompter::showMessage(const QString &text)
 {
+    qCInfo(logShell).noquote() << "shown:" << text;
     ::showMessage(text);
 }
 

@@ -35,6 +35,7 @@ private slots:
     void connectionTextsHoldAnyPath();
     void properties();
     void constructionFailureIsShown();
+    void failuresAreLoggedWithTheirReason();
     void programConnectionsMayStayOpenAtExit();
 
 private:
@@ -345,6 +346,40 @@ void TestConnection::constructionFailureIsShown()
     setEngineCheck([] { return true; });
     setDataAccessMessageHandler({});
     QCOMPARE(shown, (QStringList{"信息：创建 ADODB.Connection 对象失败！", "信息：创建 ADODB.RecordSet 对象失败！"}));
+}
+
+namespace {
+QStringList logged;
+void keepLogged(QtMsgType, const QMessageLogContext &context, const QString &text)
+{
+    logged.append(QString::fromLatin1(context.category) + u' ' + text);
+}
+} // namespace
+
+void TestConnection::failuresAreLoggedWithTheirReason()
+{
+    // A person sees the program's fixed message; the log keeps the statement and the engine's
+    // reason, with the texts of a statement that touches a password masked.
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepLogged);
+    DbConnection c;
+    QVERIFY(!c.OpenJet(folder->path("data/missing.dat"), "dbsecret"));
+    QVERIFY(c.OpenJet(ledger, databasePassword));
+    QVERIFY(c.Execute("insert into lcsj (xmlx) values ('生活')"));
+    QVERIFY(!c.Execute("insert into nosuchtable (xmlx) values ('生活')"));
+    QVERIFY(!c.Execute("update yhsj set yhmm='topsecret' where yhmc='张三' and nosuchcolumn=1"));
+    DbRecordset r;
+    QVERIFY(r.SetConnection(c));
+    QVERIFY(!r.Open("select nosuchcolumn from lcsj"));
+    qInstallMessageHandler(previous);
+    QCOMPARE(logged.size(), 4);
+    QVERIFY2(logged[0].startsWith("kelm.data cannot open") && logged[0].contains("missing.dat") && !logged[0].contains("dbsecret"),
+             qPrintable(logged[0]));
+    QVERIFY2(logged[1].contains("insert into nosuchtable") && logged[1].contains("no such table"), qPrintable(logged[1]));
+    QVERIFY2(logged[2].startsWith("kelm.data statement failed: update yhsj set yhmm='***'") && !logged[2].contains("topsecret"),
+             qPrintable(logged[2]));
+    QVERIFY2(logged[3].startsWith("kelm.data query failed: select nosuchcolumn from lcsj") && logged[3].contains("nosuchcolumn"),
+             qPrintable(logged[3]));
 }
 
 void TestConnection::programConnectionsMayStayOpenAtExit()
