@@ -43,6 +43,7 @@ void closeOn(LayoutWindow *window, GraphicButton *button, const std::function<vo
 
 void showMessage(const QString &text, const QString &title)
 {
+    qCInfo(logShell).noquote() << "shown:" << text;
     PromptUnits units;
     LayoutWindow *window = openPromptWindow(QStringLiteral("message"), text, title, units);
     closeOn(window, units.yes);
@@ -54,6 +55,7 @@ void showMessage(const QString &text, const QString &title)
 
 bool askConfirm(const QString &text, const QString &title)
 {
+    qCInfo(logShell).noquote() << "asked:" << text;
     bool confirmAnswer = false;
     PromptUnits units;
     LayoutWindow *window = openPromptWindow(QStringLiteral("confirm"), text, title, units);
@@ -68,7 +70,6 @@ bool askConfirm(const QString &text, const QString &title)
 
 void WindowPrompter::showMessage(const QString &text)
 {
-    qCInfo(logShell).noquote() << "shown:" << text;
     ::showMessage(text);
 }
 
