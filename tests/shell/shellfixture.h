@@ -15,7 +15,6 @@
 #include <QTimer>
 
 #include <memory>
-#include <source_location>
 
 struct ProgramFolder
 {
@@ -39,13 +38,15 @@ struct ProgramFolder
 // The unit of that name. When the window lacks it, the running test fails there with the window's
 // and the unit's names and goes on with a stand-in, instead of dereferencing null.
 template<class T>
-T *unitOf(LayoutWindow *window, const QString &name, std::source_location where = std::source_location::current())
+// The caller's place comes from the compiler's builtins, which clang 14 has where std::source_location
+// is missing.
+T *unitOf(LayoutWindow *window, const QString &name, const char *file = __builtin_FILE(), int line = __builtin_LINE())
 {
     if (T *found = window->unit<T>(name))
         return found;
     QTest::qFail(qPrintable(QStringLiteral("%1 has no unit %2 of kind %3")
                                 .arg(window->layoutName(), name, QLatin1String(T::staticMetaObject.className()))),
-                 where.file_name(), int(where.line()));
+                 file, line);
     return window->requiredUnit<T>(name);
 }
 

@@ -40,9 +40,9 @@ private:
     // Registers the name with the password "pw" through the new-user window, then logs in.
     void registerAndLogIn(SessionPages &pages, const QString &name);
     template<class T>
-    T *viewUnit(const QString &name, std::source_location where = std::source_location::current())
+    T *viewUnit(const QString &name, const char *file = __builtin_FILE(), int line = __builtin_LINE())
     {
-        return unitOf<T>(window->page("view"), name, where);
+        return unitOf<T>(window->page("view"), name, file, line);
     }
     std::unique_ptr<ProgramFolder> folder;
     std::unique_ptr<MainWindow> window;
