@@ -159,6 +159,19 @@ void EntryPage::prepareEntry()
     resetEntryForm();
 }
 
+// The entry check, then the form's new lookup values stored and shown; false when either refuses.
+bool EntryPage::checkAndKeepLookups(const EntryForm &form, bool adding, CheckedEntry *checked)
+{
+    if (!checkEntry(form, prompter, checked))
+        return false;
+    if (checked->becameExpense)
+        setAmountKind(false);
+    LookupLists lists = lookupLists();
+    const bool stored = addLookupValues(form, lists, adding, prompter);
+    applyLookupLists(lists);
+    return stored;
+}
+
 void EntryPage::addPendingEntry()
 {
     if (editingId > 0) {
@@ -167,14 +180,7 @@ void EntryPage::addPendingEntry()
     }
     const EntryForm form = entryForm();
     CheckedEntry checked;
-    if (!checkEntry(form, prompter, &checked))
-        return;
-    if (checked.becameExpense)
-        setAmountKind(false);
-    LookupLists lists = lookupLists();
-    const bool stored = addLookupValues(form, lists, true, prompter);
-    applyLookupLists(lists);
-    if (!stored)
+    if (!checkAndKeepLookups(form, true, &checked))
         return;
     ListView *pending = entry.pending;
     pending->appendRow(
@@ -204,14 +210,7 @@ void EntryPage::saveEntries()
     if (editingId > 0) {
         const EntryForm form = entryForm();
         CheckedEntry checked;
-        if (!checkEntry(form, prompter, &checked))
-            return;
-        if (checked.becameExpense)
-            setAmountKind(false);
-        LookupLists lists = lookupLists();
-        const bool stored = addLookupValues(form, lists, false, prompter);
-        applyLookupLists(lists);
-        if (!stored || !saveModifiedRecord(editingId, form, checked, prompter))
+        if (!checkAndKeepLookups(form, false, &checked) || !saveModifiedRecord(editingId, form, checked, prompter))
             return;
         viewPage.showView(detailMode);
         resetEntryForm();

@@ -20,6 +20,7 @@ public:
 
     // A new entry: editing id 0, the form cleared.
     void prepareEntry();
+    bool checkAndKeepLookups(const EntryForm &form, bool adding, CheckedEntry *checked);
     void addPendingEntry();
     void removePendingEntry();
     void saveEntries();
