@@ -2,6 +2,7 @@
 // How a user-level operation reaches the person: messages, yes/no questions and file choices.
 // The program hands in its skinned windows; tests hand in a script.
 #include <QString>
+#include <QtGlobal>
 
 class Prompter
 {
@@ -20,4 +21,36 @@ public:
     {
         return pickSaveFile(filter, defaultExtension, proposedName);
     }
+
+    // Long work tells how far it is: `total` 0 means the end is not known. stepProgress returns
+    // false once the person asked to stop; work that can be cancelled then leaves the ledger and
+    // the files as they were. Work that cannot be cancelled ignores the answer.
+    virtual void beginProgress(const QString &what, qint64 total, bool cancellable)
+    {
+        Q_UNUSED(what) Q_UNUSED(total) Q_UNUSED(cancellable)
+    }
+    virtual bool stepProgress(qint64 done)
+    {
+        Q_UNUSED(done)
+        return true;
+    }
+    virtual void endProgress() {}
+};
+
+// Opens a progress report for one piece of work and closes it on every way out.
+class ProgressScope
+{
+public:
+    ProgressScope(Prompter &prompter, const QString &what, qint64 total, bool cancellable)
+        : m_prompter(prompter)
+    {
+        m_prompter.beginProgress(what, total, cancellable);
+    }
+    ~ProgressScope() { m_prompter.endProgress(); }
+    ProgressScope(const ProgressScope &) = delete;
+    ProgressScope &operator=(const ProgressScope &) = delete;
+    bool step(qint64 done) { return m_prompter.stepProgress(done); }
+
+private:
+    Prompter &m_prompter;
 };
