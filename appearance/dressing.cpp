@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QHash>
 #include <QPointer>
+#include <QTimer>
 
 #include <cmath>
 #include <malloc.h>
@@ -305,6 +306,20 @@ void dressSkinPage()
     dressed(page);
 }
 
+static void trimWorkingSetWhenIdle()
+{
+    // The pictures a re-dressing freed go back to the system once the person has stopped changing
+    // the look: a trim after every change would make the next one fault all of them in again.
+    static QTimer *timer = [] {
+        auto *t = new QTimer(QCoreApplication::instance());
+        t->setSingleShot(true);
+        t->setInterval(3000);
+        QObject::connect(t, &QTimer::timeout, [] { malloc_trim(0); });
+        return t;
+    }();
+    timer->start();
+}
+
 void redressAllWindows(int transparency)
 {
     QWidget *waitLabel = nullptr;
@@ -344,5 +359,5 @@ void redressAllWindows(int transparency)
         list->setVisible(shown);
     if (waitLabel)
         waitLabel->hide();
-    malloc_trim(0);
+    trimWorkingSetWhenIdle();
 }

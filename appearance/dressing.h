@@ -64,5 +64,6 @@ void dressSkinPage();
 
 // Applies the present background and a new transparency to every registered window: wait label
 // shown, lists hidden, main window, the six pages in order, the new-user and help windows when
-// loaded, lists and label restored, memory given back.
+// loaded, lists and label restored; the memory it freed goes back to the system a few seconds after
+// the last change.
 void redressAllWindows(int transparency);
