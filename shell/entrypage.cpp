@@ -13,7 +13,50 @@
 #include "ui/listview.h"
 #include "ui/units.h"
 
+#include <QBitmap>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+// The entry page's one-time hint: a bubble whose point reaches up to the choice of expense or
+// income above its left end.
+static QImage hintBubble(const QSize &size, const QFont &font)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF body(0.5, 12.5, size.width() - 1.0, 28);
+    QPainterPath path;
+    path.addRoundedRect(body, 6, 6);
+    QPainterPath point;
+    point.moveTo(30, body.top() + 1);
+    point.lineTo(40, 0.5);
+    point.lineTo(52, body.top() + 1);
+    point.closeSubpath();
+    path = path.united(point);
+    painter.setPen(QPen(QColor(196, 160, 64), 1));
+    painter.setBrush(QColor(255, 250, 214));
+    painter.drawPath(path);
+    painter.setFont(font);
+    painter.setPen(QColor(80, 64, 16));
+    painter.drawText(body.adjusted(8, 4, -8, -4), Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("点这里切换支出金额或收入金额"));
+    return image;
+}
+
+void EntryPage::placeHint(const EntryUnits &entry)
+{
+    GraphicButton *hint = entry.hint;
+    if (hint->normalPicture().isNull()) {
+        const QImage bubble = hintBubble(hint->size(), hint->font());
+        hint->setNormalPicture(bubble);
+        hint->setHoverPicture(bubble);
+        // Only the bubble takes clicks; the buttons beside and below it stay reachable.
+        hint->setMask(QBitmap::fromImage(bubble.createAlphaMask()));
+    }
+    hint->setVisible(readSetting(hintSettingSection, hintSettingKey) != QStringLiteral("1"));
+}
 
 EntryPage::EntryPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, QObject *parent)
     : QObject(parent), main(main), prompter(prompter), viewPage(viewPage),
@@ -48,7 +91,7 @@ EntryPage::EntryPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, Q
     // it for good.
     connect(entry.hint, &GraphicButton::clicked, this, [this] {
         entry.hint->hide();
-        writeSetting(QStringLiteral("tsbq"), QStringLiteral("tjje"), QStringLiteral("1"));
+        writeSetting(hintSettingSection, hintSettingKey, QStringLiteral("1"));
     });
     // Delete in the name or type box offers to take the text out of its lookup list.
     entry.name->installEventFilter(new KeyAction(this, [this](QKeyEvent *key) {

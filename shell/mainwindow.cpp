@@ -1,9 +1,11 @@
 #include "mainwindow.h"
 
+#include "entrypage.h"
 #include "helpwindow.h"
 #include "messagewindows.h"
 #include "shelldressing.h"
 #include "singleinstance.h"
+#include "viewpage.h"
 
 #include "appearance/liststyle.h"
 #include "appearance/skinfile.h"
@@ -254,6 +256,8 @@ void MainWindow::loadPages()
     entryUnits = EntryUnits::bind(*page(QStringLiteral("entry")));
     backupUnits = BackupUnits::bind(*page(QStringLiteral("backup")));
     userUnits = UserUnits::bind(*page(QStringLiteral("user")));
+    ViewPage::startOnToday(viewUnits);
+    EntryPage::placeHint(entryUnits);
     styleLedgerLists();
 }
 

@@ -2,12 +2,23 @@
 
 #include "mainwindow.h"
 
+#include "common/clock.h"
+#include "common/datetext.h"
 #include "common/prompter.h"
 #include "ledger/lookups.h"
 #include "reports/printing/listprinting.h"
 #include "ui/listview.h"
 #include "ui/printgrid.h"
 #include "ui/units.h"
+
+void ViewPage::startOnToday(const ViewUnits &view)
+{
+    const QDateTime now = Clock::now();
+    view.start->setDateTime(now);
+    view.end->setDateTime(now);
+    view.startLabel->setText(dateText(now, 1));
+    view.endLabel->setText(dateText(now, 1));
+}
 
 ViewPage::ViewPage(MainWindow *main, Prompter &prompter, QObject *parent)
     : QObject(parent), main(main), prompter(prompter), view(ViewUnits::bind(*main->page(QStringLiteral("view")))),

@@ -5,9 +5,11 @@
 #include "common/program.h"
 #include "common/settings.h"
 #include "shell/helpwindow.h"
+#include "shell/entrypage.h"
 #include "shell/mainwindow.h"
 #include "shell/messagewindows.h"
 #include "shell/shelldressing.h"
+#include "shell/viewpage.h"
 #include "support/scriptedprompter.h"
 #include "ui/animationbox.h"
 #include "ui/filedialog.h"
@@ -67,6 +69,9 @@ private slots:
     void exitQuestion_data();
     void exitQuestion();
     void logOutRestoresTheLoginBar();
+    void viewPageStartsOnToday();
+    void entryHintFollowsTheSetting_data();
+    void entryHintFollowsTheSetting();
     void menuItems();
     void helpOpensFromButtonAndMenu();
     void dropDownProxies();
@@ -648,6 +653,48 @@ void TestMainWindow::movedByTheTitleAndTheBackground()
     QTest::mouseMove(target, at + QPoint(40, 30));
     QTest::mouseRelease(target, Qt::LeftButton, {}, at + QPoint(40, 30));
     QTRY_COMPARE(window->pos(), before + QPoint(40, 30));
+}
+
+void TestMainWindow::viewPageStartsOnToday()
+{
+    Clock::setFixed(QDateTime(QDate(2026, 3, 31), QTime(21, 5, 7)));
+    LayoutWindow view(QStringLiteral("view"));
+    view.placeAtCreation();
+    ViewPage::startOnToday(ViewUnits::bind(view));
+    Clock::useSystemTime();
+    QCOMPARE(view.unit<DateBox>(QStringLiteral("开始日期框"))->dateTime(), QDateTime(QDate(2026, 3, 31), QTime(21, 5, 7)));
+    QCOMPARE(view.unit<DateBox>(QStringLiteral("结束日期框"))->date(), QDate(2026, 3, 31));
+    QCOMPARE(view.unit<Label>(QStringLiteral("开始日期标签"))->text(), QStringLiteral("2026-03-31"));
+    QCOMPARE(view.unit<Label>(QStringLiteral("结束日期标签"))->text(), QStringLiteral("2026-03-31"));
+    // The totals bars wait for a login; the login bar shows.
+    QVERIFY(view.unit<QWidget>(QStringLiteral("统计界面框1"))->isHidden());
+    QVERIFY(view.unit<QWidget>(QStringLiteral("统计界面框2"))->isHidden());
+    QVERIFY(!view.unit<QWidget>(QStringLiteral("登录界面框"))->isHidden());
+}
+
+void TestMainWindow::entryHintFollowsTheSetting_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("never dismissed") << "" << true;
+    QTest::newRow("dismissed") << "1" << false;
+    QTest::newRow("anything else") << "2" << true;
+}
+
+void TestMainWindow::entryHintFollowsTheSetting()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, shown);
+    writeSetting(hintSettingSection, hintSettingKey, stored);
+    LayoutWindow entry(QStringLiteral("entry"));
+    entry.placeAtCreation();
+    EntryPage::placeHint(EntryUnits::bind(entry));
+    auto *hint = entry.unit<GraphicButton>(QStringLiteral("提示按钮标签"));
+    QCOMPARE(!hint->isHidden(), shown);
+    // The hint has a face of its own; its see-through part lets clicks reach the buttons it overlaps.
+    QVERIFY(!hint->normalPicture().isNull());
+    QVERIFY(!hint->mask().isEmpty());
+    QVERIFY(!hint->mask().contains(QPoint(199, 103)));
 }
 
 int main(int argc, char **argv)

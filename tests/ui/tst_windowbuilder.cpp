@@ -392,9 +392,6 @@ private slots:
     void placementAtCreation_data();
     void placementAtCreation();
     void pagesGoIntoTheMainWindow();
-    void viewPageStartsOnToday();
-    void entryHintFollowsTheSetting_data();
-    void entryHintFollowsTheSetting();
     void refusedTables_data();
     void refusedTables();
     void modalWindowReturnsWhenClosed();
@@ -774,46 +771,6 @@ void TestWindowBuilder::pagesGoIntoTheMainWindow()
     QCOMPARE(main.windowTitle(), QStringLiteral("Varnel家庭理财"));
 }
 
-void TestWindowBuilder::viewPageStartsOnToday()
-{
-    Clock::setFixed(QDateTime(QDate(2026, 3, 31), QTime(21, 5, 7)));
-    LayoutWindow view(QStringLiteral("view"));
-    view.placeAtCreation();
-    Clock::useSystemTime();
-    QCOMPARE(view.unit<DateBox>(QStringLiteral("开始日期框"))->dateTime(), QDateTime(QDate(2026, 3, 31), QTime(21, 5, 7)));
-    QCOMPARE(view.unit<DateBox>(QStringLiteral("结束日期框"))->date(), QDate(2026, 3, 31));
-    QCOMPARE(view.unit<Label>(QStringLiteral("开始日期标签"))->text(), QStringLiteral("2026-03-31"));
-    QCOMPARE(view.unit<Label>(QStringLiteral("结束日期标签"))->text(), QStringLiteral("2026-03-31"));
-    // The totals bars wait for a login; the login bar shows.
-    QVERIFY(view.unit<QWidget>(QStringLiteral("统计界面框1"))->isHidden());
-    QVERIFY(view.unit<QWidget>(QStringLiteral("统计界面框2"))->isHidden());
-    QVERIFY(!view.unit<QWidget>(QStringLiteral("登录界面框"))->isHidden());
-}
-
-void TestWindowBuilder::entryHintFollowsTheSetting_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("never dismissed") << "" << true;
-    QTest::newRow("dismissed") << "1" << false;
-    QTest::newRow("anything else") << "2" << true;
-}
-
-void TestWindowBuilder::entryHintFollowsTheSetting()
-{
-    QFETCH(QString, stored);
-    QFETCH(bool, shown);
-    writeSetting(QStringLiteral("tsbq"), QStringLiteral("tjje"), stored);
-    LayoutWindow entry(QStringLiteral("entry"));
-    entry.placeAtCreation();
-    auto *hint = entry.unit<GraphicButton>(QStringLiteral("提示按钮标签"));
-    QCOMPARE(!hint->isHidden(), shown);
-    // The hint has a face of its own; its see-through part lets clicks reach the buttons it overlaps.
-    QVERIFY(!hint->normalPicture().isNull());
-    QVERIFY(!hint->mask().isEmpty());
-    QVERIFY(!hint->mask().contains(QPoint(199, 103)));
-}
-
 void TestWindowBuilder::refusedTables_data()
 {
     QTest::addColumn<QString>("table");
@@ -822,6 +779,7 @@ void TestWindowBuilder::refusedTables_data()
     QTest::newRow("no window line") << "甲 | 标签 | 0 | 0 | 10 | 10 |  |  |  |\n" << "first line";
     QTest::newRow("window of no size") << "窗口 | 顶层 | 0 | 80 | 题\n" << "size";
     QTest::newRow("window of no role") << "窗口 | 对话 | 10 | 80 | 题\n" << "顶层 or 页面";
+    QTest::newRow("window placed at three numbers") << "窗口 | 页面 | 100 | 80 |  | placed=2,116,856\n" << "placed";
     QTest::newRow("unknown kind") << window + "甲 | 按钮 | 0 | 0 | 10 | 10 |  |  |  |\n" << "no kind";
     QTest::newRow("short line") << window + "甲 | 标签 | 0 | 0 | 10 | 10 |  |\n" << "ten fields";
     QTest::newRow("place not numbers") << window + "甲 | 标签 | 0 | x | 10 | 10 |  |  |  |\n" << "four numbers";
