@@ -3,6 +3,7 @@
 #include "appearance/skinfile.h"
 #include "common/numbers.h"
 #include "common/settings.h"
+#include "common/settingkeys.h"
 #include "resources/artwork.h"
 #include "ui/animationbox.h"
 #include "ui/drawingboard.h"
@@ -21,7 +22,6 @@
 
 namespace {
 
-const QString pf = QStringLiteral("pf");
 const QString backgroundCanvasName = QStringLiteral("背景动画框");
 const QString buttonCanvasName = QStringLiteral("按钮动画框");
 const QString pageCanvasName = QStringLiteral("子窗口背景动画框");
@@ -134,22 +134,22 @@ void whenDressed(LayoutWindow *window, std::function<void()> afterDressing)
 
 int readTransparencySetting()
 {
-    return int(std::trunc(textToNumber(readSetting(pf, QStringLiteral("pftmd")))));
+    return int(std::trunc(textToNumber(readSetting(SettingKey::skinSection, SettingKey::transparency))));
 }
 
 QByteArray chooseStartupBackground()
 {
-    if (readSetting(pf, QStringLiteral("bjtp")).isEmpty())
-        writeSetting(pf, QStringLiteral("bjtp"), QStringLiteral("1"));
+    if (readSetting(SettingKey::skinSection, SettingKey::background).isEmpty())
+        writeSetting(SettingKey::skinSection, SettingKey::background, QStringLiteral("1"));
     const QString festival = WindowSkin::festivalWord();
     if (!festival.isEmpty())
         return getSkinEntry(festival + QStringLiteral("图片1"));
-    const int n = int(std::trunc(textToNumber(readSetting(pf, QStringLiteral("bjtp")))));
+    const int n = int(std::trunc(textToNumber(readSetting(SettingKey::skinSection, SettingKey::background))));
     if (n >= 1)
         return getSkinEntry(QStringLiteral("背景图片%1").arg(n));
     if (n < 0)
-        return fileBytes(readSetting(pf, QStringLiteral("yhtp%1").arg(-n)));
-    const int m = int(std::trunc(textToNumber(readSetting(pf, QStringLiteral("cstp")))));
+        return fileBytes(readSetting(SettingKey::skinSection, SettingKey::ownPicture.arg(-n)));
+    const int m = int(std::trunc(textToNumber(readSetting(SettingKey::skinSection, SettingKey::plainColour))));
     if (m > 0)
         return getSkinEntry(QStringLiteral("纯色图片%1").arg(m));
     return {};

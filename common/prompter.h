@@ -41,16 +41,15 @@ public:
 class ProgressScope
 {
 public:
-    ProgressScope(Prompter &prompter, const QString &what, qint64 total, bool cancellable)
-        : m_prompter(prompter)
+    ProgressScope(Prompter &reporter, const QString &what, qint64 total, bool cancellable) : prompter(reporter)
     {
-        m_prompter.beginProgress(what, total, cancellable);
+        prompter.beginProgress(what, total, cancellable);
     }
-    ~ProgressScope() { m_prompter.endProgress(); }
+    ~ProgressScope() { prompter.endProgress(); }
     ProgressScope(const ProgressScope &) = delete;
     ProgressScope &operator=(const ProgressScope &) = delete;
-    bool step(qint64 done) { return m_prompter.stepProgress(done); }
+    bool step(qint64 done) { return prompter.stepProgress(done); }
 
 private:
-    Prompter &m_prompter;
+    Prompter &prompter;
 };

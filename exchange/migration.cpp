@@ -8,6 +8,7 @@
 #include "common/sqltext.h"
 #include "dataaccess/databasefile.h"
 #include "dataaccess/instances.h"
+#include "ledger/schema.h"
 
 #include <QScopeGuard>
 
@@ -118,8 +119,8 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
     const qint64 n = auxRecordset.RecordCount();
     const QString today = dateText(Clock::today(), 1);
     for (qint64 i = 0; i < n; ++i) {
-        const double expense = auxRecordset.GetNumber(QStringLiteral("zcje"));
-        const double income = auxRecordset.GetNumber(QStringLiteral("srje"));
+        const double expense = auxRecordset.GetNumber(RecordColumn::expense);
+        const double income = auxRecordset.GetNumber(RecordColumn::income);
         if (isNegativeAmount(expense)) {
             refuse(prompter, QStringLiteral("旧数据库中存在负数的支出金额数值，暂时不支持转换！"));
             return;
@@ -129,12 +130,12 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
             return;
         }
         const QString statement = QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,bz,rq,tjrq) values (")
-            + quoteText(auxRecordset.GetText(QStringLiteral("xmlx"))) + u','
-            + quoteText(auxRecordset.GetText(QStringLiteral("xmmc"))) + u','
-            + auxRecordset.GetText(QStringLiteral("zcje")) + u',' + auxRecordset.GetText(QStringLiteral("srje")) + u','
-            + quoteText(auxRecordset.GetText(QStringLiteral("ry"))) + u','
-            + quoteText(auxRecordset.GetText(QStringLiteral("bz"))) + u','
-            + quoteText(dateText(auxRecordset.GetDateTime(QStringLiteral("rq")), 1)) + u',' + quoteText(today) + u')';
+            + quoteText(auxRecordset.GetText(RecordColumn::type)) + u','
+            + quoteText(auxRecordset.GetText(RecordColumn::name)) + u','
+            + auxRecordset.GetText(RecordColumn::expense) + u',' + auxRecordset.GetText(RecordColumn::income) + u','
+            + quoteText(auxRecordset.GetText(RecordColumn::person)) + u','
+            + quoteText(auxRecordset.GetText(RecordColumn::remark)) + u','
+            + quoteText(dateText(auxRecordset.GetDateTime(RecordColumn::day), 1)) + u',' + quoteText(today) + u')';
         if (!userConnection.Execute(statement)) {
             refuse(prompter, QStringLiteral("恢复旧版数据库失败！"));
             return;

@@ -3,6 +3,7 @@
 #include "common/datetext.h"
 #include "common/numbers.h"
 #include "dataaccess/instances.h"
+#include "ledger/schema.h"
 
 #include <QHash>
 
@@ -100,7 +101,7 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
     const QString range = QStringLiteral(" from lcsj where rq>=#") + dateText(start, 1) + QStringLiteral("# and rq<=#")
         + dateText(end, 1) + u'#';
     if (mode == summaryMode) {
-        const QString key = grouping == ViewGrouping::ItemType ? QStringLiteral("xmlx") : QStringLiteral("xmmc");
+        const QString key = grouping == ViewGrouping::ItemType ? RecordColumn::type : RecordColumn::name;
         const QString days = QString::number(start.daysTo(end) + 1) + QStringLiteral("天");
         userRecordset.Open(QStringLiteral("select ") + key + QStringLiteral(",sum(zcje) as zcje1,sum(srje) as srje1")
                            + range + QStringLiteral(" group by ") + key);
@@ -117,7 +118,8 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
         return true;
     }
     // Read row by row into the view's rows: the ledger is held once, by the rows.
-    DbField id("id"), type("xmlx"), name("xmmc"), expense("zcje"), income("srje"), person("ry"), day("rq"), remark("bz");
+    DbField id("id"), type(RecordColumn::type), name(RecordColumn::name), expense(RecordColumn::expense),
+        income(RecordColumn::income), person(RecordColumn::person), day(RecordColumn::day), remark(RecordColumn::remark);
     bool located = false;
     SharedTexts types, names, persons, days, remarks;
     SharedAmounts amounts;

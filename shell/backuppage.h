@@ -15,7 +15,7 @@ class BackupPage : public QObject
 {
     Q_OBJECT
 public:
-    BackupPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, QObject *parent);
+    BackupPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView, QObject *parent);
 
     // The backup password prompt shows while a restore waits for it.
     void showBackupPrompt(bool shown);

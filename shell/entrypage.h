@@ -12,16 +12,11 @@ class MainWindow;
 class Prompter;
 class ViewPage;
 
-// The settings section of one-time hints, 提示标签 ("tsbq"), and its key for the entry page's hint
-// at the amount, 添加金额 ("tjje"): "1" once the person dismissed the hint.
-inline const QString hintSettingSection = QStringLiteral("tsbq");
-inline const QString hintSettingKey = QStringLiteral("tjje");
-
 class EntryPage : public QObject
 {
     Q_OBJECT
 public:
-    EntryPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, QObject *parent);
+    EntryPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView, QObject *parent);
     // Draws the one-time hint at the choice of expense or income, shown until the person
     // dismissed it once.
     static void placeHint(const EntryUnits &entry);

@@ -14,6 +14,7 @@
 #include "common/program.h"
 #include "common/files.h"
 #include "common/settings.h"
+#include "common/settingkeys.h"
 #include "exchange/backup.h"
 #include "exchange/migration.h"
 #include "reminder/reminderdatacheck.h"
@@ -105,7 +106,7 @@ MainWindow::~MainWindow()
 
 StartupResult MainWindow::start(SingleInstance *guard)
 {
-    // 1. One copy at a time.
+    // One copy at a time.
     if (guard && !guard->claim()) {
         guard->handOver();
         return StartupResult::HandedOver;
@@ -114,40 +115,37 @@ StartupResult MainWindow::start(SingleInstance *guard)
     // written, or never written in a read-only program folder, still brings the window up.
     if (guard)
         connect(guard, &SingleInstance::showRequested, this, &MainWindow::bringToFront);
-    // 2. The handle a later copy names.
-    writeSetting(QStringLiteral("cx"), QStringLiteral("hwnd"), QString::number(qint64(winId())));
-    // 3.-5.
+    // The handle a later copy names.
+    writeSetting(SettingKey::programSection, SettingKey::windowHandle, QString::number(qint64(winId())));
+    // The version shown at the foot of the window.
     mainUnits.version->setText(QStringLiteral("版本号：") + versionText);
     started = false;
-    // 6.
     stampRegistry();
-    // 7.
+    // Without its skin the program cannot draw a window.
     if (!loadSkinFile(programPath(QStringLiteral("Skin/Green.cskn")), applicationTitle)) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("信息："), QStringLiteral("读取皮肤文件失败!"), QMessageBox::Ok);
         box.setWindowModality(Qt::ApplicationModal);
         box.exec();
         return StartupResult::SkinUnreadable;
     }
-    // 8.
     openSplash(false);
-    // 9.-11.
+    // The background picture and transparency the person chose last time.
     loadStartupAppearance(this);
-    // 12.
+    // The main window in the middle of the screen.
     resize(860, 600);
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     mainUnits.canvas->setGeometry(0, 0, width(), height());
-    // 13.
+    // Dressed and wired before its pages are made on it.
     registerShellWindow(ShellWindow::Main, this);
     dressMain(this);
     wireNavigation();
     wireMenu();
-    // 14.
+    // The six pages, dressed, with the drop-downs that their arrow buttons open.
     loadPages();
     wireDropDownProxies();
-    // 15.
     reminderDataCheck();
-    // 16.
+    // The user directory, whose names fill the login bar.
     QStringList users;
     if (openUserDirectory(windowPrompter(), users) == DirectoryOpen::EndProgram)
         return StartupResult::DirectoryUnusable;
@@ -158,16 +156,14 @@ StartupResult MainWindow::start(SingleInstance *guard)
     viewUnits.userList->clear();
     viewUnits.userList->addItems(users);
     viewUnits.userList->setCurrentIndex(-1);
-    // 17.
+    // The program opens on the view page.
     showPage(QStringLiteral("查看"));
-    // 18.
+    // The splash stays above the main window until its last tick.
     if (splash)
         splash->setAlwaysOnTop(true);
-    // 19.
     installTrayIcon();
-    // 20.
+    // What the start-up freed goes back to the system.
     malloc_trim(0);
-    // 21.
     started = true;
     return StartupResult::Started;
 }

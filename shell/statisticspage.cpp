@@ -5,9 +5,9 @@
 #include "common/numbers.h"
 #include "ui/units.h"
 
-StatisticsPage::StatisticsPage(MainWindow *main, Prompter &prompter, QObject *parent)
-    : QObject(parent), main(main), prompter(prompter),
-      statistics(StatisticsUnits::bind(*main->page(QStringLiteral("statistics"))))
+StatisticsPage::StatisticsPage(MainWindow *owner, Prompter &prompts, QObject *parent)
+    : QObject(parent), main(owner), prompter(prompts),
+      statistics(StatisticsUnits::bind(*owner->page(QStringLiteral("statistics"))))
 {
     connect(main, &MainWindow::statisticsRequested, this, &StatisticsPage::showStatistics);
     int current = 0;

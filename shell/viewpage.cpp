@@ -20,8 +20,8 @@ void ViewPage::startOnToday(const ViewUnits &view)
     view.endLabel->setText(dateText(now, 1));
 }
 
-ViewPage::ViewPage(MainWindow *main, Prompter &prompter, QObject *parent)
-    : QObject(parent), main(main), prompter(prompter), view(ViewUnits::bind(*main->page(QStringLiteral("view")))),
+ViewPage::ViewPage(MainWindow *owner, Prompter &prompts, QObject *parent)
+    : QObject(parent), main(owner), prompter(prompts), view(ViewUnits::bind(*owner->page(QStringLiteral("view")))),
       grid(new PrintGrid(this))
 {
     connect(view.detail, &GraphicButton::clicked, this, [this] { showView(detailMode); });

@@ -15,7 +15,7 @@ class ViewPage : public QObject
 {
     Q_OBJECT
 public:
-    ViewPage(MainWindow *main, Prompter &prompter, QObject *parent);
+    ViewPage(MainWindow *owner, Prompter &prompts, QObject *parent);
     // The range starts and ends on today when the page is made.
     static void startOnToday(const ViewUnits &view);
 

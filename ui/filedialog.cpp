@@ -1,5 +1,6 @@
 #include "ui/filedialog.h"
 
+#include "common/settingkeys.h"
 #include "common/settings.h"
 
 #include <QDir>
@@ -11,8 +12,6 @@ QStringList answers;
 QList<FileDialog::Opening> openings;
 bool answersQueued = false;
 
-const QString folderSection = QStringLiteral("wjdhk");
-const QString folderKey = QStringLiteral("scwjj");
 } // namespace
 
 FileDialog::FileDialog(QObject *parent) : QObject(parent) {}
@@ -58,13 +57,13 @@ bool FileDialog::show(QWidget *parent, bool save)
     if (chosen.isEmpty())
         return false;
     name = save ? withDefaultExtension(chosen, extension) : chosen;
-    writeSetting(folderSection, folderKey, QFileInfo(name).absolutePath());
+    writeSetting(SettingKey::fileDialogSection, SettingKey::lastFolder, QFileInfo(name).absolutePath());
     return true;
 }
 
 QString FileDialog::startFolder()
 {
-    const QString last = readSetting(folderSection, folderKey);
+    const QString last = readSetting(SettingKey::fileDialogSection, SettingKey::lastFolder);
     if (!last.isEmpty() && QFileInfo(last).isDir())
         return last;
     return QDir::homePath();

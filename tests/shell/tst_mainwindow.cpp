@@ -4,6 +4,7 @@
 #include "common/clock.h"
 #include "common/program.h"
 #include "common/settings.h"
+#include "common/settingkeys.h"
 #include "shell/helpwindow.h"
 #include "shell/entrypage.h"
 #include "shell/mainwindow.h"
@@ -685,7 +686,7 @@ void TestMainWindow::entryHintFollowsTheSetting()
 {
     QFETCH(QString, stored);
     QFETCH(bool, shown);
-    writeSetting(hintSettingSection, hintSettingKey, stored);
+    writeSetting(SettingKey::hintSection, SettingKey::entryHint, stored);
     LayoutWindow entry(QStringLiteral("entry"));
     entry.placeAtCreation();
     EntryPage::placeHint(EntryUnits::bind(entry));
