@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <optional>
+
 namespace {
 
 const QString switchSection = QStringLiteral("zdbf");
@@ -51,7 +53,7 @@ void thinCopies(const QString &ledger)
     QList<QDateTime> taken;
     for (const AutomaticCopy &copy : copies)
         taken.append(copy.taken);
-    const QList<int> kept = copiesToKeep(taken);
+    const QList<int> kept = copiesToKeep(taken, Clock::now());
     for (int i = 0; i < copies.size(); ++i)
         if (!kept.contains(i))
             deleteFile(copies[i].path);
@@ -154,20 +156,23 @@ bool takeSafetyCopyBeforeImport(const QString &importedFile, Prompter &prompter)
     return takeSafetyCopy(ledger, prompter);
 }
 
-QList<int> copiesToKeep(const QList<QDateTime> &takenNewestFirst)
+QList<int> copiesToKeep(const QList<QDateTime> &takenNewestFirst, const QDateTime &now)
 {
     QSet<int> kept;
-    if (!takenNewestFirst.isEmpty())
-        kept.insert(0);
-    // Each rule walks from the newest copy and keeps the first one of every period it meets
-    // until it has kept its number of periods.
+    // Each rule walks from the newest copy and keeps the newest of every period it meets, until
+    // it has kept its number; a period whose newest copy a finer rule kept already does not
+    // count, so each rule reaches further back.
     const auto keepPerPeriod = [&](int periods, auto periodOf) {
-        QSet<qint64> seen;
-        for (int i = 0; i < takenNewestFirst.size() && seen.size() < periods; ++i) {
+        int keptHere = 0;
+        std::optional<qint64> last;
+        for (int i = 0; i < takenNewestFirst.size() && keptHere < periods; ++i) {
             const qint64 period = periodOf(takenNewestFirst[i].date());
-            if (!seen.contains(period)) {
-                seen.insert(period);
+            if (last == period)
+                continue;
+            last = period;
+            if (!kept.contains(i)) {
                 kept.insert(i);
+                ++keptHere;
             }
         }
     };
@@ -178,6 +183,13 @@ QList<int> copiesToKeep(const QList<QDateTime> &takenNewestFirst)
         return qint64(year) * 100 + week;
     });
     keepPerPeriod(12, [](const QDate &d) { return qint64(d.year()) * 100 + d.month(); });
+    if (!takenNewestFirst.isEmpty())
+        kept.insert(0); // the daily rule keeps it already; said here so no rule can lose it
+    // The copies of the last day all stay besides, without counting for the rules: the safety copy
+    // before a restore would otherwise give way to the copy of the restored ledger the same day.
+    for (int i = 0; i < takenNewestFirst.size(); ++i)
+        if (takenNewestFirst[i].secsTo(now) < 24 * 3600)
+            kept.insert(i);
     QList<int> answer(kept.begin(), kept.end());
     std::sort(answer.begin(), answer.end());
     return answer;

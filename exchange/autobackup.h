@@ -43,7 +43,8 @@ inline auto inThousandths(ProgressScope &scope)
     return [&scope](qint64 done, qint64 total) { return scope.step(total > 0 ? done * 1000 / total : 0); };
 }
 
-// Which copies of those taken at these moments stay: the newest of each of the last 7 days, 4
-// weeks and 12 months that have copies, and the newest of all. The moments are newest first; the
-// answer holds their indexes.
-QList<int> copiesToKeep(const QList<QDateTime> &takenNewestFirst);
+// Which copies of those taken at these moments stay: every copy of the last 24 hours, the newest
+// of each of the last 7 days, then of 4 more weeks and 12 more months that have copies (as the
+// peers count), and the newest of all. The moments are newest first; the answer holds their
+// indexes.
+QList<int> copiesToKeep(const QList<QDateTime> &takenNewestFirst, const QDateTime &now);
