@@ -131,7 +131,7 @@ AutomaticBackup backUpAtSessionEnd(const QString &ledger, Prompter &prompter)
     if (!automaticBackupsOn())
         return AutomaticBackup::Off;
     if (!fileExists(ledger))
-        return AutomaticBackup::Failed;
+        return AutomaticBackup::NoLedger;
     const QList<AutomaticCopy> copies = automaticCopies(ledger);
     if (!copies.isEmpty() && sameContents(ledger, copies.first().path))
         return AutomaticBackup::Unchanged;

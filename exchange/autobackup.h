@@ -25,7 +25,8 @@ qint64 copyRecordCount(const QString &copy);
 bool automaticBackupsOn();
 void setAutomaticBackupsOn(bool on);
 
-enum class AutomaticBackup { Written, Unchanged, Off, Failed };
+// NoLedger: the session has no ledger file to copy (it was deleted or never opened).
+enum class AutomaticBackup { Written, Unchanged, Off, NoLedger, Failed };
 
 // At log-out and exit: a copy when the switch is on and the ledger differs from its newest copy.
 AutomaticBackup backUpAtSessionEnd(const QString &ledger, Prompter &prompter);

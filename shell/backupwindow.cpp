@@ -18,16 +18,16 @@ namespace {
 struct BackupWindowUnits
 {
     TransparentLabel *state;
-    GraphicButton *onOff, *restore, *openFolder, *close, *closeWindow;
+    GraphicButton *turnOn, *turnOff, *restore, *openFolder, *close;
     ListView *copies;
     static BackupWindowUnits bind(LayoutWindow &window)
     {
         return {window.requiredUnit<TransparentLabel>(QStringLiteral("自动备份状态标签")),
-                window.requiredUnit<GraphicButton>(QStringLiteral("开关按钮")),
+                window.requiredUnit<GraphicButton>(QStringLiteral("开启按钮")),
+                window.requiredUnit<GraphicButton>(QStringLiteral("关闭备份按钮")),
                 window.requiredUnit<GraphicButton>(QStringLiteral("恢复按钮")),
                 window.requiredUnit<GraphicButton>(QStringLiteral("打开文件夹按钮")),
                 window.requiredUnit<GraphicButton>(QStringLiteral("关闭按钮")),
-                window.requiredUnit<GraphicButton>(QStringLiteral("关闭窗口按钮")),
                 window.requiredUnit<ListView>(QStringLiteral("备份列表框"))};
     }
 };
@@ -44,7 +44,8 @@ void showSwitch(const BackupWindowUnits &units)
     const bool on = automaticBackupsOn();
     units.state->setText(on ? QStringLiteral("自动备份已开启：退出登录或退出程序时，数据有改动即自动备份。")
                             : QStringLiteral("自动备份已关闭。"));
-    units.onOff->setText(on ? QStringLiteral("关闭备份") : QStringLiteral("开启备份"));
+    units.turnOn->setVisible(!on);
+    units.turnOff->setVisible(on);
 }
 
 QStringList fillCopies(const BackupWindowUnits &units, const QString &ledger)
@@ -72,13 +73,13 @@ LayoutWindow *createBackupWindow(QWidget *mainWindow, const QString &ledger, Bac
     const BackupWindowUnits units = BackupWindowUnits::bind(*window);
     const auto paths = std::make_shared<QStringList>(fillCopies(units, ledger));
     showSwitch(units);
-    for (GraphicButton *button : {units.close, units.closeWindow})
-        QObject::connect(button, &GraphicButton::clicked, window, &QWidget::close);
+    QObject::connect(units.close, &GraphicButton::clicked, window, &QWidget::close);
     QObject::connect(new QShortcut(Qt::Key_Escape, window), &QShortcut::activated, units.close, &GraphicButton::click);
-    QObject::connect(units.onOff, &GraphicButton::clicked, window, [units] {
-        setAutomaticBackupsOn(!automaticBackupsOn());
-        showSwitch(units);
-    });
+    for (GraphicButton *button : {units.turnOn, units.turnOff})
+        QObject::connect(button, &GraphicButton::clicked, window, [units, on = button == units.turnOn] {
+            setAutomaticBackupsOn(on);
+            showSwitch(units);
+        });
     QObject::connect(units.openFolder, &GraphicButton::clicked, window, [ledger, actions] {
         const QString folder = automaticBackupFolder(ledger);
         QDir().mkpath(folder);
@@ -98,5 +99,7 @@ LayoutWindow *createBackupWindow(QWidget *mainWindow, const QString &ledger, Bac
     });
     window->moveOnBarePress();
     dressDialogWindow(window);
+    if (mainWindow)
+        window->move(mainWindow->geometry().center() - window->rect().center());
     return window;
 }

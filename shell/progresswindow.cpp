@@ -135,7 +135,6 @@ void ProgressReport::showWindow()
     dressDialogWindow(window);
     window->setWindowTitle(QStringLiteral("请稍候"));
     const ProgressUnits units = ProgressUnits::bind(*window);
-    units.bar->setGradientColours(QColor(0x9c, 0xd8, 0x7e), QColor(0x4c, 0xa8, 0x3a), QColor(0x2f, 0x80, 0x25));
     QObject::connect(units.cancel, &GraphicButton::clicked, window, [this, units] {
         cancelled = true;
         units.cancel->setEnabled(false);
