@@ -1,6 +1,7 @@
 // Automatic copies of the ledger: when they are written, which of them stay over a year, the safety
 // copy before work that replaces records, restoring a copy, and what a deleted user leaves.
 #include "dataaccess/ledgerfixture.h"
+#include "sessionfixture.h"
 
 #include "common/clock.h"
 #include "common/files.h"
@@ -80,25 +81,14 @@ private:
 void TestAutoBackup::init()
 {
     dir = new QTemporaryDir;
-    QDir(dir->path()).mkdir("data");
-    setProgramDirectory(dir->path());
-    Clock::setFixed(QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
     prompter = ProgressRecorder();
-    QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
-    QCOMPARE(registerUser("张三", "secret", "secret", prompter), AdminOutcome::Done);
-    session = Session();
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    openFixtureSession(*dir, QDateTime(QDate(2026, 1, 1), QTime(8, 0)), session, prompter);
     prompter = ProgressRecorder();
 }
 
 void TestAutoBackup::cleanup()
 {
-    for (DbRecordset *r : {&userRecordset, &auxRecordset, &directoryRecordset})
-        r->Close();
-    for (DbConnection *c : {&userConnection, &auxConnection, &directoryConnection})
-        c->Close();
-    Clock::useSystemTime();
+    closeFixtureSession();
     delete dir;
 }
 
