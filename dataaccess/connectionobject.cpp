@@ -1,6 +1,7 @@
 #include "connectionobject.h"
 
 #include "databasefile.h"
+#include "dbconnection.h"
 #include "jetfunctions.h"
 #include "jet/jetconversion.h"
 #include "xls/xlsformat.h"
@@ -50,9 +51,15 @@ constexpr int cacheLimit = 48;
 
 // A Jet file of the Windows program that opens with the password becomes a file of ours in place,
 // the Jet file kept beside it; one that does not stays as it is.
+std::function<void(qint64, qint64)> &conversionProgress()
+{
+    static std::function<void(qint64, qint64)> progress;
+    return progress;
+}
+
 DatabaseFileCheck convertFromJet(const QString &path, const QString &password)
 {
-    const JetConversionTarget target{createDatabaseFile, sqliteColumnDefinition};
+    const JetConversionTarget target{createDatabaseFile, sqliteColumnDefinition, conversionProgress()};
     switch (convertJetFile(path, password, target).outcome) {
     case JetConversion::Converted:
         return checkDatabaseFile(path, password);
@@ -66,6 +73,11 @@ DatabaseFileCheck convertFromJet(const QString &path, const QString &password)
 }
 
 } // namespace
+
+void setConversionProgress(std::function<void(qint64 done, qint64 total)> progress)
+{
+    conversionProgress() = std::move(progress);
+}
 
 ConnectionObject::~ConnectionObject()
 {

@@ -1,4 +1,5 @@
 #include "migration.h"
+#include "autobackup.h"
 
 #include "common/clock.h"
 #include "common/datetext.h"
@@ -70,7 +71,8 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
     auxRecordset.Close();
     auxConnection.Close();
     removeWorkingCopy(migrationCopyPath());
-    if (!copyFileReplacing(chosen, migrationCopyPath()) || !auxConnection.OpenJet(migrationCopyPath(), databasePassword)) {
+    if (!copyFileReplacing(chosen, migrationCopyPath())
+        || !openJetShowingConversion(auxConnection, migrationCopyPath(), databasePassword, prompter)) {
         prompter.showMessage(QStringLiteral("连接旧版数据库失败！"));
         return;
     }
@@ -100,6 +102,8 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
         if (!prompter.askConfirm(QStringLiteral("是否真的要删除清空当前用户的所有数据？")))
             return;
     }
+    if (!takeSafetyCopy(session.currentDbPath, prompter))
+        return;
     // Emptying belongs to the same transaction as the copy, so every refusal and failure leaves
     // the ledger as it was, and ends the migration: nothing of it was kept, so nothing is verified.
     if (userConnection.BeginTrans() == 0) {
@@ -118,7 +122,9 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
     auxRecordset.Open(QStringLiteral("select * from lcsj"));
     const qint64 n = auxRecordset.RecordCount();
     const QString today = dateText(Clock::today(), 1);
+    ProgressScope progress(prompter, QStringLiteral("正在恢复旧版数据……"), n, false);
     for (qint64 i = 0; i < n; ++i) {
+        progress.step(i);
         const double expense = auxRecordset.GetNumber(RecordColumn::expense);
         const double income = auxRecordset.GetNumber(RecordColumn::income);
         if (isNegativeAmount(expense)) {

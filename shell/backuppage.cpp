@@ -1,5 +1,6 @@
 #include "backuppage.h"
 
+#include "backupwindow.h"
 #include "mainwindow.h"
 #include "viewpage.h"
 
@@ -21,11 +22,7 @@ BackupPage::BackupPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView
     onClick(backup.exportLedger, [this] { exportLedger(prompter); });
     onClick(backup.importLedger, [this, showDetail] { importLedger(prompter, showDetail); });
     onClick(backup.compact, [this, endThenRefresh] { compactLedger(main->session, prompter, endThenRefresh); });
-    onClick(backup.restore, [this, endThenRefresh] {
-        showBackupPrompt(false);
-        restore = restoreLedger(main->session, prompter, endThenRefresh);
-        showBackupPrompt(restore == RestoreState::AwaitingPassword);
-    });
+    onClick(backup.restore, [this] { restoreFrom(QString()); });
     onClick(backup.confirmPassword, [this, endThenRefresh] {
         restore = confirmBackupPassword(main->session, backup.password->text(), prompter, endThenRefresh);
         if (restore == RestoreState::Idle)
@@ -38,6 +35,25 @@ BackupPage::BackupPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView
     connect(main, &MainWindow::migrationRequested, this, [this, endThenRefresh, showDetail] {
         migrateOlderVersion(main->session, prompter, endThenRefresh, showDetail);
     });
+    connect(main, &MainWindow::automaticBackupsRequested, this, [this] {
+        if (!copies) {
+            copies = createBackupWindow(main, main->session.currentDbPath,
+                                        {[this](const QString &copy) { restoreFrom(copy); },
+                                         [this](const QString &folder) { main->openLink(QUrl::fromLocalFile(folder)); }});
+        }
+        copies->show();
+        copies->raise();
+    });
+}
+
+void BackupPage::restoreFrom(const QString &copy)
+{
+    // A copy's password prompt shows on the backup page, as a chosen file's does.
+    if (!copy.isEmpty())
+        main->showPage(QStringLiteral("备份"));
+    showBackupPrompt(false);
+    restore = restoreLedger(main->session, prompter, [this] { main->logOut(); }, copy);
+    showBackupPrompt(restore == RestoreState::AwaitingPassword);
 }
 
 void BackupPage::showBackupPrompt(bool shown)

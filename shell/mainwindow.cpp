@@ -15,6 +15,7 @@
 #include "common/files.h"
 #include "common/settings.h"
 #include "common/settingkeys.h"
+#include "exchange/autobackup.h"
 #include "exchange/backup.h"
 #include "exchange/migration.h"
 #include "reminder/reminderdatacheck.h"
@@ -335,8 +336,15 @@ bool MainWindow::passLoginGate()
     return false;
 }
 
+void MainWindow::backUpEndingSession()
+{
+    if (session.loggedIn && backUpAtSessionEnd(session.currentDbPath, windowPrompter()) == AutomaticBackup::Failed)
+        showMessage(QStringLiteral("自动备份数据失败！"));
+}
+
 void MainWindow::logOut()
 {
+    backUpEndingSession();
     logOutSession(session);
     mainUnits.title->setText(applicationTitle);
     if (page(QStringLiteral("view"))) {
@@ -428,6 +436,10 @@ void MainWindow::wireMenu()
     onItem(QStringLiteral("帮助说明"), [this] { openHelp(); });
     onItem(QStringLiteral("退出登录"), [this] { logOut(); });
     onItem(QStringLiteral("旧版数据恢复"), [this] { emit migrationRequested(); });
+    onItem(QStringLiteral("自动备份"), [this] {
+        if (passLoginGate())
+            emit automaticBackupsRequested();
+    });
     onItem(QStringLiteral("微博/新浪微博"), [this] { openLink(sinaMicroblog); });
     onItem(QStringLiteral("微博/腾讯微博"), [this] { openLink(tencentMicroblog); });
     onItem(QStringLiteral("主页"), [this] { openLink(homePage); });
@@ -543,6 +555,7 @@ void MainWindow::askToExit()
 
 void MainWindow::shutDown()
 {
+    backUpEndingSession();
     hide();
     releaseDressingPictures();
     delete help;

@@ -1,6 +1,7 @@
 #include "messagewindows.h"
 
 #include "pageunits.h"
+#include "progresswindow.h"
 #include "shelldressing.h"
 #include "common/log.h"
 #include "ui/filedialog.h"
@@ -70,16 +71,34 @@ bool askConfirm(const QString &text, const QString &title)
 
 void WindowPrompter::showMessage(const QString &text)
 {
+    progressReport().stepAside();
     ::showMessage(text);
 }
 
 bool WindowPrompter::askConfirm(const QString &text)
 {
+    progressReport().stepAside();
     return ::askConfirm(text);
+}
+
+void WindowPrompter::beginProgress(const QString &what, qint64 total, bool cancellable)
+{
+    progressReport().begin(what, total, cancellable);
+}
+
+bool WindowPrompter::stepProgress(qint64 done)
+{
+    return progressReport().step(done);
+}
+
+void WindowPrompter::endProgress()
+{
+    progressReport().end();
 }
 
 QString WindowPrompter::pickOpenFile(const QString &filter, const QString &defaultExtension)
 {
+    progressReport().stepAside();
     FileDialog dialog;
     dialog.setFilter(filter);
     dialog.setDefaultExtension(QString(defaultExtension).remove(QStringLiteral("*.")));
@@ -99,6 +118,7 @@ QString WindowPrompter::pickFileToAddTo(const QString &filter, const QString &de
 QString WindowPrompter::pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName,
                                      bool confirmOverwrite)
 {
+    progressReport().stepAside();
     FileDialog dialog;
     dialog.setFilter(filter);
     dialog.setDefaultExtension(QString(defaultExtension).remove(QStringLiteral("*.")));

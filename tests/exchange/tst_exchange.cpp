@@ -1,5 +1,6 @@
 // The backup page's commands and the older-version migration, on real ledger files.
 #include "dataaccess/ledgerfixture.h"
+#include "sessionfixture.h"
 
 #include "common/clock.h"
 #include "dataaccess/xls/xlsworkbook.h"
@@ -50,15 +51,8 @@ private:
 void TestExchange::init()
 {
     dir = new QTemporaryDir;
-    QDir(dir->path()).mkdir("data");
-    setProgramDirectory(dir->path());
-    Clock::setFixed(QDateTime(QDate(2024, 1, 5), QTime(9, 30)));
     prompter = ScriptedPrompter();
-    QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
-    QCOMPARE(registerUser("张三", "secret", "secret", prompter), AdminOutcome::Done);
-    session = Session();
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    openFixtureSession(*dir, QDateTime(QDate(2024, 1, 5), QTime(9, 30)), session, prompter);
     prompter = ScriptedPrompter();
     logOuts = 0;
     logOut = [this] {
@@ -69,11 +63,7 @@ void TestExchange::init()
 
 void TestExchange::cleanup()
 {
-    for (DbRecordset *r : {&userRecordset, &auxRecordset, &directoryRecordset})
-        r->Close();
-    for (DbConnection *c : {&userConnection, &auxConnection, &directoryConnection})
-        c->Close();
-    Clock::useSystemTime();
+    closeFixtureSession();
     delete dir;
 }
 

@@ -2,6 +2,7 @@
 // expects: a renamed unit breaks its window here instead of leaving a button that does nothing.
 #include "shellfixture.h"
 
+#include "shell/backupwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/pageunits.h"
 #include "shell/sessionpages.h"
@@ -47,7 +48,7 @@ void TestLayoutNames::windowsHaveTheUnitsTheirCodeNames_data()
 {
     QTest::addColumn<QString>("layout");
     for (const char *layout : {"main", "splash", "view", "entry", "backup", "statistics", "user", "newuser", "help", "message",
-                               "confirm"})
+                               "confirm", "autobackup"})
         QTest::newRow(layout) << QString::fromLatin1(layout);
 }
 
@@ -65,6 +66,10 @@ void TestLayoutNames::windowsHaveTheUnitsTheirCodeNames()
         checked = pages->registrationWindow();
     else if (layout == QStringLiteral("help"))
         checked = window->helpWindow();
+    else if (layout == QStringLiteral("autobackup")) {
+        prompt.reset(createBackupWindow(nullptr, programPath("data/张三_lc.dat"), {}));
+        checked = prompt.get();
+    }
     else if (layout == QStringLiteral("message") || layout == QStringLiteral("confirm")) {
         prompt = std::make_unique<LayoutWindow>(layout);
         PromptUnits::bind(*prompt, layout == QStringLiteral("confirm"));

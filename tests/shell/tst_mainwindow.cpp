@@ -544,7 +544,7 @@ void TestMainWindow::menuItems()
     QStringList captions;
     for (QAction *action : menu->actions())
         captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(captions, (QStringList{"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "-", "微博", "-", "主页", "-", "关于"}));
+    QCOMPARE(captions, (QStringList{"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "自动备份", "-", "微博", "-", "主页", "-", "关于"}));
     QList<QUrl> opened;
     window->openLink = [&](const QUrl &url) { opened << url; };
     bool migrated = false;
@@ -555,6 +555,12 @@ void TestMainWindow::menuItems()
     menu->findAction("旧版数据恢复")->trigger();
     QCOMPARE(opened, (QList<QUrl>{MainWindow::homePage, MainWindow::sinaMicroblog, MainWindow::tencentMicroblog}));
     QVERIFY(migrated);
+    // The automatic backups window is a logged-in user's.
+    bool backupsAsked = false;
+    connect(window.get(), &MainWindow::automaticBackupsRequested, this, [&backupsAsked] { backupsAsked = true; });
+    window->session.loggedIn = true;
+    menu->findAction("自动备份")->trigger();
+    QVERIFY(backupsAsked);
 }
 
 void TestMainWindow::helpOpensFromButtonAndMenu()
