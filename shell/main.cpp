@@ -8,9 +8,11 @@
 #include "common/log.h"
 #include "common/program.h"
 #include "dataaccess/instances.h"
+#include "resources/artwork.h"
 #include "ui/unit.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -58,6 +60,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     // The window system knows the program's windows by the class "TAVRIX_KELM".
     QApplication::setApplicationName(QStringLiteral("TAVRIX_KELM"));
+    // Panels and task switchers match the windows to the menu entry and show its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.tavrix.kelm"));
+    QApplication::setWindowIcon(QIcon(applicationIconPath));
     QApplication::setQuitOnLastWindowClosed(false);
     useProgramFont();
     useChineseTexts();
