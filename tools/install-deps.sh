@@ -16,6 +16,7 @@ packages=(
   xvfb xauth xdotool
   poppler-utils
   clang-14 libclang-rt-14-dev llvm-14
+  qt6-charts-dev
 )
 
 missing=()
