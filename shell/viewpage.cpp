@@ -1,5 +1,6 @@
 #include "viewpage.h"
 
+#include "chartwindow.h"
 #include "mainwindow.h"
 
 #include "common/prompter.h"
@@ -29,6 +30,10 @@ ViewPage::ViewPage(MainWindow *main, Prompter &prompter, QObject *parent)
     connect(view.toTotals, &GraphicButton::clicked, this, [this] {
         view.totalsBar->show();
         view.averagesBar->hide();
+    });
+    connect(view.chart, &GraphicButton::clicked, this, [this] {
+        if (this->main->passLoginGate())
+            openChartWindow(this->main, this->prompter, ChartTab::Shares);
     });
     connect(main, &MainWindow::deleteRequested, this, &ViewPage::deleteSelected);
     connect(main, &MainWindow::printRequested, this, &ViewPage::printList);

@@ -16,7 +16,7 @@ packages=(
   xvfb xauth xdotool
   poppler-utils
   clang-14 libclang-rt-14-dev llvm-14
-  qt6-charts-dev
+  qt6-charts-dev libqt6opengl6-dev
 )
 
 missing=()
