@@ -107,13 +107,27 @@ bool computeShares(bool loggedIn, MoneyFlow flow, const QDate &start, const QDat
 
 MonthsChart computeMonthsChart(int year)
 {
-    const YearStatistics statistics = computeYear(year);
+    // The statistics page's month sums, over the year's range of days: the day column's index
+    // reads the year's records alone where year(rq) would read the whole ledger.
+    QList<Sums> months(12);
+    const QString from = dateText(QDate(year, 1, 1), 1), to = dateText(QDate(year + 1, 1, 1), 1);
+    userRecordset.Open(QStringLiteral("select month(rq) as yf,sum(zcje) as zc,sum(srje) as sr from lcsj where rq>=#") + from
+                       + QStringLiteral("# and rq<#") + to + QStringLiteral("# group by month(rq)"));
+    const qint64 n = userRecordset.RecordCount();
+    for (qint64 i = 0; i < n; ++i) {
+        const qint64 month = userRecordset.GetInteger(QStringLiteral("yf"));
+        if (month >= 1 && month <= 12) {
+            months[month - 1].expense = amountText(userRecordset.GetNumber(QStringLiteral("zc")));
+            months[month - 1].income = amountText(userRecordset.GetNumber(QStringLiteral("sr")));
+        }
+        userRecordset.MoveNext();
+    }
+    userRecordset.Close();
     MonthsChart chart;
     chart.year = year;
     for (int m = 0; m < 12; ++m) {
-        const Sums &sums = statistics.months.value(m);
-        chart.months.append(periodOf(QString::number(m + 1) + QStringLiteral("月"), sums.income, sums.expense));
-        chart.empty = chart.empty && sums.income == QStringLiteral("0.00") && sums.expense == QStringLiteral("0.00");
+        chart.months.append(periodOf(QString::number(m + 1) + QStringLiteral("月"), months[m].income, months[m].expense));
+        chart.empty = chart.empty && months[m].income == QStringLiteral("0.00") && months[m].expense == QStringLiteral("0.00");
     }
     return chart;
 }

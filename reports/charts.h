@@ -52,7 +52,7 @@ struct MonthsChart
     bool empty = true;           // nothing to draw: every month 0.00
 };
 
-// The twelve months of the year as the statistics page sums them, with their balances.
+// The twelve months of the year, each summed as the statistics page sums it, with their balances.
 MonthsChart computeMonthsChart(int year);
 
 struct YearsChart

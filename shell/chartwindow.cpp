@@ -276,8 +276,9 @@ QChart *ChartWindow::newChart()
     chart->legend()->setFont(programFont(12));
     chart->legend()->setLabelColor(inkColour);
     chart->legend()->setAlignment(Qt::AlignBottom);
-    // The labels drawn beside the bars belong to the chart and go with it.
+    // The labels drawn beside the bars and the series belong to the chart and go with it.
     valueLabels.clear();
+    shownPeriods.reset();
     QChart *old = view->chart();
     view->setChart(chart);
     delete old;
@@ -417,6 +418,39 @@ void ChartWindow::placeValueLabels()
 
 void ChartWindow::drawPeriods(const QList<PeriodFigures> &list, bool running)
 {
+    QStringList captions;
+    QList<qreal> incomes, expenses;
+    QList<QPointF> balances, totals;
+    double low = 0, high = 0;
+    for (int i = 0; i < list.size(); ++i) {
+        const PeriodFigures &p = list[i];
+        captions.append(p.caption);
+        incomes.append(p.income.value);
+        expenses.append(p.expense.value);
+        balances.append(QPointF(i, p.balance.value));
+        if (running)
+            totals.append(QPointF(i, p.runningBalance.value));
+        for (double v : {p.income.value, p.expense.value, p.balance.value, running ? p.runningBalance.value : 0.0}) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    const double span = std::max(high - low, 0.01);
+    const double bottom = low < 0 ? low - span * 0.05 : 0, top = high + span * 0.08;
+    // Another year of the same chart moves the bars and lines it has, which is quicker than a new chart.
+    if (shownPeriods && shownPeriods->captions == captions && (shownPeriods->running != nullptr) == running) {
+        for (int i = 0; i < list.size(); ++i) {
+            shownPeriods->income->replace(i, incomes[i]);
+            shownPeriods->expense->replace(i, expenses[i]);
+        }
+        shownPeriods->balance->replace(balances);
+        if (running)
+            shownPeriods->running->replace(totals);
+        shownPeriods->amounts->setRange(bottom, top);
+        shownPeriods->amounts->applyNiceNumbers();
+        return;
+    }
+
     view->resize(scroller->size());
     QChart *chart = newChart();
     auto *bars = new QBarSeries;
@@ -424,21 +458,11 @@ void ChartWindow::drawPeriods(const QList<PeriodFigures> &list, bool running)
     QBarSet *expense = barSet(expenseName, expenseColour);
     QLineSeries *balance = lineSeries(balanceName, balanceColour, Qt::SolidLine);
     QLineSeries *total = running ? lineSeries(runningName, runningColour, Qt::DashLine) : nullptr;
-    QStringList captions;
-    double low = 0, high = 0;
-    for (int i = 0; i < list.size(); ++i) {
-        const PeriodFigures &p = list[i];
-        captions.append(p.caption);
-        income->append(p.income.value);
-        expense->append(p.expense.value);
-        balance->append(i, p.balance.value);
-        if (total)
-            total->append(i, p.runningBalance.value);
-        for (double v : {p.income.value, p.expense.value, p.balance.value, total ? p.runningBalance.value : 0.0}) {
-            low = std::min(low, v);
-            high = std::max(high, v);
-        }
-    }
+    income->append(incomes);
+    expense->append(expenses);
+    balance->append(balances);
+    if (total)
+        total->append(totals);
     bars->append(income);
     bars->append(expense);
     bars->setBarWidth(0.72);
@@ -446,9 +470,9 @@ void ChartWindow::drawPeriods(const QList<PeriodFigures> &list, bool running)
     chart->addSeries(balance);
     if (total)
         chart->addSeries(total);
-    const double span = std::max(high - low, 0.01);
-    QValueAxis *amounts = amountAxis(low < 0 ? low - span * 0.05 : 0, high + span * 0.08);
+    QValueAxis *amounts = amountAxis(bottom, top);
     QBarCategoryAxis *categories = categoryAxis(captions);
+    shownPeriods = ShownPeriods{captions, income, expense, balance, total, amounts};
     // Many years stand their captions upright so none overlaps its neighbour.
     if (list.size() > 16)
         categories->setLabelsAngle(-90);

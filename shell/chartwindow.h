@@ -17,7 +17,10 @@ class MainWindow;
 class Prompter;
 class QChart;
 class QChartView;
+class QBarSet;
 class QGraphicsSimpleTextItem;
+class QLineSeries;
+class QValueAxis;
 class QPrinter;
 class QScrollArea;
 
@@ -80,6 +83,15 @@ private:
     ShareChart shares;
     QList<PeriodFigures> periods;
     QList<QGraphicsSimpleTextItem *> valueLabels;
+    // The series of the months or years chart on show, kept to take the figures of another year.
+    struct ShownPeriods
+    {
+        QStringList captions;
+        QBarSet *income, *expense;
+        QLineSeries *balance, *running;
+        QValueAxis *amounts;
+    };
+    std::optional<ShownPeriods> shownPeriods;
     QPointer<QPrintPreviewDialog> preview;
 };
 

@@ -95,6 +95,7 @@ private slots:
 private:
     void showRange(const QDate &start, const QDate &end);
     ChartWindow *openFromView();
+    void checkMonths(ChartWindow *chart, int year);
 
     std::unique_ptr<ProgramFolder> folder;
     std::unique_ptr<MainWindow> window;
@@ -256,17 +257,32 @@ void TestChartWindow::sharesAreTheSummaryFigures()
 void TestChartWindow::monthsAreTheStatisticsFigures_data()
 {
     QTest::addColumn<int>("year");
-    QTest::newRow("a year with a refund") << 2012;
-    QTest::newRow("a year of one month") << 2014;
+    QTest::addColumn<int>("nextYear"); // chosen afterwards in the window's own year list
+    QTest::newRow("a year with a refund, then one of one month") << 2012 << 2014;
+    QTest::newRow("a year of one month, then one with a refund") << 2014 << 2012;
 }
 
 void TestChartWindow::monthsAreTheStatisticsFigures()
 {
     QFETCH(int, year);
+    QFETCH(int, nextYear);
     unitOf<TransparentLabel>(window->page("statistics"), "年份标签")->setText(QString::number(year));
     unitOf<GraphicButton>(window->page("statistics"), "收支图表按钮")->click();
     ChartWindow *chart = window->findChild<ChartWindow *>();
     QVERIFY(chart);
+    for (const int shown : {year, nextYear}) {
+        if (shown == nextYear) {
+            auto *years = unitOf<ComboBox>(chart, "年份选择组合框");
+            years->setCurrentIndex(years->findText(QString::number(nextYear)));
+            emit years->textActivated(QString::number(nextYear));
+            QCOMPARE(unitOf<TransparentLabel>(chart, "年份标签")->text(), QString::number(nextYear));
+        }
+        checkMonths(chart, shown);
+    }
+}
+
+void TestChartWindow::checkMonths(ChartWindow *chart, int year)
+{
     const YearStatistics statistics = computeYear(year);
     QMap<QString, QString> income, expense;
     QStringList balance;
