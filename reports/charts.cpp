@@ -107,20 +107,16 @@ bool computeShares(bool loggedIn, MoneyFlow flow, const QDate &start, const QDat
 
 MonthsChart computeMonthsChart(int year)
 {
-    // The statistics page's month sums, over the year's range of days: the day column's index
-    // reads the year's records alone where year(rq) would read the whole ledger.
+    // The statistics page's month sums, each over the month's range of days: the day column's
+    // index reads the month's records alone, and no date is taken apart row by row, where
+    // month(rq) and year(rq) would read and parse the whole ledger.
     QList<Sums> months(12);
-    const QString from = dateText(QDate(year, 1, 1), 1), to = dateText(QDate(year + 1, 1, 1), 1);
-    userRecordset.Open(QStringLiteral("select month(rq) as yf,sum(zcje) as zc,sum(srje) as sr from lcsj where rq>=#") + from
-                       + QStringLiteral("# and rq<#") + to + QStringLiteral("# group by month(rq)"));
-    const qint64 n = userRecordset.RecordCount();
-    for (qint64 i = 0; i < n; ++i) {
-        const qint64 month = userRecordset.GetInteger(QStringLiteral("yf"));
-        if (month >= 1 && month <= 12) {
-            months[month - 1].expense = amountText(userRecordset.GetNumber(QStringLiteral("zc")));
-            months[month - 1].income = amountText(userRecordset.GetNumber(QStringLiteral("sr")));
-        }
-        userRecordset.MoveNext();
+    for (int m = 0; m < 12; ++m) {
+        const QDate from(year, m + 1, 1);
+        userRecordset.Open(QStringLiteral("select sum(zcje) as zc,sum(srje) as sr from lcsj where rq>=#") + dateText(from, 1)
+                           + QStringLiteral("# and rq<#") + dateText(from.addMonths(1), 1) + u'#');
+        months[m].expense = amountText(userRecordset.GetNumber(QStringLiteral("zc")));
+        months[m].income = amountText(userRecordset.GetNumber(QStringLiteral("sr")));
     }
     userRecordset.Close();
     MonthsChart chart;
