@@ -14,6 +14,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
@@ -55,6 +56,8 @@ const QString runningName = QStringLiteral("累计结余");
 constexpr int shareRowHeight = 30;
 // Names longer than this are cut on the axis; the tooltip names them whole.
 constexpr int shownNameLength = 10;
+// As many period captions as stand side by side under the chart at the program's font.
+constexpr int maxCaptions = 16;
 
 QFont programFont(int pixelSize, bool bold = false)
 {
@@ -105,6 +108,25 @@ QBarCategoryAxis *categoryAxis(const QStringList &labels)
 {
     auto *axis = new QBarCategoryAxis;
     axis->append(labels);
+    axis->setLabelsFont(programFont(12));
+    axis->setLabelsColor(inkColour);
+    axis->setGridLineVisible(false);
+    axis->setLinePenColor(plateLineColour);
+    return axis;
+}
+
+// Many years name every second (or third…) year under its bars, the latest always, so that no
+// caption is cut or overlaps its neighbour; the tips tell the others.
+QCategoryAxis *sparseAxis(const QStringList &captions)
+{
+    auto *axis = new QCategoryAxis;
+    const int count = int(captions.size());
+    axis->setRange(-0.5, count - 0.5);
+    axis->setStartValue(-0.5);
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    const int step = (count + maxCaptions - 1) / maxCaptions;
+    for (int i = (count - 1) % step; i < count; i += step)
+        axis->append(captions[i], i);
     axis->setLabelsFont(programFont(12));
     axis->setLabelsColor(inkColour);
     axis->setGridLineVisible(false);
@@ -279,9 +301,11 @@ QChart *ChartWindow::newChart()
     // The labels drawn beside the bars and the series belong to the chart and go with it.
     valueLabels.clear();
     shownPeriods.reset();
+    // The old chart may be the one whose click or hover is being handled: it goes once that is over.
     QChart *old = view->chart();
     view->setChart(chart);
-    delete old;
+    if (old)
+        old->deleteLater();
     connect(chart, &QChart::plotAreaChanged, this, &ChartWindow::placeValueLabels);
     return chart;
 }
@@ -394,10 +418,14 @@ void ChartWindow::drawShares()
         else
             QToolTip::hideText();
     });
-    connect(set, &QBarSet::clicked, this, [this, rows](int index) {
-        if (!opened && index >= 0 && index < rows)
-            openType(shares.groups[rows - 1 - index].name);
-    });
+    // The names are drawn after the click is handled, not inside the chart that reports it.
+    connect(
+        set, &QBarSet::clicked, this,
+        [this, rows](int index) {
+            if (!opened && index >= 0 && index < rows && rows == shares.groups.size())
+                openType(shares.groups[rows - 1 - index].name);
+        },
+        Qt::QueuedConnection);
     placeValueLabels();
 }
 
@@ -471,11 +499,8 @@ void ChartWindow::drawPeriods(const QList<PeriodFigures> &list, bool running)
     if (total)
         chart->addSeries(total);
     QValueAxis *amounts = amountAxis(bottom, top);
-    QBarCategoryAxis *categories = categoryAxis(captions);
+    QAbstractAxis *categories = captions.size() <= maxCaptions ? static_cast<QAbstractAxis *>(categoryAxis(captions)) : sparseAxis(captions);
     shownPeriods = ShownPeriods{captions, income, expense, balance, total, amounts};
-    // Many years stand their captions upright so none overlaps its neighbour.
-    if (list.size() > 16)
-        categories->setLabelsAngle(-90);
     chart->addAxis(categories, Qt::AlignBottom);
     chart->addAxis(amounts, Qt::AlignLeft);
     for (QAbstractSeries *s : chart->series()) {

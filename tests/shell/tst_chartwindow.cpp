@@ -15,13 +15,16 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
+#include <QChartView>
 #include <QGraphicsSimpleTextItem>
 #include <QHorizontalBarSeries>
 #include <QImageReader>
 #include <QLineSeries>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QToolTip>
 
 namespace {
 
@@ -86,6 +89,7 @@ private slots:
     void monthsAreTheStatisticsFigures_data();
     void monthsAreTheStatisticsFigures();
     void yearsAreTheStatisticsFigures();
+    void manyYearsNameSomeYears();
     void tipsTellExactAmounts();
     void emptyStates_data();
     void emptyStates();
@@ -233,10 +237,21 @@ void TestChartWindow::sharesAreTheSummaryFigures()
     QCOMPARE(labels.size(), categories.size());
     QVERIFY(labels.last()->text().startsWith(types.value(categories.last()) + "（"));
 
+    // A click of the mouse on the top bar opens its type: the chart it was clicked in is replaced
+    // while its click is still being handled.
+    QAbstractSeries *series = chart->chart()->series().first();
+    auto *view = chart->findChild<QChartView *>();
+    const QPointF middle = chart->chart()->mapToPosition(
+        QPointF(textToNumber(types.value(categories.last())) / 2, categories.size() - 1), series);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(chart->chart()->mapToScene(middle)));
+    QTRY_COMPARE(chart->openedType(), std::optional<QString>(categories.last()));
+    unitOf<GraphicButton>(chart, "返回按钮")->click();
+
     QBarSet *bars = qobject_cast<QAbstractBarSeries *>(chart->chart()->series().first())->barSets().first();
     for (int i = 0; i < categories.size(); ++i) {
         const QString type = categories[i];
         emit bars->clicked(i);
+        QTRY_VERIFY(chart->openedType());
         QCOMPARE(chart->openedType(), std::optional<QString>(type));
         QVERIFY(!unitOf<GraphicButton>(chart, "返回按钮")->isHidden());
         QMap<QString, QString> names;
@@ -247,6 +262,7 @@ void TestChartWindow::sharesAreTheSummaryFigures()
         QVERIFY(chart->captionText().contains("“" + type + "”的" + set + "合计：" + types.value(type) + " 元"));
         // Names open nothing further.
         emit qobject_cast<QAbstractBarSeries *>(chart->chart()->series().first())->barSets().first()->clicked(0);
+        QTest::qWait(0);
         QCOMPARE(chart->openedType(), std::optional<QString>(type));
         unitOf<GraphicButton>(chart, "返回按钮")->click();
         QCOMPARE(barsOf(chart->chart(), set), types);
@@ -320,6 +336,29 @@ void TestChartWindow::yearsAreTheStatisticsFigures()
              (QStringList{"6110.65", "6110.65", centsDifference(all.allTime.income, all.allTime.expense)}));
 }
 
+// Thirty years do not fit their captions side by side: every second year is named, the latest
+// always, under its own bars, and every year keeps its bars.
+void TestChartWindow::manyYearsNameSomeYears()
+{
+    QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values ('餐饮','早餐',1.00,0,'张三','1985-05-05')"));
+    ChartWindow *chart = openFromView();
+    QVERIFY(chart);
+    chart->chooseTab(ChartTab::Years);
+    QCategoryAxis *years = nullptr;
+    for (QAbstractAxis *axis : chart->chart()->axes(Qt::Horizontal))
+        years = years ? years : qobject_cast<QCategoryAxis *>(axis);
+    QVERIFY(years);
+    QStringList expected;
+    for (int y = 1986; y <= 2014; y += 2)
+        expected << QString::number(y);
+    QCOMPARE(years->categoriesLabels(), expected);
+    QCOMPARE(years->endValue("2014"), 2014 - 1985);
+    QCOMPARE(years->endValue("1986"), 1);
+    const QList<QBarSet *> sets = qobject_cast<QAbstractBarSeries *>(chart->chart()->series().first())->barSets();
+    QCOMPARE(sets.first()->count(), 2014 - 1985 + 1);
+    QCOMPARE(chart->barTip("支出", 0), "1985年\n支出：1.00 元");
+}
+
 void TestChartWindow::tipsTellExactAmounts()
 {
     showRange(QDate(2012, 1, 1), QDate(2012, 12, 31));
@@ -327,6 +366,11 @@ void TestChartWindow::tipsTellExactAmounts()
     QVERIFY(chart);
     // The axis counts from the bottom: 交通 (49.10) stands above 餐饮 (40.75).
     QCOMPARE(chart->barTip("支出", 1), "交通\n支出：49.10 元，占 54.6%\n点击查看其中的项目名称");
+    // The mouse resting on that bar shows the same tip.
+    auto *view = chart->findChild<QChartView *>();
+    const QPointF middle = chart->chart()->mapToPosition(QPointF(20, 1), chart->chart()->series().first());
+    QTest::mouseMove(view->viewport(), view->mapFromScene(chart->chart()->mapToScene(middle)));
+    QTRY_COMPARE(QToolTip::text(), chart->barTip("支出", 1));
     chart->openType("餐饮");
     QCOMPARE(chart->barTip("支出", 0), "退款\n支出：-10.00 元，占 -24.5%");
     chart->chooseTab(ChartTab::Months);
