@@ -91,28 +91,32 @@ QStringList distinctLabels(const QStringList &names)
     return labels;
 }
 
+// Captions in the program's font and ink; grid lines only across the amounts.
+template<class Axis>
+Axis *dressed(Axis *axis, bool grid)
+{
+    axis->setLabelsFont(programFont(12));
+    axis->setLabelsColor(inkColour);
+    axis->setGridLineVisible(grid);
+    axis->setGridLineColor(gridColour);
+    axis->setLinePenColor(plateLineColour);
+    return axis;
+}
+
 QValueAxis *amountAxis(double low, double high)
 {
     auto *axis = new QValueAxis;
     axis->setRange(low, high);
     axis->applyNiceNumbers();
     axis->setLabelFormat(QStringLiteral("%.2f"));
-    axis->setLabelsFont(programFont(12));
-    axis->setLabelsColor(inkColour);
-    axis->setGridLineColor(gridColour);
-    axis->setLinePenColor(plateLineColour);
-    return axis;
+    return dressed(axis, true);
 }
 
 QBarCategoryAxis *categoryAxis(const QStringList &labels)
 {
     auto *axis = new QBarCategoryAxis;
     axis->append(labels);
-    axis->setLabelsFont(programFont(12));
-    axis->setLabelsColor(inkColour);
-    axis->setGridLineVisible(false);
-    axis->setLinePenColor(plateLineColour);
-    return axis;
+    return dressed(axis, false);
 }
 
 // Many years name every second (or third…) year under its bars, the latest always, so that no
@@ -127,11 +131,7 @@ QCategoryAxis *sparseAxis(const QStringList &captions)
     const int step = (count + maxCaptions - 1) / maxCaptions;
     for (int i = (count - 1) % step; i < count; i += step)
         axis->append(captions[i], i);
-    axis->setLabelsFont(programFont(12));
-    axis->setLabelsColor(inkColour);
-    axis->setGridLineVisible(false);
-    axis->setLinePenColor(plateLineColour);
-    return axis;
+    return dressed(axis, false);
 }
 
 QBarSet *barSet(const QString &name, const QColor &colour)
@@ -314,7 +314,6 @@ void ChartWindow::redraw()
 {
     showTabs();
     units.emptyState->hide();
-    scroller->show();
     if (current == ChartTab::Shares) {
         drawShares();
         return;
@@ -554,12 +553,14 @@ QString ChartWindow::barTip(const QString &set, int index) const
 
 void ChartWindow::showEmptyState(const QString &text)
 {
-    newChart();
+    // The empty plate of a chart, with the words on it.
+    view->resize(scroller->size());
+    newChart()->legend()->hide();
     periods.clear();
     shares = ShareChart();
-    scroller->hide();
     units.emptyState->setText(text);
     units.emptyState->show();
+    units.emptyState->raise();
 }
 
 bool ChartWindow::emptyStateShown() const

@@ -139,10 +139,7 @@ void TestChartWindow::cleanup()
 {
     pages.reset();
     window.reset();
-    for (DbRecordset *r : {&userRecordset, &directoryRecordset})
-        r->Close();
-    for (DbConnection *c : {&userConnection, &directoryConnection})
-        c->Close();
+    closeSessionData();
     folder.reset();
     Clock::useSystemTime();
 }
