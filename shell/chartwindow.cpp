@@ -3,7 +3,6 @@
 #include "mainwindow.h"
 #include "shelldressing.h"
 
-#include "common/clock.h"
 #include "common/datetext.h"
 #include "common/numbers.h"
 #include "common/prompter.h"
@@ -18,7 +17,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
-#include <QFontMetrics>
 #include <QGraphicsSimpleTextItem>
 #include <QHorizontalBarSeries>
 #include <QLineSeries>
