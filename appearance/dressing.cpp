@@ -351,7 +351,7 @@ void redressAllWindows(int transparency)
     dressStatisticsPage();
     dressUserPage();
     dressSkinPage();
-    for (DressedWindow role : {DressedWindow::NewUser, DressedWindow::Help})
+    for (DressedWindow role : {DressedWindow::NewUser, DressedWindow::Help, DressedWindow::Chart})
         if (LayoutWindow *dialog = registeredWindow(role))
             dressDialog(dialog);
 

@@ -1,5 +1,6 @@
 #include "statisticspage.h"
 
+#include "chartwindow.h"
 #include "mainwindow.h"
 
 #include "common/numbers.h"
@@ -16,6 +17,10 @@ StatisticsPage::StatisticsPage(MainWindow *owner, Prompter &prompts, QObject *pa
     statistics.years->setCurrentIndex(current);
     statistics.year->setText(statistics.years->currentText());
     connect(statistics.years, &QComboBox::textActivated, this, &StatisticsPage::chooseYear);
+    connect(statistics.chart, &GraphicButton::clicked, this, [this] {
+        if (this->main->passLoginGate())
+            openChartWindow(this->main, this->prompter, ChartTab::Months);
+    });
 }
 
 void StatisticsPage::showYear(const YearStatistics &year)

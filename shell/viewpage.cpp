@@ -1,5 +1,6 @@
 #include "viewpage.h"
 
+#include "chartwindow.h"
 #include "mainwindow.h"
 
 #include "common/clock.h"
@@ -40,6 +41,10 @@ ViewPage::ViewPage(MainWindow *owner, Prompter &prompts, QObject *parent)
     connect(view.toTotals, &GraphicButton::clicked, this, [this] {
         view.totalsBar->show();
         view.averagesBar->hide();
+    });
+    connect(view.chart, &GraphicButton::clicked, this, [this] {
+        if (this->main->passLoginGate())
+            openChartWindow(this->main, this->prompter, ChartTab::Shares);
     });
     connect(main, &MainWindow::deleteRequested, this, &ViewPage::deleteSelected);
     connect(main, &MainWindow::printRequested, this, &ViewPage::printList);

@@ -17,6 +17,7 @@ packages=(
   poppler-utils
   clang-14 libclang-rt-14-dev llvm-14
   qt6-svg-dev dpkg-dev lintian desktop-file-utils appstream
+  qt6-charts-dev libqt6opengl6-dev
 )
 
 missing=()

@@ -66,6 +66,8 @@ const ButtonArt buttons[] = {
     {"cmd-ok", ButtonArt::Command, u"确定"},
     {"cmd-cancel", ButtonArt::Command, u"取消"},
     {"cmd-edit", ButtonArt::Command, u"修改"},
+    {"cmd-expense", ButtonArt::Command, u"支出"},
+    {"cmd-income", ButtonArt::Command, u"收入"},
     {"wide-detail", ButtonArt::Wide, u"详细查看"},
     {"wide-summary", ButtonArt::Wide, u"合计查看"},
     {"wide-print", ButtonArt::Wide, u"打印列表"},
@@ -78,8 +80,12 @@ const ButtonArt buttons[] = {
     {"wide-openfolder", ButtonArt::Wide, u"打开文件夹"},
     {"wide-backupon", ButtonArt::Wide, u"开启备份"},
     {"wide-backupoff", ButtonArt::Wide, u"关闭备份"},
+    {"wide-chart", ButtonArt::Wide, u"收支图表"},
+    {"wide-save-picture", ButtonArt::Wide, u"保存图片"},
+    {"wide-print-chart", ButtonArt::Wide, u"打印图表"},
     {"calendar", ButtonArt::Small, u"calendar"},
     {"refresh", ButtonArt::Small, u"refresh"},
+    {"chart", ButtonArt::Small, u"chart"},
     {"drop", ButtonArt::Small, u"drop"},
     {"stardrop", ButtonArt::Small, u"stardrop"},
     {"plaindrop", ButtonArt::Small, u"plaindrop"},
@@ -98,7 +104,7 @@ QImage buttonPicture(const ButtonArt &art, ButtonState state)
     case ButtonArt::Title:
         return titleButton(caption, state);
     case ButtonArt::Small:
-        return smallButton(caption, caption == u"calendar" || caption == u"refresh" ? QSize(22, 22) : QSize(15, 15), state);
+        return smallButton(caption, caption == u"calendar" || caption == u"refresh" || caption == u"chart" ? QSize(22, 22) : QSize(15, 15), state);
     }
     return {};
 }
