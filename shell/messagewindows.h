@@ -21,9 +21,11 @@ public:
     QString pickOpenFile(const QString &filter, const QString &defaultExtension) override;
     QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName) override;
     QString pickFileToAddTo(const QString &filter, const QString &defaultExtension, const QString &proposedName) override;
+    int chosenFilter() const override { return filterChosen; }
 
 private:
-    static QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName,
+    QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName,
                                 bool confirmOverwrite);
+    int filterChosen = -1;
 };
 WindowPrompter &windowPrompter();
