@@ -121,7 +121,13 @@ void writeTextCell(QXmlStreamWriter &x, const QString &reference, const QString 
     x.writeStartElement(QStringLiteral("t"));
     if (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()))
         x.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
-    x.writeCharacters(escaped(text));
+    // A carriage return goes as a character reference: as it stands, XML reads it as a line feed.
+    const QStringList lines = escaped(text).split(u'\r');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i)
+            x.writeEntityReference(QStringLiteral("#13"));
+        x.writeCharacters(lines[i]);
+    }
     x.writeEndElement();
     x.writeEndElement();
     x.writeEndElement();
@@ -308,7 +314,7 @@ Relations readRelations(QuaZip &zip, const QString &part)
                            + QStringLiteral(".rels"), &bytes))
         return relations;
     QXmlStreamReader x(bytes);
-    while (!x.atEnd()) {
+    while (!x.atEnd() && !x.hasError()) {
         if (x.readNext() != QXmlStreamReader::StartElement || x.name() != u"Relationship")
             continue;
         const QString target = resolved(folder, x.attributes().value(QLatin1String("Target")).toString());
@@ -324,7 +330,7 @@ QString inlineText(QXmlStreamReader &x)
     QString text;
     const QString end = x.name().toString();
     int phonetic = 0;
-    while (!x.atEnd()) {
+    while (!x.atEnd() && !x.hasError()) {
         x.readNext();
         if (x.isStartElement()) {
             if (x.name() == u"rPh")
@@ -362,7 +368,7 @@ bool openBook(QuaZip &zip, const QString &path, Book *book, bool withContents, Q
         return fail(error, QStringLiteral("%1 holds no workbook").arg(path));
     const Relations relations = readRelations(zip, workbook);
     QXmlStreamReader x(bytes);
-    while (!x.atEnd()) {
+    while (!x.atEnd() && !x.hasError()) {
         if (x.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (x.name() == u"workbookPr") {
@@ -482,7 +488,7 @@ bool readXlsxRows(const QString &path, const QString &sheet, const RowSink &sink
     QList<XlsValue> row;
     int rowNumber = 0;
     int column = -1;
-    while (!x.atEnd()) {
+    while (!x.atEnd() && !x.hasError()) {
         x.readNext();
         if (x.isEndElement() && x.name() == u"row") {
             if (!sink(row))
@@ -511,7 +517,7 @@ bool readXlsxRows(const QString &path, const QString &sheet, const RowSink &sink
             const QString type = x.attributes().value(QLatin1String("t")).toString();
             const int style = x.attributes().value(QLatin1String("s")).toInt();
             QString value, text;
-            while (!x.atEnd() && !(x.readNext() == QXmlStreamReader::EndElement && x.name() == u"c")) {
+            while (!x.atEnd() && !x.hasError() && !(x.readNext() == QXmlStreamReader::EndElement && x.name() == u"c")) {
                 if (!x.isStartElement())
                     continue;
                 if (x.name() == u"v")
