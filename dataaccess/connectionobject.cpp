@@ -605,7 +605,7 @@ bool ConnectionObject::importFromWorkbook(const WorkbookStatement &w)
             qint64 rows;
             bool stopped = false;
         } watch{rows};
-        sqlite3_progress_handler(db, 200000, [](void *data) {
+        sqlite3_progress_handler(db, 20000, [](void *data) {
             auto *watch = static_cast<Watch *>(data);
             watch->stopped = watch->stopped || !SheetProgress::report(watch->rows);
             return watch->stopped ? 1 : 0;
