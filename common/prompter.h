@@ -21,6 +21,9 @@ public:
     {
         return pickSaveFile(filter, defaultExtension, proposedName);
     }
+    // Which filter of the last file dialog the person chose, from 0, for filters that share an
+    // extension; -1 when it is not known.
+    virtual int chosenFilter() const { return -1; }
 
     // Long work tells how far it is: `total` 0 means the end is not known. stepProgress returns
     // false once the person asked to stop; work that can be cancelled then leaves the ledger and

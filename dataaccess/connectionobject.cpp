@@ -5,6 +5,7 @@
 #include "jetfunctions.h"
 #include "jet/jetconversion.h"
 #include "xls/xlsformat.h"
+#include "xls/sheetfile.h"
 #include "xls/xlsworkbook.h"
 
 #include "common/datetext.h"
@@ -430,39 +431,36 @@ bool ConnectionObject::openWorkbook(const QString &filePath)
 
 // The worksheet's rows as the table "name$": columns named by the first row (an empty title is
 // F and its position, as the Jet driver named it), cells as text, numbers, stored date texts or
-// Null. Columns carry no type, so each statement converts the values as it writes them.
-bool ConnectionObject::loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary)
+// Null. Columns carry no type, so each statement converts the values as it writes them. The
+// rows go in as they are read, each reported to the watcher of the work, which may stop it.
+bool ConnectionObject::loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary, qint64 *rows)
 {
-    XlsSheet rows;
-    QString error;
-    if (!readXlsSheet(workbookPath, sheet, &rows, &error)) {
-        lastError = error;
-        return false;
-    }
-    if (rows.titles.isEmpty()) {
-        lastError = QStringLiteral("the worksheet %1 is empty").arg(sheet);
-        return false;
-    }
     const QString table = (temporary ? QStringLiteral("temp.") : QString()) + identifier(sheet + u'$');
-    QStringList names;
-    QStringList placeholders;
-    for (qsizetype i = 0; i < rows.titles.size(); ++i) {
-        names.append(identifier(rows.titles[i].isEmpty() ? QStringLiteral("F%1").arg(i + 1) : rows.titles[i]));
-        placeholders.append(QStringLiteral("?"));
-    }
-    // Two columns of one title make the table, and so the statement, fail.
-    if (!runNative(QStringLiteral("DROP TABLE IF EXISTS ") + table)
-        || !runNative(QStringLiteral("CREATE %1TABLE %2 (%3)")
-                          .arg(temporary ? QStringLiteral("TEMP ") : QString(),
-                               identifier(sheet + u'$'), names.join(u','))))
-        return false;
-    columnsByTable.clear();
-    shapes.clear();
-    sqlite3_stmt *insert = cachedPrepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, placeholders.join(u',')));
-    if (!insert)
-        return false;
-    bool ok = true;
-    for (const QList<XlsValue> &row : std::as_const(rows.rows)) {
+    sqlite3_stmt *insert = nullptr;
+    bool engineFailed = false;
+    const auto createTable = [&](const QStringList &titles) {
+        QStringList names;
+        QStringList placeholders;
+        for (qsizetype i = 0; i < titles.size(); ++i) {
+            names.append(identifier(titles[i].isEmpty() ? QStringLiteral("F%1").arg(i + 1) : titles[i]));
+            placeholders.append(QStringLiteral("?"));
+        }
+        // Two columns of one title make the table, and so the statement, fail.
+        if (!runNative(QStringLiteral("DROP TABLE IF EXISTS ") + table)
+            || !runNative(QStringLiteral("CREATE %1TABLE %2 (%3)")
+                              .arg(temporary ? QStringLiteral("TEMP ") : QString(), identifier(sheet + u'$'), names.join(u',')))) {
+            engineFailed = true;
+            return false;
+        }
+        columnsByTable.clear();
+        shapes.clear();
+        insert = cachedPrepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, placeholders.join(u',')));
+        engineFailed = !insert;
+        return insert != nullptr;
+    };
+    qint64 loaded = 0;
+    bool stopped = false;
+    const auto addRow = [&](QList<XlsValue> &row) {
         for (int i = 0; i < row.size(); ++i) {
             const XlsValue &v = row[i];
             switch (v.kind) {
@@ -490,13 +488,29 @@ bool ConnectionObject::loadWorksheet(const QString &workbookPath, const QString 
         }
         if (sqlite3_step(insert) != SQLITE_DONE) {
             recordEngineError();
-            ok = false;
-            break;
+            sqlite3_reset(insert);
+            engineFailed = true;
+            return false;
         }
         sqlite3_reset(insert);
-    }
+        if (++loaded % 500 == 0 && !SheetProgress::report(loaded)) {
+            stopped = true;
+            return false;
+        }
+        return true;
+    };
+    QString error;
+    const bool read = readSheetTable(workbookPath, sheet, createTable, addRow, &error);
     finish(insert);
-    return ok;
+    if (rows)
+        *rows = loaded;
+    if (stopped)
+        lastError = QStringLiteral("the work was stopped");
+    else if (!read && !engineFailed)
+        lastError = error;
+    else if (read && !insert)
+        lastError = QStringLiteral("the worksheet %1 is empty").arg(sheet);
+    return read && insert;
 }
 
 bool ConnectionObject::runWorkbookStatement(const QString &text)
@@ -533,20 +547,24 @@ bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
             c.type = XlsColumnType::Number;
         columns.append(c);
     }
-    QList<QList<XlsValue>> rows;
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        if (rows.size() >= 65535) {
-            lastError = QStringLiteral("a worksheet holds 65,535 records at most");
-            finish(statement);
-            return false;
+    // The rows go to the file as the engine gives them, so only the file's bytes are ever held.
+    int rc = SQLITE_DONE;
+    qint64 written = 0;
+    bool stopped = false;
+    const RowSource source = [&](QList<XlsValue> &row) {
+        if (written % 500 == 0 && written && !SheetProgress::report(written)) {
+            stopped = true;
+            return RowPull::Stop;
         }
-        QList<XlsValue> row;
-        row.reserve(count);
+        rc = sqlite3_step(statement);
+        if (rc != SQLITE_ROW)
+            return rc == SQLITE_DONE ? RowPull::End : RowPull::Stop;
+        ++written;
+        row.resize(count);
         for (int i = 0; i < count; ++i) {
             const int type = sqlite3_column_type(statement, i);
             if (type == SQLITE_NULL) {
-                row.append(XlsValue());
+                row[i] = XlsValue();
                 continue;
             }
             if (!typed[i]) {
@@ -561,28 +579,27 @@ bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
                 QTime time;
                 const bool ok = parseStoredDate(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
                                                 sqlite3_column_bytes(statement, i), &day, &time);
-                row.append(ok ? XlsValue::fromNumber(serialFromDate(day, time)) : XlsValue());
+                row[i] = ok ? XlsValue::fromNumber(serialFromDate(day, time)) : XlsValue();
             } else if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-                row.append(XlsValue::fromNumber(sqlite3_column_double(statement, i)));
+                row[i] = XlsValue::fromNumber(sqlite3_column_double(statement, i));
             } else {
-                row.append(XlsValue::fromText(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
-                                                                sqlite3_column_bytes(statement, i))));
+                row[i] = XlsValue::fromText(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
+                                                              sqlite3_column_bytes(statement, i)));
             }
         }
-        rows.append(row);
-    }
-    const bool stepped = rc == SQLITE_DONE;
-    if (!stepped)
-        recordEngineError();
-    finish(statement);
+        return RowPull::Row;
+    };
     QString error;
-    if (!stepped)
-        return false;
-    if (!writeXlsSheet(w.path, w.sheet, columns, rows, &error)) {
+    const bool ok = writeSheetTable(w.path, w.sheet, columns, source,
+                                    w.characterSet == QLatin1String("936") ? CsvLayout::Gb18030 : CsvLayout::Utf8, &error);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+        recordEngineError();
+    else if (stopped)
+        lastError = QStringLiteral("the work was stopped");
+    else if (!ok)
         lastError = error;
-        return false;
-    }
-    return true;
+    finish(statement);
+    return ok;
 }
 
 bool ConnectionObject::importFromWorkbook(const WorkbookStatement &w)
@@ -591,7 +608,25 @@ bool ConnectionObject::importFromWorkbook(const WorkbookStatement &w)
     // of its rows or none.
     if (!runNative(QStringLiteral("SAVEPOINT workbook")))
         return false;
-    bool ok = loadWorksheet(w.path, w.sheet, true) && run(w.statement);
+    qint64 rows = 0;
+    bool ok = loadWorksheet(w.path, w.sheet, true, &rows);
+    if (ok) {
+        // The statement over the loaded rows still hears a request to stop, which interrupts it.
+        struct Watch
+        {
+            qint64 rows;
+            bool stopped = false;
+        } watch{rows};
+        sqlite3_progress_handler(db, 20000, [](void *data) {
+            auto *watch = static_cast<Watch *>(data);
+            watch->stopped = watch->stopped || !SheetProgress::report(watch->rows);
+            return watch->stopped ? 1 : 0;
+        }, &watch);
+        ok = run(w.statement);
+        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        if (watch.stopped)
+            lastError = QStringLiteral("the work was stopped");
+    }
     const QString error = lastError;
     if (!ok)
         runNative(QStringLiteral("ROLLBACK TO workbook"));

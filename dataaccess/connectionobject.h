@@ -58,7 +58,7 @@ private:
     bool runWorkbookStatement(const QString &text);
     bool exportToWorkbook(const WorkbookStatement &w);
     bool importFromWorkbook(const WorkbookStatement &w);
-    bool loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary);
+    bool loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary, qint64 *rows = nullptr);
     struct Cached
     {
         sqlite3_stmt *statement = nullptr;

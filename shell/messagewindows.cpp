@@ -102,7 +102,9 @@ QString WindowPrompter::pickOpenFile(const QString &filter, const QString &defau
     FileDialog dialog;
     dialog.setFilter(filter);
     dialog.setDefaultExtension(QString(defaultExtension).remove(QStringLiteral("*.")));
-    return dialog.showOpen(QApplication::activeWindow()) ? dialog.fileName() : QString();
+    const bool chosen = dialog.showOpen(QApplication::activeWindow());
+    filterChosen = dialog.chosenFilter();
+    return chosen ? dialog.fileName() : QString();
 }
 
 QString WindowPrompter::pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName)
@@ -124,7 +126,9 @@ QString WindowPrompter::pickSaveFile(const QString &filter, const QString &defau
     dialog.setDefaultExtension(QString(defaultExtension).remove(QStringLiteral("*.")));
     dialog.setFileName(proposedName);
     dialog.setConfirmOverwrite(confirmOverwrite);
-    return dialog.showSave(QApplication::activeWindow()) ? dialog.fileName() : QString();
+    const bool chosen = dialog.showSave(QApplication::activeWindow());
+    filterChosen = dialog.chosenFilter();
+    return chosen ? dialog.fileName() : QString();
 }
 
 WindowPrompter &windowPrompter()

@@ -25,9 +25,11 @@ public:
     void beginProgress(const QString &what, qint64 total, bool cancellable) override;
     bool stepProgress(qint64 done) override;
     void endProgress() override;
+    int chosenFilter() const override { return filterChosen; }
 
 private:
-    static QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName,
+    QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName,
                                 bool confirmOverwrite);
+    int filterChosen = -1;
 };
 WindowPrompter &windowPrompter();

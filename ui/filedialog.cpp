@@ -51,8 +51,17 @@ bool FileDialog::show(QWidget *parent, bool save)
         dialog.setDirectory(folder);
         if (!name.isEmpty())
             dialog.selectFile(QFileInfo(name).fileName());
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        const QStringList filters = toolkitFilter(filter).split(QStringLiteral(";;"));
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &selected) {
+            const QString patterns = selected.section(QLatin1Char('('), -1).chopped(1);
+            if (!patterns.contains(QLatin1Char(' ')) && patterns.startsWith(QLatin1String("*.")))
+                extension = patterns.mid(2);
+            dialog.setDefaultSuffix(extension);
+        });
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
             chosen = dialog.selectedFiles().constFirst();
+            filterChosen = int(filters.indexOf(dialog.selectedNameFilter()));
+        }
     }
     if (chosen.isEmpty())
         return false;

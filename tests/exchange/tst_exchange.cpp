@@ -106,7 +106,9 @@ void TestExchange::exportAndImport()
     prompter.files = {book};
     exportLedger(prompter);
     QCOMPARE(prompter.messages, QStringList{"导出数据成功！"});
-    QCOMPARE(prompter.fileFilters, QStringList{"理财数据(*.xls)|*.xls"});
+    // Excel 97-2003 is the first kind offered, so the dialog opens on it.
+    QCOMPARE(prompter.fileFilters.size(), 1);
+    QVERIFY(prompter.fileFilters.first().startsWith("理财数据(*.xls)|*.xls|"));
     // The export adds its sheet to a workbook that exists, so the dialog asks nothing about replacing it.
     QCOMPARE(prompter.fileKinds, QStringList{"add to"});
     prompter.files = {book};
