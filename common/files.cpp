@@ -60,8 +60,38 @@ void syncFolderOf(const QByteArray &path)
 
 } // namespace
 
+namespace {
+
+DatabasePlaces &places()
+{
+    static DatabasePlaces given;
+    return given;
+}
+
+bool elsewhere(const QString &path)
+{
+    return places().holds && places().holds(path);
+}
+
+} // namespace
+
+void setDatabasePlaces(DatabasePlaces given)
+{
+    places() = std::move(given);
+}
+
+QStringList databaseFilesIn(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    if (places().list)
+        names += places().list(folder);
+    return names;
+}
+
 bool fileExists(const QString &path)
 {
+    if (elsewhere(path))
+        return places().exists(path);
     const QFileInfo info(path);
     return !path.isEmpty() && info.exists() && !info.isDir();
 }
@@ -124,6 +154,8 @@ void removeStalePartialCopies(const QString &destinationOrFolder)
 
 bool deleteFile(const QString &path)
 {
+    if (elsewhere(path))
+        return places().exists(path) && places().remove(path);
     return fileExists(path) && ::unlink(QFile::encodeName(path).constData()) == 0;
 }
 
@@ -135,6 +167,8 @@ void removeDatabaseFiles(const QString &path)
 
 bool moveFile(const QString &source, const QString &destination)
 {
+    if (elsewhere(source) && elsewhere(destination))
+        return places().move(source, destination);
     if (!fileExists(source) || destination.isEmpty() || QFileInfo(destination).isDir())
         return false;
     if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(destination).constData()) == 0) {

@@ -6,6 +6,9 @@
 #include "xls/xlsformat.h"
 #include "xls/xlsworkbook.h"
 
+#include "pg/serverstore.h"
+
+#include "common/clock.h"
 #include "common/datetext.h"
 
 #include <QFile>
@@ -83,6 +86,9 @@ bool ConnectionObject::openJet(const QString &filePath, const QString &password)
         lastError = QStringLiteral("the connection is open already");
         return false;
     }
+    const QString schema = serverSchemaOf(filePath);
+    if (!schema.isEmpty())
+        return openServer(filePath, schema, password);
     DatabaseFileCheck check = checkDatabaseFile(filePath, password);
     const bool converting = check == DatabaseFileCheck::NotOurs;
     if (converting)
@@ -137,8 +143,88 @@ bool ConnectionObject::openJet(const QString &filePath, const QString &password)
     return true;
 }
 
+bool ConnectionObject::openServer(const QString &filePath, const QString &schema, const QString &password)
+{
+    if (!serverDatabaseExists(filePath)) {
+        lastError = QStringLiteral("could not find file '%1'").arg(filePath);
+        return false;
+    }
+    // The server's own credentials guard the data; the database password stays the program's
+    // check that the right kind of database is opened, as with the files.
+    if (password != databasePassword) {
+        lastError = QStringLiteral("not a valid password");
+        return false;
+    }
+    auto link = std::make_unique<ServerLink>();
+    if (!link->connect(serverConnectionText())
+        || !link->runScript(QStringLiteral("SET search_path = \"%1\", kelm, pg_catalog").arg(schema))) {
+        lastError = link->error();
+        return false;
+    }
+    server = std::move(link);
+    path = fileKey(filePath);
+    ++openFiles()[path];
+    provider = QStringLiteral("Microsoft.Jet.OLEDB.4.0");
+    transactionLevel = 0;
+    return true;
+}
+
+PgResult ConnectionObject::query(const QString &text)
+{
+    lastStatement = text;
+    if (!server) {
+        lastError = QStringLiteral("the connection is closed");
+        return {};
+    }
+    JetStatement jet = translateJet(
+        text, [this](const QString &table) { return tableColumns(table); }, &shapes, JetTarget::Postgres);
+    if (!jet.error.isEmpty() || !jet.excelTarget.isEmpty()) {
+        lastError = jet.error.isEmpty() ? QStringLiteral("the statement names a workbook") : jet.error;
+        return {};
+    }
+    const bool layout = jet.kind == JetStatementKind::Create || jet.kind == JetStatementKind::Drop
+        || jet.kind == JetStatementKind::Alter;
+    // now() and date() read the program's clock, handed over with the statement that asks.
+    if (jet.sql.contains(QLatin1String("now("), Qt::CaseInsensitive) || jet.sql.contains(QLatin1String("date("), Qt::CaseInsensitive))
+        server->run(QStringLiteral("SELECT set_config('kelm.now', $1, false)"),
+                    {Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+    PgResult result = server->run(jet.sql, jet.values);
+    if (!result)
+        lastError = server->error();
+    if (layout) {
+        columnsByTable.clear();
+        shapes.clear();
+        server->layoutChanged();
+    }
+    return result;
+}
+
+PgResult ConnectionObject::queryNative(const QString &sql, const QList<QVariant> &values)
+{
+    if (!server) {
+        lastError = QStringLiteral("the connection is closed");
+        return {};
+    }
+    // The server takes every write at once; two computers saving wait for each other's rows only.
+    PgResult result = server->run(sql == QLatin1String("BEGIN IMMEDIATE") ? QStringLiteral("BEGIN") : numberedParameters(sql),
+                                  values);
+    if (!result)
+        lastError = server->error();
+    return result;
+}
+
 void ConnectionObject::close()
 {
+    if (server) {
+        server.reset();
+        columnsByTable.clear();
+        shapes.clear();
+        transactionLevel = 0;
+        if (--openFiles()[path] <= 0)
+            openFiles().remove(path);
+        path.clear();
+        return;
+    }
     if (!db)
         return;
     clearCache();
@@ -158,6 +244,12 @@ void ConnectionObject::close()
 
 void ConnectionObject::recordEngineError()
 {
+    if (server) {
+        lastError = server->error();
+        if (transactionLevel > 0 && !server->inTransaction())
+            transactionLevel = 0;
+        return;
+    }
     lastError = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("the engine could not start");
     // An error that ended the transaction (a full disk, say) leaves none to commit.
     if (db && transactionLevel > 0 && sqlite3_get_autocommit(db))
@@ -268,6 +360,12 @@ QList<JetColumn> ConnectionObject::tableColumns(const QString &table)
     if (found != columnsByTable.constEnd())
         return *found;
     QList<JetColumn> columns;
+    if (server) {
+        for (const auto &[name, isDate] : server->tableColumns(table))
+            columns.append({name, isDate});
+        columnsByTable.insert(key, columns);
+        return columns;
+    }
     sqlite3_stmt *statement = nullptr;
     internal = true;
     if (sqlite3_prepare_v2(db, "SELECT name, type FROM pragma_table_info(?)", -1, &statement, nullptr) == SQLITE_OK) {
@@ -363,6 +461,14 @@ static bool stepToEnd(ConnectionObject *connection, sqlite3_stmt *statement)
 
 bool ConnectionObject::run(const QString &text)
 {
+    if (server) {
+        if (text.contains(QLatin1String("[Excel 8.0;"), Qt::CaseInsensitive)) {
+            lastStatement = text;
+            lastError = QStringLiteral("workbook statements are not carried out on the server");
+            return false;
+        }
+        return query(text) != nullptr;
+    }
     JetStatement jet;
     sqlite3_stmt *statement = prepare(text, &jet);
     if (statement)
@@ -377,6 +483,8 @@ bool ConnectionObject::run(const QString &text)
 
 bool ConnectionObject::runNative(const QString &sql, const QList<QVariant> &values)
 {
+    if (server)
+        return queryNative(sql, values) != nullptr;
     sqlite3_stmt *statement = prepareNative(sql, values);
     return statement && stepToEnd(this, statement);
 }

@@ -16,6 +16,7 @@ packages=(
   xvfb xauth xdotool
   poppler-utils
   clang-14 libclang-rt-14-dev llvm-14
+  libpq-dev postgresql
 )
 
 missing=()
