@@ -82,7 +82,7 @@ bool ConnectionObject::isFileOpen(const QString &path)
 
 bool ConnectionObject::openJet(const QString &filePath, const QString &password)
 {
-    if (db) {
+    if (isOpen()) {
         lastError = QStringLiteral("the connection is open already");
         return false;
     }
