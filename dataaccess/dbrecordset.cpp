@@ -221,7 +221,7 @@ DbRecordset::Cell DbRecordset::readCell(sqlite3_stmt *statement, int column)
     return c;
 }
 
-sqlite3_stmt *DbRecordset::startQuery(const QString &text)
+bool DbRecordset::forgetResult()
 {
     columns.clear();
     nextGuess = 0;
@@ -233,6 +233,13 @@ sqlite3_stmt *DbRecordset::startQuery(const QString &text)
     filter.clear();
     open = false;
     if (!exists || !connection || !connection->isOpen())
+        return false;
+    return true;
+}
+
+sqlite3_stmt *DbRecordset::startQuery(const QString &text)
+{
+    if (!forgetResult())
         return nullptr;
     sqlite3_stmt *statement = connection->prepare(text);
     if (!statement)
@@ -263,16 +270,7 @@ sqlite3_stmt *DbRecordset::startQuery(const QString &text)
 
 pg_result *DbRecordset::startServerQuery(const QString &text, PgResult *holder)
 {
-    columns.clear();
-    nextGuess = 0;
-    cells.clear();
-    status.clear();
-    pool.clear();
-    pending.clear();
-    adding = false;
-    filter.clear();
-    open = false;
-    if (!exists || !connection || !connection->isOpen())
+    if (!forgetResult())
         return nullptr;
     *holder = connection->query(text);
     PGresult *result = holder->get();

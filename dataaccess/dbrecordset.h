@@ -123,6 +123,8 @@ private:
 
     bool runQuery(const QString &query);
     bool readQuery(const QString &query); // runQuery without the log line of a failure
+    // Forgets what is held; false when there is no open connection to query.
+    bool forgetResult();
     // Forgets what is held, prepares the query and reads its columns; null when it fails.
     sqlite3_stmt *startQuery(const QString &query);
     // The value of a column of the statement's current row; texts and bytes go into the pool.
