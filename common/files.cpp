@@ -99,13 +99,16 @@ bool fileExists(const QString &path)
 QString freeBackupName(const QString &path)
 {
     QString candidate = path + QStringLiteral(".bak");
-    for (int n = 1; QFileInfo::exists(candidate); ++n)
+    // A name taken on a database server counts as taken, as one on the disk does.
+    for (int n = 1; fileExists(candidate) || QFileInfo::exists(candidate); ++n)
         candidate = path + QStringLiteral(".bak") + QString::number(n);
     return candidate;
 }
 
 bool copyFileReplacing(const QString &source, const QString &destination)
 {
+    if (elsewhere(source) || elsewhere(destination))
+        return places().copy && fileExists(source) && places().copy(source, destination);
     if (!fileExists(source) || destination.isEmpty() || QFileInfo(destination).isDir())
         return false;
     const QByteArray from = QFile::encodeName(source);
@@ -169,6 +172,8 @@ bool moveFile(const QString &source, const QString &destination)
 {
     if (elsewhere(source) && elsewhere(destination))
         return places().move(source, destination);
+    if (elsewhere(source) || elsewhere(destination))
+        return copyFileReplacing(source, destination) && deleteFile(source);
     if (!fileExists(source) || destination.isEmpty() || QFileInfo(destination).isDir())
         return false;
     if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(destination).constData()) == 0) {

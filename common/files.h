@@ -28,7 +28,7 @@ QString temporaryFileName();
 void removeWorkingCopy(const QString &path);
 
 // Database files kept elsewhere than on the disk (on a database server) answer fileExists,
-// deleteFile, removeDatabaseFiles, moveFile and databaseFilesIn through these; the disk answers
+// deleteFile, removeDatabaseFiles, moveFile, copyFileReplacing and databaseFilesIn through these; the disk answers
 // for every path holds() does not claim.
 struct DatabasePlaces
 {
@@ -36,6 +36,7 @@ struct DatabasePlaces
     std::function<bool(const QString &path)> exists;
     std::function<bool(const QString &path)> remove;
     std::function<bool(const QString &from, const QString &to)> move;
+    std::function<bool(const QString &from, const QString &to)> copy; // either side may be on the disk
     std::function<QStringList(const QString &folder)> list;
 };
 void setDatabasePlaces(DatabasePlaces places);

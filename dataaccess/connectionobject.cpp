@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
@@ -463,9 +464,9 @@ bool ConnectionObject::run(const QString &text)
 {
     if (server) {
         if (text.contains(QLatin1String("[Excel 8.0;"), Qt::CaseInsensitive)) {
+            const bool ok = runWorkbookStatement(text);
             lastStatement = text;
-            lastError = QStringLiteral("workbook statements are not carried out on the server");
-            return false;
+            return ok;
         }
         return query(text) != nullptr;
     }
@@ -611,6 +612,8 @@ bool ConnectionObject::runWorkbookStatement(const QString &text)
 
 bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
 {
+    if (server)
+        return exportServerResult(w);
     sqlite3_stmt *statement = prepare(w.statement);
     if (!statement)
         return false;
@@ -683,6 +686,8 @@ bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
 
 bool ConnectionObject::importFromWorkbook(const WorkbookStatement &w)
 {
+    if (server)
+        return importToServer(w);
     // The worksheet lives in a temporary table for this one statement; the statement inserts all
     // of its rows or none.
     if (!runNative(QStringLiteral("SAVEPOINT workbook")))
@@ -696,5 +701,158 @@ bool ConnectionObject::importFromWorkbook(const WorkbookStatement &w)
     columnsByTable.clear();
     shapes.clear();
     lastError = error;
+    return ok;
+}
+
+bool ConnectionObject::exportServerResult(const WorkbookStatement &w)
+{
+    PgResult result = query(w.statement);
+    if (!result)
+        return false;
+    PGresult *r = result.get();
+    const int count = PQnfields(r);
+    if (PQntuples(r) > 65535) {
+        lastError = QStringLiteral("a worksheet holds 65,535 records at most");
+        return false;
+    }
+    QList<XlsColumn> columns;
+    for (int i = 0; i < count; ++i) {
+        XlsColumn c;
+        c.title = QString::fromUtf8(PQfname(r, i));
+        const QString declared = pgDeclaredType(PQftype(r, i), PQfmod(r, i));
+        if (declared == QLatin1String("DATETIME"))
+            c.type = XlsColumnType::Date;
+        else if (declared == QLatin1String("DOUBLE") || declared == QLatin1String("INTEGER") || declared == QLatin1String("BOOLEAN"))
+            c.type = XlsColumnType::Number;
+        columns.append(c);
+    }
+    QList<QList<XlsValue>> rows;
+    for (int row = 0; row < PQntuples(r); ++row) {
+        QList<XlsValue> values;
+        values.reserve(count);
+        for (int i = 0; i < count; ++i) {
+            if (PQgetisnull(r, row, i)) {
+                values.append(XlsValue());
+                continue;
+            }
+            const QByteArray text = columns[i].type == XlsColumnType::Date
+                ? storedDateForm(PQgetvalue(r, row, i), PQgetlength(r, row, i))
+                : QByteArray(PQgetvalue(r, row, i), PQgetlength(r, row, i));
+            if (columns[i].type == XlsColumnType::Date) {
+                // The serial is worked out from the day and time alone, as for the files.
+                QDate day;
+                QTime time;
+                const bool ok = parseStoredDate(text.constData(), int(text.size()), &day, &time);
+                values.append(ok ? XlsValue::fromNumber(serialFromDate(day, time)) : XlsValue());
+            } else if (columns[i].type == XlsColumnType::Number) {
+                values.append(XlsValue::fromNumber(PQftype(r, i) == 16 ? (text == "t" ? -1 : 0) : text.toDouble()));
+            } else {
+                values.append(XlsValue::fromText(QString::fromUtf8(text)));
+            }
+        }
+        rows.append(values);
+    }
+    QString error;
+    if (!writeXlsSheet(w.path, w.sheet, columns, rows, &error)) {
+        lastError = error;
+        return false;
+    }
+    return true;
+}
+
+bool ConnectionObject::importToServer(const WorkbookStatement &w)
+{
+    XlsSheet sheet;
+    QString error;
+    if (!readXlsSheet(w.path, w.sheet, &sheet, &error)) {
+        lastError = error;
+        return false;
+    }
+    if (sheet.titles.isEmpty()) {
+        lastError = QStringLiteral("the worksheet %1 is empty").arg(w.sheet);
+        return false;
+    }
+    // The server's table needs a type per column: numbers, days, or else texts, as the cells say;
+    // a text that reads as a number goes into a number column as that number, as the files take it.
+    QStringList names;
+    QList<XlsValue::Kind> kinds;
+    for (qsizetype i = 0; i < sheet.titles.size(); ++i) {
+        names.append(identifier((sheet.titles[i].isEmpty() ? QStringLiteral("F%1").arg(i + 1) : sheet.titles[i]).toLower()));
+        XlsValue::Kind kind = XlsValue::Null;
+        for (const QList<XlsValue> &row : std::as_const(sheet.rows)) {
+            if (i >= row.size() || row[i].isNull())
+                continue;
+            XlsValue::Kind k = row[i].kind == XlsValue::Boolean ? XlsValue::Number : row[i].kind;
+            if (k == XlsValue::Text) {
+                bool number = false;
+                row[i].text.trimmed().toDouble(&number);
+                k = number ? XlsValue::Number : XlsValue::Text;
+            }
+            kind = kind == XlsValue::Null || kind == k ? k : XlsValue::Text;
+        }
+        kinds.append(kind);
+    }
+    QStringList declared;
+    QStringList marks;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const XlsValue::Kind k = kinds[i];
+        declared.append(names[i] + (k == XlsValue::Number ? QStringLiteral(" numeric")
+                                    : k == XlsValue::Date ? QStringLiteral(" timestamp(0)")
+                                                          : QStringLiteral(" text COLLATE kelm.chinese")));
+        marks.append(u'$' + QString::number(i + 1));
+    }
+    const QString table = QStringLiteral("pg_temp.") + identifier((w.sheet + u'$').toLower());
+    // The statement inserts all of the worksheet's rows or none.
+    const bool own = !server->inTransaction();
+    if (!queryNative(own ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT workbook")))
+        return false;
+    bool ok = queryNative(QStringLiteral("DROP TABLE IF EXISTS ") + table) != nullptr
+        && queryNative(QStringLiteral("CREATE TEMP TABLE %1 (%2)").arg(table, declared.join(u','))) != nullptr;
+    const QString insert = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(u','));
+    for (qsizetype r = 0; ok && r < sheet.rows.size(); ++r) {
+        QList<QVariant> values;
+        const QList<XlsValue> &row = sheet.rows[r];
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const XlsValue v = i < row.size() ? row[i] : XlsValue();
+            switch (v.kind) {
+            case XlsValue::Text:
+                // A NUL means nothing in a text of the ledger: dropped, the rest of the cell kept.
+                if (kinds[i] == XlsValue::Number)
+                    values.append(v.text.trimmed().toDouble());
+                else
+                    values.append(QString(v.text).remove(QChar(u'\0')));
+                break;
+            case XlsValue::Number:
+                values.append(kinds[i] == XlsValue::Text ? QVariant(QString::number(v.number, 'g', 17)) : QVariant(v.number));
+                break;
+            case XlsValue::Boolean:
+                values.append(kinds[i] == XlsValue::Text ? QVariant(QString::number(v.number != 0 ? -1 : 0))
+                                                         : QVariant(v.number != 0 ? -1.0 : 0.0));
+                break;
+            case XlsValue::Date:
+                values.append(canonicalDateText(v.date));
+                break;
+            default:
+                values.append(QVariant());
+            }
+        }
+        ok = queryNative(insert, values) != nullptr;
+    }
+    columnsByTable.clear();
+    shapes.clear();
+    server->layoutChanged();
+    ok = ok && query(w.statement) != nullptr;
+    const QString failure = lastError;
+    queryNative(QStringLiteral("DROP TABLE IF EXISTS ") + table);
+    if (own)
+        queryNative(ok ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"));
+    else if (ok)
+        queryNative(QStringLiteral("RELEASE SAVEPOINT workbook"));
+    else
+        queryNative(QStringLiteral("ROLLBACK TO SAVEPOINT workbook"));
+    columnsByTable.clear();
+    shapes.clear();
+    server->layoutChanged();
+    lastError = failure;
     return ok;
 }

@@ -65,6 +65,9 @@ private:
     bool runWorkbookStatement(const QString &text);
     bool exportToWorkbook(const WorkbookStatement &w);
     bool importFromWorkbook(const WorkbookStatement &w);
+    // The same on the server: the result read from it, the worksheet put in a temporary table there.
+    bool exportServerResult(const WorkbookStatement &w);
+    bool importToServer(const WorkbookStatement &w);
     bool loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary);
     struct Cached
     {

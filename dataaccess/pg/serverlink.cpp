@@ -64,12 +64,46 @@ CREATE OR REPLACE FUNCTION kelm.dateadd(text, numeric, timestamp) RETURNS timest
         WHEN 'n' THEN $3 + make_interval(mins => trunc($2)::integer)
         WHEN 's' THEN $3 + make_interval(secs => trunc($2))
     END)::timestamp(0)$f$;
+-- A serial day number or a date text reads as jetdate() reads it.
+CREATE OR REPLACE FUNCTION kelm.year(numeric) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.year(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.year(text) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.year(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.month(numeric) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.month(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.month(text) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.month(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.day(numeric) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.day(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.day(text) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.day(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.hour(numeric) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.hour(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.hour(text) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.hour(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.minute(numeric) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.minute(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.minute(text) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.minute(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.second(numeric) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.second(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.second(text) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.second(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.weekday(numeric) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.weekday(kelm.jetdate($1))';
+CREATE OR REPLACE FUNCTION kelm.weekday(text) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT kelm.weekday(kelm.jetdate($1))';
+-- Declared text lengths count UTF-16 units, as Jet counts them: a character beyond the Basic
+-- Multilingual Plane counts two.
+CREATE OR REPLACE FUNCTION kelm.jetlength(text) RETURNS integer LANGUAGE sql IMMUTABLE STRICT
+    AS $f$SELECT char_length($1) + char_length(regexp_replace($1 COLLATE "C", '[^\U00010000-\U0010FFFF]', '', 'g'))$f$;
 CREATE TABLE IF NOT EXISTS kelm.files (
     household text NOT NULL, name text NOT NULL, schema text NOT NULL UNIQUE, PRIMARY KEY (household, name));
+ALTER TABLE kelm.files ADD COLUMN IF NOT EXISTS definition text[];
 )sql";
 
 // Bumped when the script above changes, so servers set up by an older program are set up again.
-const char *const setupMark = "kelm.setup_2";
+const char *const setupMark = "kelm.setup_5";
 
 QString jetDeclared(Oid type, int modifier)
 {
@@ -228,6 +262,10 @@ PgResult ServerLink::execute(const QString &sql, const QList<QVariant> &values)
     std::vector<int> lengths(size_t(n), 0);
     std::vector<int> formats(size_t(n), 0);
     std::vector<Oid> types(size_t(n), 0);
+    if (sql.contains(QChar(u'\0'))) {
+        lastError = QStringLiteral("a text holds a NUL character, which the server cannot keep");
+        return {};
+    }
     QString key = sql;
     key += QChar(u'\x01');
     for (int i = 0; i < n; ++i) {
@@ -258,9 +296,16 @@ PgResult ServerLink::execute(const QString &sql, const QList<QVariant> &values)
         case QMetaType::Nullptr:
             break;
         default:
-            if (!v.isNull())
-                texts[size_t(i)] = v.toString().toUtf8();
-            // A NUL ends a text on the server; the files keep it, the server refuses the statement.
+            if (!v.isNull()) {
+                const QString text = v.toString();
+                // The server keeps no NUL in a text, and libpq would end the value at it: refused,
+                // rather than saved cut short.
+                if (text.contains(QChar(u'\0'))) {
+                    lastError = QStringLiteral("a text holds a NUL character, which the server cannot keep");
+                    return {};
+                }
+                texts[size_t(i)] = text.toUtf8();
+            }
         }
         if (v.isValid() && !v.isNull() && v.typeId() != QMetaType::Nullptr) {
             pointers[size_t(i)] = texts[size_t(i)].isNull() ? "" : texts[size_t(i)].constData();

@@ -2,6 +2,8 @@
 
 #include "serverlink.h"
 
+#include "dataaccess/connectionobject.h"
+#include "dataaccess/databasefile.h"
 #include "dataaccess/jetdialect.h"
 
 #include "common/files.h"
@@ -10,9 +12,13 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -96,6 +102,7 @@ const bool placesInstalled = [] {
     places.exists = serverDatabaseExists;
     places.remove = dropServerDatabase;
     places.move = moveServerDatabase;
+    places.copy = copyServerDatabase;
     places.list = [](const QString &folder) {
         return QFileInfo(folder).absoluteFilePath() == QFileInfo(programPath(QStringLiteral("data"))).absoluteFilePath()
             ? serverDatabaseNames()
@@ -166,8 +173,10 @@ bool createServerDatabase(const QString &path, const QStringList &jetSchema)
         if (!translated.error.isEmpty() || !link->run(translated.sql, translated.values))
             return fail(link);
     }
-    if (!link->run(QStringLiteral("INSERT INTO kelm.files (household, name, schema) VALUES ($1, $2, $3)"),
-                   {household(), fileName(path), schema})
+    // The definitions are kept, so a copy on the disk is made with the same tables and indexes.
+    if (!link->run(QStringLiteral("INSERT INTO kelm.files (household, name, schema, definition) "
+                                  "VALUES ($1, $2, $3, string_to_array($4, chr(1)))"),
+                   {household(), fileName(path), schema, jetSchema.join(QChar(1))})
         || !link->runScript(QStringLiteral("COMMIT")))
         return fail(link);
     link->layoutChanged();
@@ -230,4 +239,257 @@ QStringList serverDatabaseNames()
 QString serverStoreError()
 {
     return storeError();
+}
+
+namespace {
+
+// The Jet statements a database on the server was made from.
+QStringList definitionOf(ServerLink *link, const QString &path)
+{
+    QStringList statements;
+    PgResult r = link->run(QStringLiteral("SELECT d FROM kelm.files, unnest(definition) WITH ORDINALITY AS u(d, n) "
+                                          "WHERE household = $1 AND name = $2 ORDER BY n"),
+                           {household(), fileName(path)});
+    for (int row = 0; r && row < PQntuples(r.get()); ++row)
+        statements.append(QString::fromUtf8(PQgetvalue(r.get(), row, 0)));
+    return statements;
+}
+
+QStringList tablesOf(ServerLink *link, const QString &schema)
+{
+    QStringList tables;
+    PgResult r = link->run(QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = $1 ORDER BY tablename"), {schema});
+    for (int row = 0; r && row < PQntuples(r.get()); ++row)
+        tables.append(QString::fromUtf8(PQgetvalue(r.get(), row, 0)));
+    return tables;
+}
+
+QString quotedName(const QString &name)
+{
+    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// A value of a server result as the files hold it.
+QVariant fileValue(const PGresult *result, int row, int column)
+{
+    if (PQgetisnull(result, row, column))
+        return {};
+    const char *value = PQgetvalue(result, row, column);
+    const int length = PQgetlength(result, row, column);
+    switch (PQftype(result, column)) {
+    case 20:
+    case 21:
+    case 23:
+        return QByteArrayView(value, length).toLongLong();
+    case 700:
+    case 701:
+    case 1700:
+        return QByteArrayView(value, length).toDouble();
+    case 1114:
+        return QString::fromUtf8(storedDateForm(value, length));
+    case 17: {
+        size_t n = 0;
+        unsigned char *bytes = PQunescapeBytea(reinterpret_cast<const unsigned char *>(value), &n);
+        const QByteArray copy(reinterpret_cast<const char *>(bytes), qsizetype(n));
+        PQfreemem(bytes);
+        return copy;
+    }
+    default:
+        return QString::fromUtf8(value, length);
+    }
+}
+
+// A value of a file's row as the server takes it.
+QVariant serverValue(sqlite3_stmt *statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(statement, column);
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(statement, column)), sqlite3_column_bytes(statement, column));
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, column)),
+                                 sqlite3_column_bytes(statement, column));
+    default:
+        return {};
+    }
+}
+
+// The database on the server written as an ordinary database file: made from the same
+// definitions, every row copied, then put in place in one rename.
+bool writeToFile(ServerLink *link, const QString &source, const QString &file)
+{
+    const QStringList definition = definitionOf(link, source);
+    if (definition.isEmpty()) {
+        storeError() = QStringLiteral("the database on the server keeps no definition");
+        return false;
+    }
+    const QString partial = file + QStringLiteral(".part") + QString::number(qint64(::getpid()));
+    QFile::remove(partial);
+    if (!createDatabaseFile(partial, databasePassword))
+        return false;
+    bool ok = false;
+    {
+        ConnectionObject target;
+        ok = target.openJet(partial, databasePassword);
+        for (qsizetype i = 0; ok && i < definition.size(); ++i)
+            ok = target.run(definition[i]);
+        ok = ok && target.runNative(QStringLiteral("BEGIN"));
+        const QString schema = schemaFor(fileName(source));
+        // One snapshot of the server's data for every table.
+        ok = ok && link->runScript(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+        for (const QString &table : ok ? tablesOf(link, schema) : QStringList()) {
+            PgResult rows = link->run(QStringLiteral("SELECT * FROM %1.%2").arg(quotedName(schema), quotedName(table)));
+            if (!rows) {
+                ok = false;
+                break;
+            }
+            QStringList names, marks;
+            for (int c = 0; c < PQnfields(rows.get()); ++c) {
+                names.append(quotedName(QString::fromUtf8(PQfname(rows.get(), c))));
+                marks.append(QStringLiteral("?"));
+            }
+            const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(quotedName(table), names.join(u','), marks.join(u','));
+            for (int row = 0; ok && row < PQntuples(rows.get()); ++row) {
+                QList<QVariant> values;
+                for (int c = 0; c < PQnfields(rows.get()); ++c)
+                    values.append(fileValue(rows.get(), row, c));
+                ok = target.runNative(insert, values);
+            }
+            if (!ok)
+                storeError() = target.lastError;
+        }
+        link->runScript(QStringLiteral("COMMIT"));
+        ok = ok && target.runNative(QStringLiteral("COMMIT"));
+        target.close();
+    }
+    if (!ok || !moveFile(partial, file)) {
+        QFile::remove(partial);
+        return false;
+    }
+    return true;
+}
+
+// The rows of a database file put in place of those of a database on the server, in one
+// transaction: every table of the server's database is emptied and filled from the file's table
+// of that name, column by column where the names meet, and its counter goes on after the file's.
+bool readFromFile(ServerLink *link, const QString &file, const QString &destination)
+{
+    ConnectionObject source;
+    if (!source.openJet(file, databasePassword)) {
+        storeError() = source.lastError;
+        return false;
+    }
+    const QString schema = schemaFor(fileName(destination));
+    if (!link->runScript(QStringLiteral("BEGIN")))
+        return fail(link);
+    PgResult found = link->run(QStringLiteral("SELECT 1 FROM kelm.files WHERE household = $1 AND name = $2 FOR UPDATE"),
+                               {household(), fileName(destination)});
+    if (!found || PQntuples(found.get()) == 0) {
+        link->runScript(QStringLiteral("ROLLBACK"));
+        storeError() = QStringLiteral("no such database");
+        return false;
+    }
+    for (const QString &table : tablesOf(link, schema)) {
+        const QString target = quotedName(schema) + u'.' + quotedName(table);
+        if (!link->run(QStringLiteral("DELETE FROM ") + target))
+            return fail(link);
+        QStringList fileColumns;
+        for (const auto &[name, isDate] : source.tableColumns(table)) {
+            (void)isDate;
+            fileColumns.append(name.toLower());
+        }
+        QStringList names;
+        QString key;
+        PgResult columns = link->run(QStringLiteral("SELECT a.attname, a.attidentity <> '' FROM pg_attribute a "
+                                                    "WHERE a.attrelid = to_regclass($1) AND a.attnum > 0 AND NOT a.attisdropped "
+                                                    "ORDER BY a.attnum"),
+                                     {target});
+        for (int row = 0; columns && row < PQntuples(columns.get()); ++row) {
+            const QString name = QString::fromUtf8(PQgetvalue(columns.get(), row, 0));
+            if (PQgetvalue(columns.get(), row, 1)[0] == 't')
+                key = name;
+            if (fileColumns.contains(name))
+                names.append(quotedName(name));
+        }
+        if (names.isEmpty())
+            continue;
+        QStringList marks;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            marks.append(u'$' + QString::number(i + 1));
+        const QString insert = QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE VALUES (%3)").arg(target, names.join(u','), marks.join(u','));
+        sqlite3_stmt *rows = nullptr;
+        const QByteArray select = QStringLiteral("SELECT %1 FROM %2").arg(names.join(u','), quotedName(table)).toUtf8();
+        if (sqlite3_prepare_v2(source.db, select.constData(), -1, &rows, nullptr) != SQLITE_OK) {
+            storeError() = QString::fromUtf8(sqlite3_errmsg(source.db));
+            sqlite3_finalize(rows);
+            link->runScript(QStringLiteral("ROLLBACK"));
+            return false;
+        }
+        int step;
+        while ((step = sqlite3_step(rows)) == SQLITE_ROW) {
+            QList<QVariant> values;
+            for (int c = 0; c < names.size(); ++c)
+                values.append(serverValue(rows, c));
+            if (!link->run(insert, values)) {
+                sqlite3_finalize(rows);
+                return fail(link);
+            }
+        }
+        sqlite3_finalize(rows);
+        if (step != SQLITE_DONE) {
+            storeError() = QString::fromUtf8(sqlite3_errmsg(source.db));
+            link->runScript(QStringLiteral("ROLLBACK"));
+            return false;
+        }
+        if (!key.isEmpty()
+            && !link->run(QStringLiteral("SELECT setval(pg_get_serial_sequence($1, $2), coalesce(max(%1), 0) + 1, false) FROM %2")
+                              .arg(quotedName(key), target),
+                          {target, key}))
+            return fail(link);
+    }
+    if (!link->runScript(QStringLiteral("COMMIT")))
+        return fail(link);
+    return true;
+}
+
+} // namespace
+
+bool copyServerDatabase(const QString &source, const QString &destination)
+{
+    ServerLink *link = storeLink();
+    if (!link)
+        return false;
+    const bool fromServer = !serverSchemaOf(source).isEmpty();
+    const bool toServer = !serverSchemaOf(destination).isEmpty();
+    if (fromServer && !toServer)
+        return writeToFile(link, source, destination);
+    if (!fromServer)
+        return serverDatabaseExists(destination) && readFromFile(link, source, destination);
+    // From one database on the server to another, through a file of the temporary folder.
+    const QString file = QDir(QDir::tempPath()).filePath(QStringLiteral("kelm-copy-%1.dat").arg(qint64(::getpid())));
+    const QStringList definition = definitionOf(link, source);
+    bool ok = writeToFile(link, source, file);
+    if (ok && !serverDatabaseExists(destination))
+        ok = createServerDatabase(destination, definition);
+    ok = ok && readFromFile(link, file, destination);
+    QFile::remove(file);
+    return ok;
+}
+
+bool compactServerDatabase(const QString &path)
+{
+    ServerLink *link = storeLink();
+    if (!link || !serverDatabaseExists(path))
+        return false;
+    const QString schema = schemaFor(fileName(path));
+    QStringList tables;
+    for (const QString &table : tablesOf(link, schema))
+        tables.append(quotedName(schema) + u'.' + quotedName(table));
+    // VACUUM runs outside any transaction, on the tables of this one database.
+    if (!tables.isEmpty() && !link->runScript(QStringLiteral("VACUUM (ANALYZE) ") + tables.join(QStringLiteral(", "))))
+        return fail(link);
+    return true;
 }

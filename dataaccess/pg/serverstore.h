@@ -32,6 +32,12 @@ bool serverDatabaseExists(const QString &path);
 bool createServerDatabase(const QString &path, const QStringList &jetSchema);
 bool dropServerDatabase(const QString &path);
 bool moveServerDatabase(const QString &from, const QString &to);
+// Copies a database between the server and the disk, either way, or within the server. A file
+// copied to the server replaces the rows of the database there, which must exist, in one
+// transaction; a database copied to the disk is an ordinary database file.
+bool copyServerDatabase(const QString &source, const QString &destination);
+// The server's VACUUM on the database's tables.
+bool compactServerDatabase(const QString &path);
 // The file names of the data folder that are on the server.
 QStringList serverDatabaseNames();
 // The last reason a server operation failed.
