@@ -7,6 +7,7 @@
 #include "common/log.h"
 #include "common/program.h"
 #include "dataaccess/instances.h"
+#include "dataaccess/pg/serversettings.h"
 #include "ui/unit.h"
 
 #include <QApplication>
@@ -57,6 +58,10 @@ int main(int argc, char **argv)
 
     // Why something failed goes to data/kelm.log; the messages shown stay the program's own.
     startLogFile(programPath(QStringLiteral("data")));
+
+    // The household's server, when one is chosen in the settings; else the files of data/.
+    if (const auto server = savedDatabaseServer())
+        setDatabaseServer(server);
 
     SingleInstance guard(SingleInstance::programInstanceName());
     MainWindow window;

@@ -3,6 +3,7 @@
 #include "helpwindow.h"
 #include "messagewindows.h"
 #include "shelldressing.h"
+#include "serverwindow.h"
 #include "singleinstance.h"
 
 #include "appearance/liststyle.h"
@@ -428,6 +429,11 @@ void MainWindow::wireMenu()
     onItem(QStringLiteral("帮助说明"), [this] { openHelp(); });
     onItem(QStringLiteral("退出登录"), [this] { logOut(); });
     onItem(QStringLiteral("旧版数据恢复"), [this] { emit migrationRequested(); });
+    onItem(QStringLiteral("数据库服务器"), [this] {
+        LayoutWindow *setup = createServerWindow(this, windowPrompter(), loggedIn());
+        setup->move(geometry().center() - setup->rect().center());
+        setup->show();
+    });
     onItem(QStringLiteral("微博/新浪微博"), [this] { openLink(sinaMicroblog); });
     onItem(QStringLiteral("微博/腾讯微博"), [this] { openLink(tencentMicroblog); });
     onItem(QStringLiteral("主页"), [this] { openLink(homePage); });

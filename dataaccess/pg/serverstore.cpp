@@ -104,7 +104,9 @@ const bool placesInstalled = [] {
     places.move = moveServerDatabase;
     places.copy = copyServerDatabase;
     places.list = [](const QString &folder) {
-        return QFileInfo(folder).absoluteFilePath() == QFileInfo(programPath(QStringLiteral("data"))).absoluteFilePath()
+        // Without a server chosen nothing is asked of one.
+        return databaseServer()
+                && QFileInfo(folder).absoluteFilePath() == QFileInfo(programPath(QStringLiteral("data"))).absoluteFilePath()
             ? serverDatabaseNames()
             : QStringList();
     };
@@ -416,10 +418,19 @@ bool readFromFile(ServerLink *link, const QString &file, const QString &destinat
         }
         if (names.isEmpty())
             continue;
-        QStringList marks;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            marks.append(u'$' + QString::number(i + 1));
-        const QString insert = QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE VALUES (%3)").arg(target, names.join(u','), marks.join(u','));
+        // The rows go over in batches of one statement each: one round trip per batch, not per row.
+        constexpr int batchRows = 200;
+        const auto insertOf = [&](qsizetype rowCount) {
+            QStringList tuples;
+            for (qsizetype r = 0; r < rowCount; ++r) {
+                QStringList marks;
+                for (qsizetype i = 0; i < names.size(); ++i)
+                    marks.append(u'$' + QString::number(r * names.size() + i + 1));
+                tuples.append(u'(' + marks.join(u',') + u')');
+            }
+            return QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE VALUES %3").arg(target, names.join(u','), tuples.join(u','));
+        };
+        const QString fullBatch = insertOf(batchRows);
         sqlite3_stmt *rows = nullptr;
         const QByteArray select = QStringLiteral("SELECT %1 FROM %2").arg(names.join(u','), quotedName(table)).toUtf8();
         if (sqlite3_prepare_v2(source.db, select.constData(), -1, &rows, nullptr) != SQLITE_OK) {
@@ -428,15 +439,26 @@ bool readFromFile(ServerLink *link, const QString &file, const QString &destinat
             link->runScript(QStringLiteral("ROLLBACK"));
             return false;
         }
+        QList<QVariant> values;
+        qsizetype pending = 0;
+        const auto flush = [&] {
+            const bool ok = pending == 0 || link->run(pending == batchRows ? fullBatch : insertOf(pending), values);
+            values.clear();
+            pending = 0;
+            return ok;
+        };
         int step;
         while ((step = sqlite3_step(rows)) == SQLITE_ROW) {
-            QList<QVariant> values;
             for (int c = 0; c < names.size(); ++c)
                 values.append(serverValue(rows, c));
-            if (!link->run(insert, values)) {
+            if (++pending == batchRows && !flush()) {
                 sqlite3_finalize(rows);
                 return fail(link);
             }
+        }
+        if (step == SQLITE_DONE && !flush()) {
+            sqlite3_finalize(rows);
+            return fail(link);
         }
         sqlite3_finalize(rows);
         if (step != SQLITE_DONE) {

@@ -538,7 +538,7 @@ void TestMainWindow::menuItems()
     QStringList captions;
     for (QAction *action : menu->actions())
         captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(captions, (QStringList{"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "-", "微博", "-", "主页", "-", "关于"}));
+    QCOMPARE(captions, (QStringList{"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "数据库服务器", "-", "微博", "-", "主页", "-", "关于"}));
     QList<QUrl> opened;
     window->openLink = [&](const QUrl &url) { opened << url; };
     bool migrated = false;
@@ -549,6 +549,13 @@ void TestMainWindow::menuItems()
     menu->findAction("旧版数据恢复")->trigger();
     QCOMPARE(opened, (QList<QUrl>{MainWindow::homePage, MainWindow::sinaMicroblog, MainWindow::tencentMicroblog}));
     QVERIFY(migrated);
+    // The database-server window opens over the main window.
+    menu->findAction("数据库服务器")->trigger();
+    const auto windows = window->findChildren<LayoutWindow *>();
+    const auto setup = std::find_if(windows.begin(), windows.end(), [](LayoutWindow *w) { return w->layoutName() == "server"; });
+    QVERIFY(setup != windows.end());
+    QVERIFY((*setup)->isVisible());
+    (*setup)->close();
 }
 
 void TestMainWindow::helpOpensFromButtonAndMenu()
