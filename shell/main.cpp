@@ -32,16 +32,6 @@ public:
     }
 };
 
-// The six data-access objects close before the process ends, while everything they use is still
-// there (their own destructors run among the other statics, in no order we choose).
-void closeDataAccess()
-{
-    for (DbRecordset *recordset : {&directoryRecordset, &userRecordset, &auxRecordset})
-        recordset->Close();
-    for (DbConnection *connection : {&directoryConnection, &userConnection, &auxConnection})
-        connection->Close();
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -75,6 +65,8 @@ int main(int argc, char **argv)
     }
     SessionPages sessionPages(&window, windowPrompter());
     const int code = app.exec();
+    // The six data-access objects close before the process ends, while everything they use is
+    // still there (their own destructors run among the other statics, in no order we choose).
     closeDataAccess();
     return code;
 }

@@ -76,15 +76,6 @@ QString amount(double value)
     return QString::number(value, 'f', 2);
 }
 
-// The program's connections close before a copy; the directory is opened again at the next start.
-void closeDataAccess()
-{
-    for (DbRecordset *recordset : {&directoryRecordset, &userRecordset, &auxRecordset})
-        recordset->Close();
-    for (DbConnection *connection : {&directoryConnection, &userConnection, &auxConnection})
-        connection->Close();
-}
-
 } // namespace
 
 LayoutWindow *createServerWindow(QWidget *mainWindow, Prompter &prompter, bool loggedIn)

@@ -95,6 +95,22 @@ bool fail(ServerLink *link)
     return false;
 }
 
+// Begins a transaction holding the database's row of kelm.files, so no other computer moves or
+// drops it meanwhile; false, with nothing begun, when the database is not there.
+bool beginOn(ServerLink *link, const QString &path)
+{
+    if (!link->runScript(QStringLiteral("BEGIN")))
+        return fail(link);
+    PgResult found = link->run(QStringLiteral("SELECT 1 FROM kelm.files WHERE household = $1 AND name = $2 FOR UPDATE"),
+                               {household(), fileName(path)});
+    if (!found || PQntuples(found.get()) == 0) {
+        link->runScript(QStringLiteral("ROLLBACK"));
+        storeError() = QStringLiteral("no such database");
+        return false;
+    }
+    return true;
+}
+
 // The file operations of common/files reach the server for the files it holds.
 const bool placesInstalled = [] {
     DatabasePlaces places;
@@ -206,15 +222,8 @@ bool moveServerDatabase(const QString &from, const QString &to)
         return false;
     const QString source = schemaFor(fileName(from));
     const QString target = schemaFor(fileName(to));
-    if (!link->runScript(QStringLiteral("BEGIN")))
-        return fail(link);
-    PgResult found = link->run(QStringLiteral("SELECT 1 FROM kelm.files WHERE household = $1 AND name = $2 FOR UPDATE"),
-                               {household(), fileName(from)});
-    if (!found || PQntuples(found.get()) == 0) {
-        link->runScript(QStringLiteral("ROLLBACK"));
-        storeError() = QStringLiteral("no such database");
+    if (!beginOn(link, from))
         return false;
-    }
     if (!link->runScript(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; ALTER SCHEMA %2 RENAME TO %1;")
                              .arg(quotedSchema(target), quotedSchema(source)))
         || !link->run(QStringLiteral("DELETE FROM kelm.files WHERE household = $1 AND name = $2"), {household(), fileName(to)})
@@ -385,15 +394,8 @@ bool readFromFile(ServerLink *link, const QString &file, const QString &destinat
         return false;
     }
     const QString schema = schemaFor(fileName(destination));
-    if (!link->runScript(QStringLiteral("BEGIN")))
-        return fail(link);
-    PgResult found = link->run(QStringLiteral("SELECT 1 FROM kelm.files WHERE household = $1 AND name = $2 FOR UPDATE"),
-                               {household(), fileName(destination)});
-    if (!found || PQntuples(found.get()) == 0) {
-        link->runScript(QStringLiteral("ROLLBACK"));
-        storeError() = QStringLiteral("no such database");
+    if (!beginOn(link, destination))
         return false;
-    }
     for (const QString &table : tablesOf(link, schema)) {
         const QString target = quotedName(schema) + u'.' + quotedName(table);
         if (!link->run(QStringLiteral("DELETE FROM ") + target))

@@ -29,7 +29,6 @@ private slots:
     void copiesGoBothWaysAndAreChecked();
 
 private:
-    void closeAll();
     qint64 countRecords(const QString &user, const QString &password);
     QTemporaryDir *dir = nullptr;
     ScriptedPrompter prompter;
@@ -50,18 +49,10 @@ void TestServerFolder::init()
 
 void TestServerFolder::cleanup()
 {
-    closeAll();
+    closeDataAccess();
     setDatabaseServer(std::nullopt);
     Clock::useSystemTime();
     delete dir;
-}
-
-void TestServerFolder::closeAll()
-{
-    for (DbRecordset *r : {&userRecordset, &auxRecordset, &directoryRecordset})
-        r->Close();
-    for (DbConnection *c : {&userConnection, &auxConnection, &directoryConnection})
-        c->Close();
 }
 
 qint64 TestServerFolder::countRecords(const QString &user, const QString &password)
@@ -137,7 +128,7 @@ void TestServerFolder::copiesGoBothWaysAndAreChecked()
     for (const char *values : {"'生活','早餐',12.50,0,'张三','2012-11-01'", "'工资','月薪',0,5000.00,'张三','2012-11-15'",
                                "'生活','晚餐',0.10,0,'张三','2012-12-01'"})
         QVERIFY(userConnection.Execute(QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values (%1)").arg(values)));
-    closeAll();
+    closeDataAccess();
 
     FolderCopyReport report = copyDataFolderToServer(server);
     QVERIFY2(report.ok, qPrintable(report.failed));
@@ -156,7 +147,7 @@ void TestServerFolder::copiesGoBothWaysAndAreChecked()
     QCOMPARE(countRecords("张三", "secret"), 3);
     QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values ('交通','公交',2.00,0,'张三','2012-12-02')"));
     QCOMPARE(countRecords("李四", "pw"), 0);
-    closeAll();
+    closeDataAccess();
     setDatabaseServer(std::nullopt);
 
     // And back: the files replaced are kept aside.
@@ -167,7 +158,7 @@ void TestServerFolder::copiesGoBothWaysAndAreChecked()
     QVERIFY(QFile::exists(dir->filePath("data/张三_lc.dat.bak")));
     QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
     QCOMPARE(countRecords("张三", "secret"), 4);
-    closeAll();
+    closeDataAccess();
 
     setDatabaseServer(server);
     for (const QString &name : serverDatabases(server))
