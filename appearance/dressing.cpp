@@ -3,6 +3,7 @@
 #include "appearance/skinfile.h"
 #include "common/numbers.h"
 #include "common/settings.h"
+#include "common/settingkeys.h"
 #include "resources/artwork.h"
 #include "ui/animationbox.h"
 #include "ui/drawingboard.h"
@@ -14,13 +15,13 @@
 #include <QFile>
 #include <QHash>
 #include <QPointer>
+#include <QTimer>
 
 #include <cmath>
 #include <malloc.h>
 
 namespace {
 
-const QString pf = QStringLiteral("pf");
 const QString backgroundCanvasName = QStringLiteral("背景动画框");
 const QString buttonCanvasName = QStringLiteral("按钮动画框");
 const QString pageCanvasName = QStringLiteral("子窗口背景动画框");
@@ -133,22 +134,22 @@ void whenDressed(LayoutWindow *window, std::function<void()> afterDressing)
 
 int readTransparencySetting()
 {
-    return int(std::trunc(textToNumber(readSetting(pf, QStringLiteral("pftmd")))));
+    return int(std::trunc(textToNumber(readSetting(SettingKey::skinSection, SettingKey::transparency))));
 }
 
 QByteArray chooseStartupBackground()
 {
-    if (readSetting(pf, QStringLiteral("bjtp")).isEmpty())
-        writeSetting(pf, QStringLiteral("bjtp"), QStringLiteral("1"));
+    if (readSetting(SettingKey::skinSection, SettingKey::background).isEmpty())
+        writeSetting(SettingKey::skinSection, SettingKey::background, QStringLiteral("1"));
     const QString festival = WindowSkin::festivalWord();
     if (!festival.isEmpty())
         return getSkinEntry(festival + QStringLiteral("图片1"));
-    const int n = int(std::trunc(textToNumber(readSetting(pf, QStringLiteral("bjtp")))));
+    const int n = int(std::trunc(textToNumber(readSetting(SettingKey::skinSection, SettingKey::background))));
     if (n >= 1)
         return getSkinEntry(QStringLiteral("背景图片%1").arg(n));
     if (n < 0)
-        return fileBytes(readSetting(pf, QStringLiteral("yhtp%1").arg(-n)));
-    const int m = int(std::trunc(textToNumber(readSetting(pf, QStringLiteral("cstp")))));
+        return fileBytes(readSetting(SettingKey::skinSection, SettingKey::ownPicture.arg(-n)));
+    const int m = int(std::trunc(textToNumber(readSetting(SettingKey::skinSection, SettingKey::plainColour))));
     if (m > 0)
         return getSkinEntry(QStringLiteral("纯色图片%1").arg(m));
     return {};
@@ -305,6 +306,20 @@ void dressSkinPage()
     dressed(page);
 }
 
+static void trimWorkingSetWhenIdle()
+{
+    // The pictures a re-dressing freed go back to the system once the person has stopped changing
+    // the look: a trim after every change would make the next one fault all of them in again.
+    static QTimer *timer = [] {
+        auto *t = new QTimer(QCoreApplication::instance());
+        t->setSingleShot(true);
+        t->setInterval(3000);
+        QObject::connect(t, &QTimer::timeout, [] { malloc_trim(0); });
+        return t;
+    }();
+    timer->start();
+}
+
 void redressAllWindows(int transparency)
 {
     QWidget *waitLabel = nullptr;
@@ -336,7 +351,7 @@ void redressAllWindows(int transparency)
     dressStatisticsPage();
     dressUserPage();
     dressSkinPage();
-    for (DressedWindow role : {DressedWindow::NewUser, DressedWindow::Help})
+    for (DressedWindow role : {DressedWindow::NewUser, DressedWindow::Help, DressedWindow::Chart})
         if (LayoutWindow *dialog = registeredWindow(role))
             dressDialog(dialog);
 
@@ -344,5 +359,5 @@ void redressAllWindows(int transparency)
         list->setVisible(shown);
     if (waitLabel)
         waitLabel->hide();
-    malloc_trim(0);
+    trimWorkingSetWhenIdle();
 }

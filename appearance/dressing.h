@@ -15,7 +15,7 @@
 class LayoutWindow;
 class AnimationBox;
 
-enum class DressedWindow { Main, View, Entry, Backup, Statistics, User, Skin, NewUser, Help };
+enum class DressedWindow { Main, View, Entry, Backup, Statistics, User, Skin, NewUser, Help, Chart };
 
 struct AppearanceState
 {
@@ -63,6 +63,7 @@ void dressUserPage();
 void dressSkinPage();
 
 // Applies the present background and a new transparency to every registered window: wait label
-// shown, lists hidden, main window, the six pages in order, the new-user and help windows when
-// loaded, lists and label restored, memory given back.
+// shown, lists hidden, main window, the six pages in order, the new-user, help and chart windows when
+// loaded, lists and label restored; the memory it freed goes back to the system a few seconds after
+// the last change.
 void redressAllWindows(int transparency);

@@ -5,6 +5,7 @@
 #include "appearance/windowskin.h"
 #include "common/numbers.h"
 #include "common/settings.h"
+#include "common/settingkeys.h"
 #include "ui/animationbox.h"
 #include "ui/filedialog.h"
 #include "ui/layoutwindow.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-const QString pf = QStringLiteral("pf");
 const QString pictureFilter = QStringLiteral("图片文件(*.bmp,*.jpg,*.jpeg,*.png)|*.bmp;*.jpg;*.jpeg;*.png");
 const QRect conversionArea(0, 0, 200, 140);
 
@@ -101,7 +101,7 @@ void SkinPage::buildAppearancePage()
         }
         slot.sprite = scene.addPictureSprite(name, 80 + x, 50, 200, 140, true, addPicture);
         slot.user = true;
-        const QString path = readSetting(pf, QStringLiteral("yhtp%1").arg(i));
+        const QString path = readSetting(SettingKey::skinSection, SettingKey::ownPicture.arg(i));
         if (!path.isEmpty() && QFile::exists(path)) {
             slot.thumbnail = thumbnailOf(fileBytes(path));
             if (!slot.thumbnail.isEmpty())
@@ -184,13 +184,13 @@ void SkinPage::onSlotClick(int sprite)
         QByteArray picture = festival.isEmpty() ? getSkinEntry(QStringLiteral("背景图片%1").arg(i))
                                                 : getSkinEntry(festival + QStringLiteral("图片%1").arg(i));
         if (!picture.isEmpty()) {
-            writeSetting(pf, QStringLiteral("bjtp"), QString::number(i));
+            writeSetting(SettingKey::skinSection, SettingKey::background, QString::number(i));
         } else {
-            picture = fileBytes(readSetting(pf, QStringLiteral("yhtp%1").arg(i)));
-            writeSetting(pf, QStringLiteral("bjtp"), QString::number(-i));
+            picture = fileBytes(readSetting(SettingKey::skinSection, SettingKey::ownPicture.arg(i)));
+            writeSetting(SettingKey::skinSection, SettingKey::background, QString::number(-i));
         }
         appearanceState().backgroundPicture = picture;
-        writeSetting(pf, QStringLiteral("cstp"), QStringLiteral("0"));
+        writeSetting(SettingKey::skinSection, SettingKey::plainColour, QStringLiteral("0"));
         redressAllWindows(transparencyBoxValue());
         return;
     }
@@ -198,8 +198,8 @@ void SkinPage::onSlotClick(int sprite)
         if (colours[i - 1].sprite != sprite)
             continue;
         appearanceState().backgroundPicture = getSkinEntry(QStringLiteral("纯色图片%1").arg(i));
-        writeSetting(pf, QStringLiteral("cstp"), QString::number(i));
-        writeSetting(pf, QStringLiteral("bjtp"), QStringLiteral("0"));
+        writeSetting(SettingKey::skinSection, SettingKey::plainColour, QString::number(i));
+        writeSetting(SettingKey::skinSection, SettingKey::background, QStringLiteral("0"));
         redressAllWindows(transparencyBoxValue());
         return;
     }
@@ -231,8 +231,8 @@ void SkinPage::chooseUserPicture(int slotNumber)
     else
         scene.setPicture(slot.sprite, getSkinEntry(QStringLiteral("添加背景图片")));
     redressAllWindows(transparencyBoxValue());
-    writeSetting(pf, QStringLiteral("yhtp%1").arg(slotNumber), path);
-    writeSetting(pf, QStringLiteral("bjtp"), QString::number(-slotNumber));
+    writeSetting(SettingKey::skinSection, SettingKey::ownPicture.arg(slotNumber), path);
+    writeSetting(SettingKey::skinSection, SettingKey::background, QString::number(-slotNumber));
 }
 
 void SkinPage::onTransparencyChosen(int index)
@@ -243,7 +243,7 @@ void SkinPage::onTransparencyChosen(int index)
     const QString text = combo->itemText(index);
     if (auto *box = page->unit<EditBox>(QStringLiteral("透明度框")))
         box->setText(text);
-    writeSetting(pf, QStringLiteral("pftmd"), text);
+    writeSetting(SettingKey::skinSection, SettingKey::transparency, text);
     redressAllWindows(number(text));
 }
 

@@ -53,9 +53,13 @@ private:
             const std::size_t at = name.find("/ours");
             if (at == std::string::npos)
                 continue;
+            // "<case>/ours_<variant>" is compared with "<case>/baseline_<variant>", or else with the
+            // case's one baseline.
             std::string baseline = name;
             baseline.replace(at, 5, "/baseline");
-            const auto found = times.find(baseline);
+            auto found = times.find(baseline);
+            if (found == times.end())
+                found = times.find(name.substr(0, at) + "/baseline");
             if (found != times.end() && found->second.first > 0 && found->second.second > 0)
                 std::printf("  %-50s %6.2fx %6.2fx\n", name.c_str(), time.first / found->second.first,
                             time.second / found->second.second);

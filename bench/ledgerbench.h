@@ -18,11 +18,17 @@ public:
 double peakMegabytes();
 
 class DbConnection;
+class QDate;
 struct sqlite3;
 
 // Adds count records, one a day from 1996 over thirty years and round again, in one transaction:
 // the ledger both view benchmarks read.
 void addThirtyYears(DbConnection &connection, int count);
+
+// Adds count records of a household spread evenly over the days from first to last, in one
+// transaction: a dozen item types with their names, everyday amounts, salaries and other income,
+// drawn from a fixed sequence so every run writes the same ledger.
+void addHousehold(DbConnection &connection, int count, const QDate &first, const QDate &last);
 
 // The detail view's query of 1990-01-01 to 2030-12-31 stepped by hand through the raw API on an
 // open ledger, a lean read: every shown column's bytes or number fetched, nothing formatted or

@@ -1,8 +1,10 @@
 // Prepares a program folder for timing the real program by hand: the skin, and a user 张三
-// (password "pw") whose ledger holds the given number of records over thirty years.
-//   makeledger <program folder> <records>
+// (password "pw") whose ledger holds the given number of records over thirty years; with
+// "household", the records of a household's types, names and incomes over the last eight years.
+//   makeledger <program folder> <records> [household]
 #include "ledgerbench.h"
 
+#include "common/clock.h"
 #include "common/program.h"
 #include "dataaccess/databasefile.h"
 #include "dataaccess/dbconnection.h"
@@ -10,6 +12,7 @@
 #include "users/userdirectory.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 
@@ -18,8 +21,9 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: makeledger <program folder> <records>\n");
+    const bool varied = argc == 4 && QByteArray(argv[3]) == "household";
+    if (argc != 3 && !varied) {
+        std::fprintf(stderr, "usage: makeledger <program folder> <records> [household]\n");
         return 2;
     }
     const QString folder = QFile::decodeName(argv[1]);
@@ -44,7 +48,13 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "the ledger could not be opened\n");
         return 1;
     }
-    addThirtyYears(c, QString::fromLatin1(argv[2]).toInt());
+    const int records = QString::fromLatin1(argv[2]).toInt();
+    if (varied) {
+        const QDate today = Clock::today();
+        addHousehold(c, records, QDate(today.year() - 7, 1, 1), today);
+    } else {
+        addThirtyYears(c, records);
+    }
     c.Close();
     return 0;
 }

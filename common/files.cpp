@@ -31,9 +31,10 @@ bool writeAll(int fd, const char *data, ssize_t size)
 }
 
 // Copies the bytes of one open file into another; false on the first read or write error.
-bool copyContents(int from, int to)
+bool copyContents(int from, int to, const CopyProgress &progress, qint64 total)
 {
     char buffer[1 << 16];
+    qint64 done = 0;
     for (;;) {
         const ssize_t got = ::read(from, buffer, sizeof buffer);
         if (got == 0)
@@ -44,6 +45,9 @@ bool copyContents(int from, int to)
             return false;
         }
         if (!writeAll(to, buffer, got))
+            return false;
+        done += got;
+        if (progress && !progress(done, total))
             return false;
     }
 }
@@ -107,6 +111,11 @@ QString freeBackupName(const QString &path)
 
 bool copyFileReplacing(const QString &source, const QString &destination)
 {
+    return copyFileReplacing(source, destination, {});
+}
+
+bool copyFileReplacing(const QString &source, const QString &destination, const CopyProgress &progress)
+{
     if (elsewhere(source) || elsewhere(destination))
         return places().copy && fileExists(source) && places().copy(source, destination);
     if (!fileExists(source) || destination.isEmpty() || QFileInfo(destination).isDir())
@@ -124,7 +133,7 @@ bool copyFileReplacing(const QString &source, const QString &destination)
         ::close(in);
         return false;
     }
-    bool ok = copyContents(in, out) && ::fsync(out) == 0;
+    bool ok = copyContents(in, out, progress, QFileInfo(source).size()) && ::fsync(out) == 0;
     ::close(in);
     ok = ::close(out) == 0 && ok;
     ok = ok && ::rename(partial.constData(), to.constData()) == 0;

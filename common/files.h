@@ -5,10 +5,16 @@
 
 #include <functional>
 
+#include <functional>
+
 bool fileExists(const QString &path);
 // Copies source over destination. The copy is written beside the destination, synced and renamed
 // over it, so the destination is either the old file or the whole new one, never half of each.
 bool copyFileReplacing(const QString &source, const QString &destination);
+// The same, telling the bytes copied so far and the whole; a false answer stops the copy and
+// leaves the destination as it was.
+using CopyProgress = std::function<bool(qint64 done, qint64 total)>;
+bool copyFileReplacing(const QString &source, const QString &destination, const CopyProgress &progress);
 // Removes the partial copies copyFileReplacing left behind when it was cut off
 // ("<destination>.part<process>", the process gone). Given a folder, every such copy in it.
 void removeStalePartialCopies(const QString &destinationOrFolder);

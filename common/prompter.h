@@ -21,6 +21,9 @@ public:
     {
         return pickSaveFile(filter, defaultExtension, proposedName);
     }
+    // Which filter of the last file dialog the person chose, from 0, for filters that share an
+    // extension; -1 when it is not known.
+    virtual int chosenFilter() const { return -1; }
 
     // Long work tells how far it is: `total` 0 means the end is not known. stepProgress returns
     // false once the person asked to stop; work that can be cancelled then leaves the ledger and
@@ -41,16 +44,15 @@ public:
 class ProgressScope
 {
 public:
-    ProgressScope(Prompter &prompter, const QString &what, qint64 total, bool cancellable)
-        : m_prompter(prompter)
+    ProgressScope(Prompter &reporter, const QString &what, qint64 total, bool cancellable) : prompter(reporter)
     {
-        m_prompter.beginProgress(what, total, cancellable);
+        prompter.beginProgress(what, total, cancellable);
     }
-    ~ProgressScope() { m_prompter.endProgress(); }
+    ~ProgressScope() { prompter.endProgress(); }
     ProgressScope(const ProgressScope &) = delete;
     ProgressScope &operator=(const ProgressScope &) = delete;
-    bool step(qint64 done) { return m_prompter.stepProgress(done); }
+    bool step(qint64 done) { return prompter.stepProgress(done); }
 
 private:
-    Prompter &m_prompter;
+    Prompter &prompter;
 };

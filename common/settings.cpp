@@ -200,6 +200,13 @@ RegistryPlace registryPlace(RegistryRoot root, const QString &path)
     return place;
 }
 
+// Where QSettings keeps a user's values of that organisation and application, under the key store
+// folder of this run.
+QString registryFilePath(const RegistryPlace &place)
+{
+    return currentProgramPlaces().registry + u'/' + place.organisation + u'/' + place.application + QStringLiteral(".conf");
+}
+
 } // namespace
 
 QString readRegistryText(RegistryRoot root, const QString &path)
@@ -207,7 +214,7 @@ QString readRegistryText(RegistryRoot root, const QString &path)
     const RegistryPlace place = registryPlace(root, path);
     if (!place.valid)
         return {};
-    const QSettings store(QSettings::NativeFormat, QSettings::UserScope, place.organisation, place.application);
+    const QSettings store(registryFilePath(place), QSettings::NativeFormat);
     return store.value(place.key).toString();
 }
 
@@ -216,7 +223,7 @@ bool writeRegistryText(RegistryRoot root, const QString &path, const QString &te
     const RegistryPlace place = registryPlace(root, path);
     if (!place.valid)
         return false;
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, place.organisation, place.application);
+    QSettings store(registryFilePath(place), QSettings::NativeFormat);
     store.setValue(place.key, text);
     store.sync();
     return store.status() == QSettings::NoError;

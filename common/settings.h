@@ -1,5 +1,6 @@
 #pragma once
-// The program's preferences: "config.ini" beside the program, INI text in GB18030 (the superset of
+// The program's preferences: "config.ini" (beside a portable program, in ~/.config/kelm once
+// installed; see ProgramPlaces), INI text in GB18030 (the superset of
 // the GBK files the Windows program wrote), and a small per-user key store for the version stamp.
 //
 // Every access reads or writes the file once; nothing is cached. Anything missing reads as empty

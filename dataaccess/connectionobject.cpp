@@ -1,9 +1,11 @@
 #include "connectionobject.h"
 
 #include "databasefile.h"
+#include "dbconnection.h"
 #include "jetfunctions.h"
 #include "jet/jetconversion.h"
 #include "xls/xlsformat.h"
+#include "xls/sheetfile.h"
 #include "xls/xlsworkbook.h"
 
 #include "pg/serverstore.h"
@@ -54,9 +56,15 @@ constexpr int cacheLimit = 48;
 
 // A Jet file of the Windows program that opens with the password becomes a file of ours in place,
 // the Jet file kept beside it; one that does not stays as it is.
+std::function<void(qint64, qint64)> &conversionProgress()
+{
+    static std::function<void(qint64, qint64)> progress;
+    return progress;
+}
+
 DatabaseFileCheck convertFromJet(const QString &path, const QString &password)
 {
-    const JetConversionTarget target{createDatabaseFile, sqliteColumnDefinition};
+    const JetConversionTarget target{createDatabaseFile, sqliteColumnDefinition, conversionProgress()};
     switch (convertJetFile(path, password, target).outcome) {
     case JetConversion::Converted:
         return checkDatabaseFile(path, password);
@@ -70,6 +78,11 @@ DatabaseFileCheck convertFromJet(const QString &path, const QString &password)
 }
 
 } // namespace
+
+void setConversionProgress(std::function<void(qint64 done, qint64 total)> progress)
+{
+    conversionProgress() = std::move(progress);
+}
 
 ConnectionObject::~ConnectionObject()
 {
@@ -527,39 +540,36 @@ bool ConnectionObject::openWorkbook(const QString &filePath)
 
 // The worksheet's rows as the table "name$": columns named by the first row (an empty title is
 // F and its position, as the Jet driver named it), cells as text, numbers, stored date texts or
-// Null. Columns carry no type, so each statement converts the values as it writes them.
-bool ConnectionObject::loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary)
+// Null. Columns carry no type, so each statement converts the values as it writes them. The
+// rows go in as they are read, each reported to the watcher of the work, which may stop it.
+bool ConnectionObject::loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary, qint64 *rows)
 {
-    XlsSheet rows;
-    QString error;
-    if (!readXlsSheet(workbookPath, sheet, &rows, &error)) {
-        lastError = error;
-        return false;
-    }
-    if (rows.titles.isEmpty()) {
-        lastError = QStringLiteral("the worksheet %1 is empty").arg(sheet);
-        return false;
-    }
     const QString table = (temporary ? QStringLiteral("temp.") : QString()) + identifier(sheet + u'$');
-    QStringList names;
-    QStringList placeholders;
-    for (qsizetype i = 0; i < rows.titles.size(); ++i) {
-        names.append(identifier(rows.titles[i].isEmpty() ? QStringLiteral("F%1").arg(i + 1) : rows.titles[i]));
-        placeholders.append(QStringLiteral("?"));
-    }
-    // Two columns of one title make the table, and so the statement, fail.
-    if (!runNative(QStringLiteral("DROP TABLE IF EXISTS ") + table)
-        || !runNative(QStringLiteral("CREATE %1TABLE %2 (%3)")
-                          .arg(temporary ? QStringLiteral("TEMP ") : QString(),
-                               identifier(sheet + u'$'), names.join(u','))))
-        return false;
-    columnsByTable.clear();
-    shapes.clear();
-    sqlite3_stmt *insert = cachedPrepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, placeholders.join(u',')));
-    if (!insert)
-        return false;
-    bool ok = true;
-    for (const QList<XlsValue> &row : std::as_const(rows.rows)) {
+    sqlite3_stmt *insert = nullptr;
+    bool engineFailed = false;
+    const auto createTable = [&](const QStringList &titles) {
+        QStringList names;
+        QStringList placeholders;
+        for (qsizetype i = 0; i < titles.size(); ++i) {
+            names.append(identifier(titles[i].isEmpty() ? QStringLiteral("F%1").arg(i + 1) : titles[i]));
+            placeholders.append(QStringLiteral("?"));
+        }
+        // Two columns of one title make the table, and so the statement, fail.
+        if (!runNative(QStringLiteral("DROP TABLE IF EXISTS ") + table)
+            || !runNative(QStringLiteral("CREATE %1TABLE %2 (%3)")
+                              .arg(temporary ? QStringLiteral("TEMP ") : QString(), identifier(sheet + u'$'), names.join(u',')))) {
+            engineFailed = true;
+            return false;
+        }
+        columnsByTable.clear();
+        shapes.clear();
+        insert = cachedPrepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, placeholders.join(u',')));
+        engineFailed = !insert;
+        return insert != nullptr;
+    };
+    qint64 loaded = 0;
+    bool stopped = false;
+    const auto addRow = [&](QList<XlsValue> &row) {
         for (int i = 0; i < row.size(); ++i) {
             const XlsValue &v = row[i];
             switch (v.kind) {
@@ -587,13 +597,29 @@ bool ConnectionObject::loadWorksheet(const QString &workbookPath, const QString 
         }
         if (sqlite3_step(insert) != SQLITE_DONE) {
             recordEngineError();
-            ok = false;
-            break;
+            sqlite3_reset(insert);
+            engineFailed = true;
+            return false;
         }
         sqlite3_reset(insert);
-    }
+        if (++loaded % 500 == 0 && !SheetProgress::report(loaded)) {
+            stopped = true;
+            return false;
+        }
+        return true;
+    };
+    QString error;
+    const bool read = readSheetTable(workbookPath, sheet, createTable, addRow, &error);
     finish(insert);
-    return ok;
+    if (rows)
+        *rows = loaded;
+    if (stopped)
+        lastError = QStringLiteral("the work was stopped");
+    else if (!read && !engineFailed)
+        lastError = error;
+    else if (read && !insert)
+        lastError = QStringLiteral("the worksheet %1 is empty").arg(sheet);
+    return read && insert;
 }
 
 bool ConnectionObject::runWorkbookStatement(const QString &text)
@@ -632,20 +658,24 @@ bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
             c.type = XlsColumnType::Number;
         columns.append(c);
     }
-    QList<QList<XlsValue>> rows;
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        if (rows.size() >= 65535) {
-            lastError = QStringLiteral("a worksheet holds 65,535 records at most");
-            finish(statement);
-            return false;
+    // The rows go to the file as the engine gives them, so only the file's bytes are ever held.
+    int rc = SQLITE_DONE;
+    qint64 written = 0;
+    bool stopped = false;
+    const RowSource source = [&](QList<XlsValue> &row) {
+        if (written % 500 == 0 && written && !SheetProgress::report(written)) {
+            stopped = true;
+            return RowPull::Stop;
         }
-        QList<XlsValue> row;
-        row.reserve(count);
+        rc = sqlite3_step(statement);
+        if (rc != SQLITE_ROW)
+            return rc == SQLITE_DONE ? RowPull::End : RowPull::Stop;
+        ++written;
+        row.resize(count);
         for (int i = 0; i < count; ++i) {
             const int type = sqlite3_column_type(statement, i);
             if (type == SQLITE_NULL) {
-                row.append(XlsValue());
+                row[i] = XlsValue();
                 continue;
             }
             if (!typed[i]) {
@@ -660,28 +690,27 @@ bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
                 QTime time;
                 const bool ok = parseStoredDate(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
                                                 sqlite3_column_bytes(statement, i), &day, &time);
-                row.append(ok ? XlsValue::fromNumber(serialFromDate(day, time)) : XlsValue());
+                row[i] = ok ? XlsValue::fromNumber(serialFromDate(day, time)) : XlsValue();
             } else if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-                row.append(XlsValue::fromNumber(sqlite3_column_double(statement, i)));
+                row[i] = XlsValue::fromNumber(sqlite3_column_double(statement, i));
             } else {
-                row.append(XlsValue::fromText(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
-                                                                sqlite3_column_bytes(statement, i))));
+                row[i] = XlsValue::fromText(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
+                                                              sqlite3_column_bytes(statement, i)));
             }
         }
-        rows.append(row);
-    }
-    const bool stepped = rc == SQLITE_DONE;
-    if (!stepped)
-        recordEngineError();
-    finish(statement);
+        return RowPull::Row;
+    };
     QString error;
-    if (!stepped)
-        return false;
-    if (!writeXlsSheet(w.path, w.sheet, columns, rows, &error)) {
+    const bool ok = writeSheetTable(w.path, w.sheet, columns, source,
+                                    w.characterSet == QLatin1String("936") ? CsvLayout::Gb18030 : CsvLayout::Utf8, &error);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+        recordEngineError();
+    else if (stopped)
+        lastError = QStringLiteral("the work was stopped");
+    else if (!ok)
         lastError = error;
-        return false;
-    }
-    return true;
+    finish(statement);
+    return ok;
 }
 
 bool ConnectionObject::importFromWorkbook(const WorkbookStatement &w)
@@ -692,7 +721,25 @@ bool ConnectionObject::importFromWorkbook(const WorkbookStatement &w)
     // of its rows or none.
     if (!runNative(QStringLiteral("SAVEPOINT workbook")))
         return false;
-    bool ok = loadWorksheet(w.path, w.sheet, true) && run(w.statement);
+    qint64 rows = 0;
+    bool ok = loadWorksheet(w.path, w.sheet, true, &rows);
+    if (ok) {
+        // The statement over the loaded rows still hears a request to stop, which interrupts it.
+        struct Watch
+        {
+            qint64 rows;
+            bool stopped = false;
+        } watch{rows};
+        sqlite3_progress_handler(db, 20000, [](void *data) {
+            auto *watch = static_cast<Watch *>(data);
+            watch->stopped = watch->stopped || !SheetProgress::report(watch->rows);
+            return watch->stopped ? 1 : 0;
+        }, &watch);
+        ok = run(w.statement);
+        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        if (watch.stopped)
+            lastError = QStringLiteral("the work was stopped");
+    }
     const QString error = lastError;
     if (!ok)
         runNative(QStringLiteral("ROLLBACK TO workbook"));
@@ -711,10 +758,6 @@ bool ConnectionObject::exportServerResult(const WorkbookStatement &w)
         return false;
     PGresult *r = result.get();
     const int count = PQnfields(r);
-    if (PQntuples(r) > 65535) {
-        lastError = QStringLiteral("a worksheet holds 65,535 records at most");
-        return false;
-    }
     QList<XlsColumn> columns;
     for (int i = 0; i < count; ++i) {
         XlsColumn c;
@@ -726,13 +769,22 @@ bool ConnectionObject::exportServerResult(const WorkbookStatement &w)
             c.type = XlsColumnType::Number;
         columns.append(c);
     }
-    QList<QList<XlsValue>> rows;
-    for (int row = 0; row < PQntuples(r); ++row) {
-        QList<XlsValue> values;
-        values.reserve(count);
+    // The rows go to the file in its kind as for the files; a long .xls table goes on over more sheets.
+    const int total = PQntuples(r);
+    int next = 0;
+    bool stopped = false;
+    const RowSource source = [&](QList<XlsValue> &values) {
+        if (next % 500 == 0 && next && !SheetProgress::report(next)) {
+            stopped = true;
+            return RowPull::Stop;
+        }
+        if (next >= total)
+            return RowPull::End;
+        const int row = next++;
+        values.resize(count);
         for (int i = 0; i < count; ++i) {
             if (PQgetisnull(r, row, i)) {
-                values.append(XlsValue());
+                values[i] = XlsValue();
                 continue;
             }
             const QByteArray text = columns[i].type == XlsColumnType::Date
@@ -743,29 +795,43 @@ bool ConnectionObject::exportServerResult(const WorkbookStatement &w)
                 QDate day;
                 QTime time;
                 const bool ok = parseStoredDate(text.constData(), int(text.size()), &day, &time);
-                values.append(ok ? XlsValue::fromNumber(serialFromDate(day, time)) : XlsValue());
+                values[i] = ok ? XlsValue::fromNumber(serialFromDate(day, time)) : XlsValue();
             } else if (columns[i].type == XlsColumnType::Number) {
-                values.append(XlsValue::fromNumber(PQftype(r, i) == 16 ? (text == "t" ? -1 : 0) : text.toDouble()));
+                values[i] = XlsValue::fromNumber(PQftype(r, i) == 16 ? (text == "t" ? -1 : 0) : text.toDouble());
             } else {
-                values.append(XlsValue::fromText(QString::fromUtf8(text)));
+                values[i] = XlsValue::fromText(QString::fromUtf8(text));
             }
         }
-        rows.append(values);
-    }
+        return RowPull::Row;
+    };
     QString error;
-    if (!writeXlsSheet(w.path, w.sheet, columns, rows, &error)) {
+    const bool ok = writeSheetTable(w.path, w.sheet, columns, source,
+                                    w.characterSet == QLatin1String("936") ? CsvLayout::Gb18030 : CsvLayout::Utf8, &error);
+    if (stopped)
+        lastError = QStringLiteral("the work was stopped");
+    else if (!ok)
         lastError = error;
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 bool ConnectionObject::importToServer(const WorkbookStatement &w)
 {
+    // The server's table needs each column's type before the first row goes in, so the table is
+    // read whole first, from a file of any kind.
     XlsSheet sheet;
     QString error;
-    if (!readXlsSheet(w.path, w.sheet, &sheet, &error)) {
-        lastError = error;
+    const auto takeTitles = [&sheet](const QStringList &titles) {
+        sheet.titles = titles;
+        return true;
+    };
+    bool stopped = false;
+    const auto takeRow = [&sheet, &stopped](QList<XlsValue> &row) {
+        sheet.rows.append(std::move(row));
+        stopped = sheet.rows.size() % 500 == 0 && !SheetProgress::report(sheet.rows.size());
+        return !stopped;
+    };
+    if (!readSheetTable(w.path, w.sheet, takeTitles, takeRow, &error)) {
+        lastError = stopped ? QStringLiteral("the work was stopped") : error;
         return false;
     }
     if (sheet.titles.isEmpty()) {

@@ -68,7 +68,7 @@ private:
     // The same on the server: the result read from it, the worksheet put in a temporary table there.
     bool exportServerResult(const WorkbookStatement &w);
     bool importToServer(const WorkbookStatement &w);
-    bool loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary);
+    bool loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary, qint64 *rows = nullptr);
     struct Cached
     {
         sqlite3_stmt *statement = nullptr;

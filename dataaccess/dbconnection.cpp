@@ -1,5 +1,7 @@
 #include "dbconnection.h"
 
+#include "common/prompter.h"
+
 #include "databasefile.h"
 #include "pg/serverstore.h"
 
@@ -356,7 +358,8 @@ bool DbConnection::ImportTable(const QString &workbookPath, const QString &table
     return Execute(importStatement(workbookPath, table, fields, fields ? fields->join(u',') : QString(), tail, sheet, true));
 }
 
-DbCompactResult DbConnection::CompactDatabase(const QString &path, const std::optional<QString> &password)
+DbCompactResult DbConnection::CompactDatabase(const QString &path, const std::optional<QString> &password,
+                                              const std::function<bool(qint64 done, qint64 total)> &progress)
 {
     if (!engineAvailable())
         return CompactNoEngine;
@@ -381,6 +384,19 @@ DbCompactResult DbConnection::CompactDatabase(const QString &path, const std::op
     if (ok) {
         sqlite3_stmt *vacuum = nullptr;
         const QByteArray target = QFile::encodeName(compacted);
+        // The copy grows to about the file's size; how far it has grown is the progress.
+        struct Watch
+        {
+            const std::function<bool(qint64, qint64)> *progress;
+            QString copy;
+            qint64 total;
+        } watch{&progress, compacted, info.size()};
+        if (progress)
+            sqlite3_progress_handler(db, 20000, [](void *context) {
+                const auto *w = static_cast<const Watch *>(context);
+                (*w->progress)(qMin(QFileInfo(w->copy).size(), w->total), w->total);
+                return 0;
+            }, &watch);
         ok = sqlite3_prepare_v2(db, "VACUUM INTO ?", -1, &vacuum, nullptr) == SQLITE_OK
             && sqlite3_bind_text(vacuum, 1, target.constData(), int(target.size()), SQLITE_TRANSIENT) == SQLITE_OK
             && sqlite3_step(vacuum) == SQLITE_DONE;
@@ -436,6 +452,25 @@ bool DbConnection::ExportTableSorted(const QString &workbookPath, const QString 
 QString DbConnection::lastStatementText() const
 {
     return object ? object->lastStatement : QString();
+}
+
+bool openJetShowingConversion(DbConnection &connection, const QString &path, const QString &password, Prompter &prompter)
+{
+    // The report opens with the first converted rows, so an ordinary opening shows nothing.
+    std::optional<ProgressScope> progress;
+    setConversionProgress([&progress, &prompter](qint64 done, qint64 total) {
+        if (!progress)
+            progress.emplace(prompter, QStringLiteral("正在转换Windows版数据……"), total, false);
+        progress->step(done);
+    });
+    const bool opened = connection.OpenJet(path, password);
+    setConversionProgress({});
+    return opened;
+}
+
+QString DbConnection::filePath() const
+{
+    return object && object->isOpen() && object->workbook.isEmpty() ? object->path : QString();
 }
 
 QString DbConnection::lastConnectionText() const

@@ -46,7 +46,10 @@ public:
                      const QString &tail);
     bool ImportTable(const QString &workbookPath, const QString &table, const std::optional<QStringList> &fields,
                      const QString &tail, const std::optional<QString> &sheet = std::nullopt);
-    DbCompactResult CompactDatabase(const QString &path, const std::optional<QString> &password = std::nullopt);
+    // The progress, when given, hears how many bytes of the compacted copy are written of about
+    // how many; the compaction cannot be stopped half-way, so its answer is not heard.
+    DbCompactResult CompactDatabase(const QString &path, const std::optional<QString> &password = std::nullopt,
+                                    const std::function<bool(qint64 done, qint64 total)> &progress = {});
     bool ImportTableMapped(const QString &workbookPath, const QString &table, const std::optional<QStringList> &fields,
                            const QString &tail, const std::optional<QString> &sheet, const QStringList &sheetColumns);
     bool ExportTableAliased(const QString &workbookPath, const QString &table, const std::optional<QStringList> &fields,
@@ -58,11 +61,21 @@ public:
     // The last statement and connection text this connection was given, for diagnostics.
     QString lastStatementText() const;
     QString lastConnectionText() const;
+    // The database file the connection has open; empty when it has none.
+    QString filePath() const;
 
 private:
     bool openConnection(const QString &connectionString); // Open without the log line of a failure
     ConnectionHandle object;
 };
+
+// Who hears how far the conversion of a Windows file that an opening starts has come (rows
+// written of all rows), until it is set again; empty is nobody.
+void setConversionProgress(std::function<void(qint64 done, qint64 total)> progress);
+
+class Prompter;
+// OpenJet, the conversion of a Windows file (when the file is one) shown as progress.
+bool openJetShowingConversion(DbConnection &connection, const QString &path, const QString &password, Prompter &prompter);
 
 // Where construction failures are told; the program shows them in a message box with the
 // caption, the default writes them to the log.

@@ -1021,6 +1021,11 @@ WorkbookStatement splitWorkbookStatement(const QString &text)
         if (!isWorkbook(t[size_t(i)]))
             continue;
         w.path = workbookPath(t[size_t(i)]);
+        const QString inside = bracketed(t[size_t(i)].text);
+        const qsizetype database = inside.indexOf(QLatin1String("DATABASE="), 0, Qt::CaseInsensitive);
+        for (const QString &option : inside.left(database).split(u';'))
+            if (option.startsWith(QLatin1String("CharacterSet="), Qt::CaseInsensitive))
+                w.characterSet = option.mid(13).trimmed();
         if (w.path.isEmpty() || i + 2 >= n || !isPunct(t[size_t(i + 1)], ".") || !isName(t[size_t(i + 2)])) {
             w.error = QStringLiteral("a workbook needs a worksheet after its name");
             return w;

@@ -64,11 +64,13 @@ QString numberedParameters(const QString &sql);
 // - Import: "… FROM [Excel 8.0;DATABASE=path].[sheet$] …" becomes the statement with the workbook
 //   prefix dropped, so "[sheet$]" names a table that holds the worksheet's rows.
 // Inside brackets "]]" stands for one "]", so a path holding "]" is written with it doubled.
+// The driver writes and reads the kind of file the path's extension names (.xls, .xlsx, .csv).
 struct WorkbookStatement
 {
     enum Form { None, Export, Import } form = None;
     QString path;
     QString sheet;     // without brackets and "$"
+    QString characterSet; // "CharacterSet=" before "DATABASE=": 936 writes CSV in GB18030
     QString statement; // the rewritten Jet text
     QString error;
 };

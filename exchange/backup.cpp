@@ -1,4 +1,5 @@
 #include "backup.h"
+#include "autobackup.h"
 
 #include "common/clock.h"
 #include "common/datetext.h"
@@ -37,10 +38,19 @@ void removeRestoreCopy()
 RestoreState replaceLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut)
 {
     closeAuxiliary();
+    if (!takeSafetyCopy(session.currentDbPath, prompter)) {
+        removeRestoreCopy();
+        return RestoreState::Idle;
+    }
     userRecordset.Close();
     userConnection.Close();
-    const bool whole = isWholeDatabase(restoreCopyPath(), databasePassword);
-    const bool copied = whole && copyFileReplacing(restoreCopyPath(), session.currentDbPath);
+    bool copied = false;
+    {
+        ProgressScope progress(prompter, QStringLiteral("正在恢复数据……"), 1000, false);
+        progress.step(0);
+        const bool whole = isWholeDatabase(restoreCopyPath(), databasePassword);
+        copied = whole && copyFileReplacing(restoreCopyPath(), session.currentDbPath, inThousandths(progress));
+    }
     prompter.showMessage(copied ? QStringLiteral("恢复数据成功！") : QStringLiteral("恢复数据失败！"));
     removeRestoreCopy();
     if (logOut)
@@ -61,24 +71,34 @@ void backupLedger(const Session &session, Prompter &prompter)
                                                QStringLiteral("理财数据(") + dateText(Clock::today(), 1) + u')');
     if (path.isEmpty())
         return;
-    const bool copied = copyFileReplacing(session.currentDbPath, path);
+    bool copied = false;
+    {
+        ProgressScope progress(prompter, QStringLiteral("正在备份数据……"), 1000, false);
+        copied = copyFileReplacing(session.currentDbPath, path, inThousandths(progress));
+    }
     prompter.showMessage(copied ? QStringLiteral("备份数据成功！") : QStringLiteral("备份数据失败！"));
 }
 
-RestoreState restoreLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut)
+RestoreState restoreLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut,
+                           const QString &copy)
 {
     if (!prompter.askConfirm(QStringLiteral("恢复数据前请先备份好数据！是否断续？")))
         return RestoreState::Idle;
     if (!prompter.askConfirm(QStringLiteral("恢复数据将删除原数据库，是否真的要恢复数据？")))
         return RestoreState::Idle;
-    const QString chosen = prompter.pickOpenFile(restoreFilter, QStringLiteral("*.lcabak"));
+    const QString chosen = copy.isEmpty() ? prompter.pickOpenFile(restoreFilter, QStringLiteral("*.lcabak")) : copy;
     if (chosen.isEmpty())
         return RestoreState::Idle;
     // The copy of an earlier restore is never used: the auxiliary pair lets go of it first, and a
     // copy that fails stops here.
     closeAuxiliary();
     removeRestoreCopy();
-    if (!copyFileReplacing(chosen, restoreCopyPath()) || !auxConnection.OpenJet(restoreCopyPath(), databasePassword)) {
+    bool copied = false;
+    {
+        ProgressScope progress(prompter, QStringLiteral("正在读取备份数据……"), 1000, false);
+        copied = copyFileReplacing(chosen, restoreCopyPath(), inThousandths(progress));
+    }
+    if (!copied || !openJetShowingConversion(auxConnection, restoreCopyPath(), databasePassword, prompter)) {
         closeAuxiliary();
         removeRestoreCopy();
         prompter.showMessage(QStringLiteral("连接备份数据库失败！可能数据库不是最新版的！"));
@@ -129,7 +149,11 @@ void compactLedger(const Session &session, Prompter &prompter, const std::functi
         return;
     userRecordset.Close();
     userConnection.Close();
-    const DbCompactResult result = userConnection.CompactDatabase(session.currentDbPath, databasePassword);
+    DbCompactResult result = CompactEngineError;
+    {
+        ProgressScope progress(prompter, QStringLiteral("正在压缩数据……"), 1000, false);
+        result = userConnection.CompactDatabase(session.currentDbPath, databasePassword, inThousandths(progress));
+    }
     if (logOut)
         logOut();
     prompter.showMessage(result == CompactDone ? QStringLiteral("压缩数据库成功！") : QStringLiteral("压缩数据库失败！"));

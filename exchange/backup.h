@@ -12,8 +12,10 @@ void backupLedger(const Session &session, Prompter &prompter);
 enum class RestoreState { Idle, AwaitingPassword };
 
 // The outcome the backup page applies: Idle hides the password prompt, AwaitingPassword shows it.
-// After a replacement, logOut has run.
-RestoreState restoreLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut);
+// After a replacement, logOut has run. Given a copy, it is restored in place of the file the
+// person would choose, after the same questions.
+RestoreState restoreLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut,
+                           const QString &copy = QString());
 RestoreState confirmBackupPassword(const Session &session, const QString &typedPassword, Prompter &prompter,
                                    const std::function<void()> &logOut);
 RestoreState cancelBackupPassword();

@@ -4,6 +4,10 @@
 #include "common/datetext.h"
 #include "common/numbers.h"
 #include "dataaccess/instances.h"
+#include "dataaccess/xls/sheetfile.h"
+#include "exchange/autobackup.h"
+
+#include <QFileInfo>
 
 namespace {
 
@@ -12,6 +16,31 @@ const QStringList fields{QStringLiteral("xmlx"), QStringLiteral("xmmc"), QString
 const QStringList titles{QStringLiteral("项目类型"), QStringLiteral("项目名称"), QStringLiteral("支出金额"),
                          QStringLiteral("收入金额"), QStringLiteral("人员"),     QStringLiteral("日期"),
                          QStringLiteral("备注")};
+
+// The kinds of file the ledger is exchanged in, in the order of the dialogs' filters: Excel
+// 97-2003 first, as the default; the last, GBK text, only for export (import finds the encoding).
+struct ExchangeKind
+{
+    QString description;
+    QString extension;
+};
+const QList<ExchangeKind> exchangeKinds{{QStringLiteral("理财数据"), QStringLiteral(".xls")},
+                                        {QStringLiteral("理财数据 Excel 2007 及以后"), QStringLiteral(".xlsx")},
+                                        {QStringLiteral("理财数据 CSV UTF-8"), QStringLiteral(".csv")},
+                                        {QStringLiteral("理财数据 CSV GBK"), QStringLiteral(".csv")}};
+
+QString exchangeFilter(bool exporting)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < exchangeKinds.size() - (exporting ? 0 : 1); ++i) {
+        const ExchangeKind &kind = exchangeKinds[i];
+        const QString description = !exporting && kind.extension == QLatin1String(".csv")
+                                        ? QStringLiteral("理财数据 CSV")
+                                        : kind.description;
+        parts << description + QStringLiteral("(*") + kind.extension + QStringLiteral(")|*") + kind.extension;
+    }
+    return parts.join(u'|');
+}
 
 qint64 recordCount()
 {
@@ -32,16 +61,59 @@ qint64 tooLargeAmountsSince(qint64 lastId)
     return textToInteger(userRecordset.GetText(0));
 }
 
+// Reports the rows a workbook statement has moved to the person, and tells whether they asked
+// to stop.
+class RowProgress
+{
+public:
+    RowProgress(Prompter &prompter, const QString &what, qint64 total)
+        : scope(prompter, what, total, true), watch([this](qint64 rows) { return !(stopped = stopped || !scope.step(rows)); })
+    {
+    }
+    bool stopped = false;
+
+private:
+    ProgressScope scope;
+    SheetProgress watch;
+};
+
 } // namespace
+
+QString chosenExchangePath(const QString &path, int filter)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (path.isEmpty() || filter <= 0 || filter >= exchangeKinds.size() || suffix == QLatin1String("xls")
+        || sheetFormatOf(path) != SheetFormat::Xls)
+        return path;
+    // A name of another extension, in a kind chosen by its filter, gets that kind's extension.
+    return path + exchangeKinds.at(filter).extension;
+}
 
 void exportLedger(Prompter &prompter)
 {
     // An existing workbook keeps its sheets and gets one more, so nothing is asked about replacing it.
-    const QString path = prompter.pickFileToAddTo(QStringLiteral("理财数据(*.xls)|*.xls"), QStringLiteral("*.xls"),
-                                                  QStringLiteral("理财数据(") + dateText(Clock::today(), 1) + u')');
+    const QString picked = prompter.pickFileToAddTo(exchangeFilter(true), QStringLiteral("*.xls"),
+                                                    QStringLiteral("理财数据(") + dateText(Clock::today(), 1) + u')');
+    const int filter = prompter.chosenFilter();
+    const QString path = chosenExchangePath(picked, filter);
     if (path.isEmpty())
         return;
-    if (userConnection.ExportTableAliased(path, QStringLiteral("lcsj"), fields, titles, QString(), QStringLiteral("lcsj")))
+    // .xlsx and CSV files take no further sheet: they are written anew, after a question.
+    if (sheetFormatOf(path) != SheetFormat::Xls && QFileInfo::exists(path)
+        && !prompter.askConfirm(QFileInfo(path).fileName() + QStringLiteral(" 已存在，是否替换？")))
+        return;
+    QStringList list;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        list.append(fields[i] + QStringLiteral(" as ") + titles[i]);
+    const bool gbk = sheetFormatOf(path) == SheetFormat::Csv && filter == exchangeKinds.size() - 1;
+    const QString statement = QStringLiteral("SELECT ") + list.join(u',') + QStringLiteral(" INTO [Excel 8.0;")
+        + (gbk ? QStringLiteral("CharacterSet=936;") : QString()) + QStringLiteral("DATABASE=")
+        + QString(path).replace(u']', QLatin1String("]]")) + QStringLiteral("].lcsj FROM lcsj ");
+    RowProgress progress(prompter, QStringLiteral("正在导出数据……"), recordCount());
+    const bool exported = userConnection.Execute(statement);
+    if (progress.stopped)
+        return; // the file stays as it was; the person knows why
+    if (exported)
         prompter.showMessage(QStringLiteral("导出数据成功！"));
     else
         prompter.showMessage(QStringLiteral("导出数据失败！"));
@@ -53,24 +125,36 @@ void importLedger(Prompter &prompter, const std::function<void()> &refreshView)
         return;
     if (!prompter.askConfirm(QStringLiteral("导入会过滤项目类型、项目名称、支出、收入、人员、日期相同的数据！")))
         return;
-    // The filter closes its bracket, so the dialog shows the description and lists .xls files.
-    const QString path = prompter.pickOpenFile(QStringLiteral("理财数据(*.xls)|*.xls"), QStringLiteral("*.xls"));
+    // The filters close their brackets, so the dialog shows the descriptions and lists the files.
+    const QString path = prompter.pickOpenFile(exchangeFilter(false), QStringLiteral("*.xls"));
     if (path.isEmpty())
         return;
     const qint64 before = recordCount();
     userRecordset.Open(QStringLiteral("select max(id) from lcsj"));
     const qint64 lastId = textToInteger(userRecordset.GetText(0));
-    // The rows come in inside a transaction, so rows with amounts the ledger cannot keep send
-    // them all back.
+
+    // A large file is a large change: the ledger as it was is kept aside first.
+    if (!takeSafetyCopyBeforeImport(path, prompter))
+        return;
+    // The import writes from here on. The rows come in inside a transaction, so rows with amounts
+    // the ledger cannot keep, a failure or a request to stop send them all back.
     if (userConnection.BeginTrans() == 0) {
         prompter.showMessage(QStringLiteral("导入理财数据失败！"));
         return;
     }
-    const bool imported = userConnection.ImportTableMapped(
-        path, QStringLiteral("lcsj"), fields,
-        QStringLiteral("where rq=ek.日期 and xmlx=ek.项目类型 and xmmc=ek.项目名称 and zcje=ek.支出金额 and "
-                       "srje=ek.收入金额 and ry=ek.人员"),
-        QStringLiteral("lcsj"), titles);
+    bool imported = false;
+    {
+        RowProgress progress(prompter, QStringLiteral("正在导入数据……"), 0);
+        imported = userConnection.ImportTableMapped(
+            path, QStringLiteral("lcsj"), fields,
+            QStringLiteral("where rq=ek.日期 and xmlx=ek.项目类型 and xmmc=ek.项目名称 and zcje=ek.支出金额 and "
+                           "srje=ek.收入金额 and ry=ek.人员"),
+            QStringLiteral("lcsj"), titles);
+        if (progress.stopped) {
+            userConnection.RollbackTrans();
+            return; // the ledger stays as it was; the person knows why
+        }
+    }
     if (!imported) {
         userConnection.RollbackTrans();
         prompter.showMessage(QStringLiteral("导入理财数据失败！"));

@@ -5,10 +5,18 @@
 
 #include <functional>
 
-// Asks for the workbook, proposing "理财数据(<today>)", and writes every record into its
-// worksheet lcsj.
+// Asks for the file, proposing "理财数据(<today>)", and writes every record into it: into the
+// worksheet lcsj of an Excel 97-2003 workbook (continued on lcsj2, lcsj3, … beyond 65,535
+// records), a new .xlsx workbook, or CSV text in UTF-8 or GBK, as the chosen filter or the
+// name's extension says. The export reports its progress and stops when asked, leaving the
+// file as it was.
 void exportLedger(Prompter &prompter);
 
-// Asks twice and for the workbook, adds the sheet's new rows and tells how many came in; the view
-// is refreshed after a successful import.
+// The path an export writes: a name whose extension names no kind of file the program writes
+// gets the extension of the chosen filter (from 0), unless that is the Excel 97-2003 one.
+QString chosenExchangePath(const QString &path, int filter);
+
+// Asks twice and for the file (.xls, .xlsx or CSV), adds its new rows and tells how many came
+// in; the view is refreshed after a successful import. The import reports its progress and stops
+// when asked, leaving the ledger as it was.
 void importLedger(Prompter &prompter, const std::function<void()> &refreshView);

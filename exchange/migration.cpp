@@ -1,4 +1,5 @@
 #include "migration.h"
+#include "autobackup.h"
 
 #include "common/clock.h"
 #include "common/datetext.h"
@@ -8,6 +9,7 @@
 #include "common/sqltext.h"
 #include "dataaccess/databasefile.h"
 #include "dataaccess/instances.h"
+#include "ledger/schema.h"
 
 #include <QScopeGuard>
 
@@ -69,7 +71,8 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
     auxRecordset.Close();
     auxConnection.Close();
     removeWorkingCopy(migrationCopyPath());
-    if (!copyFileReplacing(chosen, migrationCopyPath()) || !auxConnection.OpenJet(migrationCopyPath(), databasePassword)) {
+    if (!copyFileReplacing(chosen, migrationCopyPath())
+        || !openJetShowingConversion(auxConnection, migrationCopyPath(), databasePassword, prompter)) {
         prompter.showMessage(QStringLiteral("连接旧版数据库失败！"));
         return;
     }
@@ -99,6 +102,8 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
         if (!prompter.askConfirm(QStringLiteral("是否真的要删除清空当前用户的所有数据？")))
             return;
     }
+    if (!takeSafetyCopy(session.currentDbPath, prompter))
+        return;
     // Emptying belongs to the same transaction as the copy, so every refusal and failure leaves
     // the ledger as it was, and ends the migration: nothing of it was kept, so nothing is verified.
     if (userConnection.BeginTrans() == 0) {
@@ -117,9 +122,11 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
     auxRecordset.Open(QStringLiteral("select * from lcsj"));
     const qint64 n = auxRecordset.RecordCount();
     const QString today = dateText(Clock::today(), 1);
+    ProgressScope progress(prompter, QStringLiteral("正在恢复旧版数据……"), n, false);
     for (qint64 i = 0; i < n; ++i) {
-        const double expense = auxRecordset.GetNumber(QStringLiteral("zcje"));
-        const double income = auxRecordset.GetNumber(QStringLiteral("srje"));
+        progress.step(i);
+        const double expense = auxRecordset.GetNumber(RecordColumn::expense);
+        const double income = auxRecordset.GetNumber(RecordColumn::income);
         if (isNegativeAmount(expense)) {
             refuse(prompter, QStringLiteral("旧数据库中存在负数的支出金额数值，暂时不支持转换！"));
             return;
@@ -129,12 +136,12 @@ void migrateOlderVersion(const Session &session, Prompter &prompter, const std::
             return;
         }
         const QString statement = QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,bz,rq,tjrq) values (")
-            + quoteText(auxRecordset.GetText(QStringLiteral("xmlx"))) + u','
-            + quoteText(auxRecordset.GetText(QStringLiteral("xmmc"))) + u','
-            + auxRecordset.GetText(QStringLiteral("zcje")) + u',' + auxRecordset.GetText(QStringLiteral("srje")) + u','
-            + quoteText(auxRecordset.GetText(QStringLiteral("ry"))) + u','
-            + quoteText(auxRecordset.GetText(QStringLiteral("bz"))) + u','
-            + quoteText(dateText(auxRecordset.GetDateTime(QStringLiteral("rq")), 1)) + u',' + quoteText(today) + u')';
+            + quoteText(auxRecordset.GetText(RecordColumn::type)) + u','
+            + quoteText(auxRecordset.GetText(RecordColumn::name)) + u','
+            + auxRecordset.GetText(RecordColumn::expense) + u',' + auxRecordset.GetText(RecordColumn::income) + u','
+            + quoteText(auxRecordset.GetText(RecordColumn::person)) + u','
+            + quoteText(auxRecordset.GetText(RecordColumn::remark)) + u','
+            + quoteText(dateText(auxRecordset.GetDateTime(RecordColumn::day), 1)) + u',' + quoteText(today) + u')';
         if (!userConnection.Execute(statement)) {
             refuse(prompter, QStringLiteral("恢复旧版数据库失败！"));
             return;

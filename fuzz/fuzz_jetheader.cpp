@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString password = (data[0] & 0x80) || data[0] % 3 == 0 ? databasePassword
         : data[0] % 3 == 1                                       ? QString()
                                                                  : QStringLiteral("password");
-    const JetConversionTarget target{createDatabaseFile, sqliteColumnDefinition};
+    const JetConversionTarget target{createDatabaseFile, sqliteColumnDefinition, {}};
     const JetConversionResult result = convertJetFile(path, password, target);
     const QStringList left = filesIn(folder);
     switch (result.outcome) {

@@ -5,6 +5,7 @@
 #include "common/numbers.h"
 #include "common/sqltext.h"
 #include "dataaccess/instances.h"
+#include "ledger/schema.h"
 
 #include <cmath>
 #include <tuple>
@@ -133,14 +134,14 @@ bool loadRecord(qint64 id, RecordForm *record)
     userRecordset.Open(QStringLiteral("select * from lcsj where id=") + QString::number(id));
     if (userRecordset.RecordCount() <= 0)
         return false;
-    record->day = userRecordset.GetDateTime(QStringLiteral("rq")).date();
-    record->type = userRecordset.GetText(QStringLiteral("xmlx"));
-    record->name = userRecordset.GetText(QStringLiteral("xmmc"));
-    record->person = userRecordset.GetText(QStringLiteral("ry"));
-    record->remark = userRecordset.GetText(QStringLiteral("bz"));
-    const double income = userRecordset.GetNumber(QStringLiteral("srje"));
+    record->day = userRecordset.GetDateTime(RecordColumn::day).date();
+    record->type = userRecordset.GetText(RecordColumn::type);
+    record->name = userRecordset.GetText(RecordColumn::name);
+    record->person = userRecordset.GetText(RecordColumn::person);
+    record->remark = userRecordset.GetText(RecordColumn::remark);
+    const double income = userRecordset.GetNumber(RecordColumn::income);
     record->income = isPositiveAmount(income);
-    record->amount = amountText(record->income ? income : userRecordset.GetNumber(QStringLiteral("zcje")));
+    record->amount = amountText(record->income ? income : userRecordset.GetNumber(RecordColumn::expense));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/sqltext.h"
 #include "dataaccess/instances.h"
+#include "ledger/schema.h"
 
 namespace {
 
@@ -22,19 +23,19 @@ void fill(const QString &query, const QString &column, const QString &fallback, 
 
 void loadItemTypes(QStringList &types, QString &typeBox)
 {
-    fill(QStringLiteral("select * from xmlxsj order by xmlx"), QStringLiteral("xmlx"), QStringLiteral("生活"), types,
+    fill(QStringLiteral("select * from xmlxsj order by xmlx"), RecordColumn::type, QStringLiteral("生活"), types,
          typeBox);
 }
 
 void loadItemNames(const QString &type, QStringList &names, QString &nameBox)
 {
     fill(QStringLiteral("select * from xmmcsj where xmlx=") + quoteText(type) + QStringLiteral(" order by xmmc"),
-         QStringLiteral("xmmc"), QStringLiteral("早餐"), names, nameBox);
+         RecordColumn::name, QStringLiteral("早餐"), names, nameBox);
 }
 
 void loadPersons(const QString &currentUser, QStringList &persons, QString &personBox)
 {
-    fill(QStringLiteral("select * from rysj order by ry"), QStringLiteral("ry"), currentUser, persons, personBox);
+    fill(QStringLiteral("select * from rysj order by ry"), RecordColumn::person, currentUser, persons, personBox);
 }
 
 bool deleteRecord(qint64 id, Prompter &prompter, const std::function<void()> &afterDeletion)

@@ -3,6 +3,9 @@
 #include "common/datetext.h"
 #include "common/numbers.h"
 #include "dataaccess/instances.h"
+#include "ledger/schema.h"
+
+#include <QHash>
 
 #include <bit>
 #include <string>
@@ -98,7 +101,7 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
     const QString range = QStringLiteral(" from lcsj where rq>=#") + dateText(start, 1) + QStringLiteral("# and rq<=#")
         + dateText(end, 1) + u'#';
     if (mode == summaryMode) {
-        const QString key = grouping == ViewGrouping::ItemType ? QStringLiteral("xmlx") : QStringLiteral("xmmc");
+        const QString key = grouping == ViewGrouping::ItemType ? RecordColumn::type : RecordColumn::name;
         const QString days = QString::number(start.daysTo(end) + 1) + QStringLiteral("天");
         userRecordset.Open(QStringLiteral("select ") + key + QStringLiteral(",sum(zcje) as zcje1,sum(srje) as srje1")
                            + range + QStringLiteral(" group by ") + key);
@@ -115,7 +118,8 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
         return true;
     }
     // Read row by row into the view's rows: the ledger is held once, by the rows.
-    DbField id("id"), type("xmlx"), name("xmmc"), expense("zcje"), income("srje"), person("ry"), day("rq"), remark("bz");
+    DbField id("id"), type(RecordColumn::type), name(RecordColumn::name), expense(RecordColumn::expense),
+        income(RecordColumn::income), person(RecordColumn::person), day(RecordColumn::day), remark(RecordColumn::remark);
     bool located = false;
     SharedTexts types, names, persons, days, remarks;
     SharedAmounts amounts;
@@ -130,11 +134,17 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
                     }
             located = true;
         }
-        rows->append({userRecordset.GetInteger(id),
-                      {types.text(type), names.text(name), amounts.text(expense), amounts.text(income),
-                       persons.text(person),
-                       // the stored day is its own YYYY-MM-DD text
-                       days.text(day, 10), remarks.text(remark)}});
+        // The cells are moved in: a list built from braces would copy each text and drop the original.
+        QStringList cells;
+        cells.reserve(7);
+        cells.append(types.text(type));
+        cells.append(names.text(name));
+        cells.append(amounts.text(expense));
+        cells.append(amounts.text(income));
+        cells.append(persons.text(person));
+        cells.append(days.text(day, 10)); // the stored day is its own YYYY-MM-DD text
+        cells.append(remarks.text(remark));
+        rows->append({userRecordset.GetInteger(id), std::move(cells)});
     });
     return true;
 }
@@ -144,9 +154,31 @@ Totals computeTotals(const QList<ViewRow> &rows, const QDate &start, const QDate
     // Exact cents: a total is never a figure a running double sum drifted from.
     AmountTotal expense;
     AmountTotal income;
+    // The rows of a long ledger share the texts of their amounts; each shared text is read once.
+    struct Read
+    {
+        qint64 cents;
+        bool known;
+    };
+    QHash<std::pair<const QChar *, qsizetype>, Read> read;
+    const auto add = [&read](AmountTotal &total, const QString &text) {
+        if (text.isEmpty())
+            return total.add(text);
+        const std::pair key(text.constData(), text.size());
+        auto found = read.constFind(key);
+        if (found == read.constEnd()) {
+            qint64 cents = 0;
+            const bool known = amountTextCents(text, &cents);
+            found = read.insert(key, {cents, known});
+        }
+        if (found->known)
+            total.cents += found->cents;
+        else
+            total.known = false;
+    };
     for (const ViewRow &row : rows) {
-        expense.add(row.cells.value(2));
-        income.add(row.cells.value(3));
+        add(expense, row.cells.value(2));
+        add(income, row.cells.value(3));
     }
     const bool balanceKnown = expense.known && income.known;
     const __int128 balance = income.cents - expense.cents;

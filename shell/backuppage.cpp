@@ -1,5 +1,6 @@
 #include "backuppage.h"
 
+#include "backupwindow.h"
 #include "mainwindow.h"
 #include "viewpage.h"
 
@@ -7,27 +8,23 @@
 #include "exchange/migration.h"
 #include "ui/units.h"
 
-BackupPage::BackupPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, QObject *parent)
-    : QObject(parent), main(main), prompter(prompter), viewPage(viewPage),
-      backup(BackupUnits::bind(*main->page(QStringLiteral("backup"))))
+BackupPage::BackupPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView, QObject *parent)
+    : QObject(parent), main(owner), prompter(prompts), viewPage(shownView),
+      backup(BackupUnits::bind(*owner->page(QStringLiteral("backup"))))
 {
     // A restore, a compaction or a migration that replaced the ledger ends the session.
-    const auto endThenRefresh = [this] { this->main->logOut(); };
-    const auto showDetail = [this] { this->viewPage.showView(detailMode); };
+    const auto endThenRefresh = [this] { main->logOut(); };
+    const auto showDetail = [this] { viewPage.showView(detailMode); };
     const auto onClick = [this](GraphicButton *button, std::function<void()> action) {
         connect(button, &GraphicButton::clicked, this, std::move(action));
     };
-    onClick(backup.backUp, [this] { backupLedger(this->main->session, this->prompter); });
-    onClick(backup.exportLedger, [this] { exportLedger(this->prompter); });
-    onClick(backup.importLedger, [this, showDetail] { importLedger(this->prompter, showDetail); });
-    onClick(backup.compact, [this, endThenRefresh] { compactLedger(this->main->session, this->prompter, endThenRefresh); });
-    onClick(backup.restore, [this, endThenRefresh] {
-        showBackupPrompt(false);
-        restore = restoreLedger(this->main->session, this->prompter, endThenRefresh);
-        showBackupPrompt(restore == RestoreState::AwaitingPassword);
-    });
+    onClick(backup.backUp, [this] { backupLedger(main->session, prompter); });
+    onClick(backup.exportLedger, [this] { exportLedger(prompter); });
+    onClick(backup.importLedger, [this, showDetail] { importLedger(prompter, showDetail); });
+    onClick(backup.compact, [this, endThenRefresh] { compactLedger(main->session, prompter, endThenRefresh); });
+    onClick(backup.restore, [this] { restoreFrom(QString()); });
     onClick(backup.confirmPassword, [this, endThenRefresh] {
-        restore = confirmBackupPassword(this->main->session, backup.password->text(), this->prompter, endThenRefresh);
+        restore = confirmBackupPassword(main->session, backup.password->text(), prompter, endThenRefresh);
         if (restore == RestoreState::Idle)
             showBackupPrompt(false);
     });
@@ -36,8 +33,27 @@ BackupPage::BackupPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage,
         showBackupPrompt(false);
     });
     connect(main, &MainWindow::migrationRequested, this, [this, endThenRefresh, showDetail] {
-        migrateOlderVersion(this->main->session, this->prompter, endThenRefresh, showDetail);
+        migrateOlderVersion(main->session, prompter, endThenRefresh, showDetail);
     });
+    connect(main, &MainWindow::automaticBackupsRequested, this, [this] {
+        if (!copies) {
+            copies = createBackupWindow(main, main->session.currentDbPath,
+                                        {[this](const QString &copy) { restoreFrom(copy); },
+                                         [this](const QString &folder) { main->openLink(QUrl::fromLocalFile(folder)); }});
+        }
+        copies->show();
+        copies->raise();
+    });
+}
+
+void BackupPage::restoreFrom(const QString &copy)
+{
+    // A copy's password prompt shows on the backup page, as a chosen file's does.
+    if (!copy.isEmpty())
+        main->showPage(QStringLiteral("备份"));
+    showBackupPrompt(false);
+    restore = restoreLedger(main->session, prompter, [this] { main->logOut(); }, copy);
+    showBackupPrompt(restore == RestoreState::AwaitingPassword);
 }
 
 void BackupPage::showBackupPrompt(bool shown)

@@ -6,7 +6,9 @@
 #include "exchange/backup.h"
 
 #include <QObject>
+#include <QPointer>
 
+class LayoutWindow;
 class MainWindow;
 class Prompter;
 class ViewPage;
@@ -15,16 +17,22 @@ class BackupPage : public QObject
 {
     Q_OBJECT
 public:
-    BackupPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, QObject *parent);
+    BackupPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView, QObject *parent);
 
     // The backup password prompt shows while a restore waits for it.
     void showBackupPrompt(bool shown);
     RestoreState restoreState() const { return restore; }
+    // The automatic backups window, while it is open.
+    LayoutWindow *backupWindow() const { return copies; }
 
 private:
+    // 恢复数据, of a chosen file or, given one, of an automatic copy.
+    void restoreFrom(const QString &copy);
+
     MainWindow *main;
     Prompter &prompter;
     ViewPage &viewPage;
     BackupUnits backup;
     RestoreState restore = RestoreState::Idle;
+    QPointer<LayoutWindow> copies;
 };

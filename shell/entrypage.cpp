@@ -9,26 +9,70 @@
 #include "common/datetext.h"
 #include "common/prompter.h"
 #include "common/settings.h"
+#include "common/settingkeys.h"
 #include "reports/views.h"
 #include "ui/listview.h"
 #include "ui/units.h"
 
+#include <QBitmap>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
 
-EntryPage::EntryPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, QObject *parent)
-    : QObject(parent), main(main), prompter(prompter), viewPage(viewPage),
-      entry(EntryUnits::bind(*main->page(QStringLiteral("entry"))))
+// The entry page's one-time hint: a bubble whose point reaches up to the choice of expense or
+// income above its left end.
+static QImage hintBubble(const QSize &size, const QFont &font)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF body(0.5, 12.5, size.width() - 1.0, 28);
+    QPainterPath path;
+    path.addRoundedRect(body, 6, 6);
+    QPainterPath point;
+    point.moveTo(30, body.top() + 1);
+    point.lineTo(40, 0.5);
+    point.lineTo(52, body.top() + 1);
+    point.closeSubpath();
+    path = path.united(point);
+    painter.setPen(QPen(QColor(196, 160, 64), 1));
+    painter.setBrush(QColor(255, 250, 214));
+    painter.drawPath(path);
+    painter.setFont(font);
+    painter.setPen(QColor(80, 64, 16));
+    painter.drawText(body.adjusted(8, 4, -8, -4), Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("点这里切换支出金额或收入金额"));
+    return image;
+}
+
+void EntryPage::placeHint(const EntryUnits &entry)
+{
+    GraphicButton *hint = entry.hint;
+    if (hint->normalPicture().isNull()) {
+        const QImage bubble = hintBubble(hint->size(), hint->font());
+        hint->setNormalPicture(bubble);
+        hint->setHoverPicture(bubble);
+        // Only the bubble takes clicks; the buttons beside and below it stay reachable.
+        hint->setMask(QBitmap::fromImage(bubble.createAlphaMask()));
+    }
+    hint->setVisible(readSetting(SettingKey::hintSection, SettingKey::entryHint) != QStringLiteral("1"));
+}
+
+EntryPage::EntryPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView, QObject *parent)
+    : QObject(parent), main(owner), prompter(prompts), viewPage(shownView),
+      entry(EntryUnits::bind(*owner->page(QStringLiteral("entry"))))
 {
     connect(main, &MainWindow::entryRequested, this, &EntryPage::prepareEntry);
     connect(main, &MainWindow::modifyRequested, this, &EntryPage::modifySelected);
     connect(viewPage.list(), &ListView::rowDoubleClicked, this, [this](int) {
-        if (this->main->passLoginGate())
+        if (main->passLoginGate())
             modifySelected();
     });
     connect(entry.add, &GraphicButton::clicked, this, &EntryPage::addPendingEntry);
     connect(entry.remove, &GraphicButton::clicked, this, &EntryPage::removePendingEntry);
     connect(entry.save, &GraphicButton::clicked, this, &EntryPage::saveEntries);
-    connect(entry.back, &GraphicButton::clicked, this, [this] { this->main->showPage(QStringLiteral("查看")); });
+    connect(entry.back, &GraphicButton::clicked, this, [this] { main->showPage(QStringLiteral("查看")); });
     connect(entry.amountKinds, &QComboBox::activated, this, [this](int index) {
         setAmountKind(index != 0);
         entry.amount->setText(QStringLiteral("0.00"));
@@ -48,14 +92,14 @@ EntryPage::EntryPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, Q
     // it for good.
     connect(entry.hint, &GraphicButton::clicked, this, [this] {
         entry.hint->hide();
-        writeSetting(QStringLiteral("tsbq"), QStringLiteral("tjje"), QStringLiteral("1"));
+        writeSetting(SettingKey::hintSection, SettingKey::entryHint, QStringLiteral("1"));
     });
     // Delete in the name or type box offers to take the text out of its lookup list.
     entry.name->installEventFilter(new KeyAction(this, [this](QKeyEvent *key) {
         if (key->key() == Qt::Key_Delete) {
             LookupLists lists = lookupLists();
             QString text = entry.name->text();
-            if (deleteItemName(text, lists.names, text, this->prompter)) {
+            if (deleteItemName(text, lists.names, text, prompter)) {
                 applyLookupLists(lists);
                 entry.name->setText(text);
                 return true;
@@ -68,7 +112,7 @@ EntryPage::EntryPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, Q
             LookupLists lists = lookupLists();
             QString typeText = entry.type->text();
             QString nameText = entry.name->text();
-            if (deleteItemType(typeText, lists.types, typeText, lists.names, nameText, this->prompter)) {
+            if (deleteItemType(typeText, lists.types, typeText, lists.names, nameText, prompter)) {
                 applyLookupLists(lists);
                 entry.type->setText(typeText);
                 entry.name->setText(nameText);

@@ -16,7 +16,10 @@ class EntryPage : public QObject
 {
     Q_OBJECT
 public:
-    EntryPage(MainWindow *main, Prompter &prompter, ViewPage &viewPage, QObject *parent);
+    EntryPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView, QObject *parent);
+    // Draws the one-time hint at the choice of expense or income, shown until the person
+    // dismissed it once.
+    static void placeHint(const EntryUnits &entry);
 
     // A new entry: editing id 0, the form cleared.
     void prepareEntry();

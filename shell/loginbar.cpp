@@ -9,9 +9,9 @@
 #include "users/administration.h"
 #include "users/userdirectory.h"
 
-LoginBar::LoginBar(MainWindow *main, Prompter &prompter, QObject *parent)
-    : QObject(parent), main(main), prompter(prompter), title(main->requiredUnit<TransparentLabel>(QStringLiteral("标题标签"))),
-      view(ViewUnits::bind(*main->page(QStringLiteral("view"))))
+LoginBar::LoginBar(MainWindow *owner, Prompter &prompts, QObject *parent)
+    : QObject(parent), main(owner), prompter(prompts), title(owner->requiredUnit<TransparentLabel>(QStringLiteral("标题标签"))),
+      view(ViewUnits::bind(*owner->page(QStringLiteral("view"))))
 {
     connect(view.logIn, &GraphicButton::clicked, this, &LoginBar::logIn);
     view.loginPassword->installEventFilter(new EnterKey(this, [this] { logIn(); }));

@@ -12,7 +12,7 @@ class LoginBar : public QObject
 {
     Q_OBJECT
 public:
-    LoginBar(MainWindow *main, Prompter &prompter, QObject *parent);
+    LoginBar(MainWindow *owner, Prompter &prompts, QObject *parent);
 
     // The login button and the Enter key in the password box.
     void logIn();

@@ -4,13 +4,16 @@
 #include "messagewindows.h"
 #include "singleinstance.h"
 
+#include "common/commandline.h"
 #include "common/log.h"
 #include "common/program.h"
 #include "dataaccess/instances.h"
+#include "resources/artwork.h"
 #include "dataaccess/pg/serversettings.h"
 #include "ui/unit.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -36,9 +39,21 @@ public:
 
 int main(int argc, char **argv)
 {
+    // Answered before the window system is reached, so they work without a display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const CommandLineAnswer answer = answerCommandLine(arguments); answer.answered) {
+        std::fputs(answer.text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     // The window system knows the program's windows by the class "TAVRIX_KELM".
     QApplication::setApplicationName(QStringLiteral("TAVRIX_KELM"));
+    // Panels and task switchers match the windows to the menu entry and show its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.tavrix.kelm"));
+    QApplication::setWindowIcon(QIcon(applicationIconPath));
     QApplication::setQuitOnLastWindowClosed(false);
     useProgramFont();
     useChineseTexts();
@@ -46,7 +61,7 @@ int main(int argc, char **argv)
         QMessageBox::information(nullptr, caption, text);
     });
 
-    // Why something failed goes to data/kelm.log; the messages shown stay the program's own.
+    // Why something failed goes to data/kelm.log (in the home once installed); the messages shown stay the program's own.
     startLogFile(programPath(QStringLiteral("data")));
 
     // The household's server, when one is chosen in the settings; else the files of data/.

@@ -1,10 +1,12 @@
 #include "mainwindow.h"
 
+#include "entrypage.h"
 #include "helpwindow.h"
 #include "messagewindows.h"
 #include "shelldressing.h"
 #include "serverwindow.h"
 #include "singleinstance.h"
+#include "viewpage.h"
 
 #include "appearance/liststyle.h"
 #include "appearance/skinfile.h"
@@ -13,6 +15,8 @@
 #include "common/program.h"
 #include "common/files.h"
 #include "common/settings.h"
+#include "common/settingkeys.h"
+#include "exchange/autobackup.h"
 #include "exchange/backup.h"
 #include "exchange/migration.h"
 #include "reminder/reminderdatacheck.h"
@@ -104,7 +108,7 @@ MainWindow::~MainWindow()
 
 StartupResult MainWindow::start(SingleInstance *guard)
 {
-    // 1. One copy at a time.
+    // One copy at a time.
     if (guard && !guard->claim()) {
         guard->handOver();
         return StartupResult::HandedOver;
@@ -113,40 +117,37 @@ StartupResult MainWindow::start(SingleInstance *guard)
     // written, or never written in a read-only program folder, still brings the window up.
     if (guard)
         connect(guard, &SingleInstance::showRequested, this, &MainWindow::bringToFront);
-    // 2. The handle a later copy names.
-    writeSetting(QStringLiteral("cx"), QStringLiteral("hwnd"), QString::number(qint64(winId())));
-    // 3.-5.
+    // The handle a later copy names.
+    writeSetting(SettingKey::programSection, SettingKey::windowHandle, QString::number(qint64(winId())));
+    // The version shown at the foot of the window.
     mainUnits.version->setText(QStringLiteral("版本号：") + versionText);
     started = false;
-    // 6.
     stampRegistry();
-    // 7.
+    // Without its skin the program cannot draw a window.
     if (!loadSkinFile(programPath(QStringLiteral("Skin/Green.cskn")), applicationTitle)) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("信息："), QStringLiteral("读取皮肤文件失败!"), QMessageBox::Ok);
         box.setWindowModality(Qt::ApplicationModal);
         box.exec();
         return StartupResult::SkinUnreadable;
     }
-    // 8.
     openSplash(false);
-    // 9.-11.
+    // The background picture and transparency the person chose last time.
     loadStartupAppearance(this);
-    // 12.
+    // The main window in the middle of the screen.
     resize(860, 600);
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     mainUnits.canvas->setGeometry(0, 0, width(), height());
-    // 13.
+    // Dressed and wired before its pages are made on it.
     registerShellWindow(ShellWindow::Main, this);
     dressMain(this);
     wireNavigation();
     wireMenu();
-    // 14.
+    // The six pages, dressed, with the drop-downs that their arrow buttons open.
     loadPages();
     wireDropDownProxies();
-    // 15.
     reminderDataCheck();
-    // 16.
+    // The user directory, whose names fill the login bar.
     QStringList users;
     if (openUserDirectory(windowPrompter(), users) == DirectoryOpen::EndProgram)
         return StartupResult::DirectoryUnusable;
@@ -157,16 +158,14 @@ StartupResult MainWindow::start(SingleInstance *guard)
     viewUnits.userList->clear();
     viewUnits.userList->addItems(users);
     viewUnits.userList->setCurrentIndex(-1);
-    // 17.
+    // The program opens on the view page.
     showPage(QStringLiteral("查看"));
-    // 18.
+    // The splash stays above the main window until its last tick.
     if (splash)
         splash->setAlwaysOnTop(true);
-    // 19.
     installTrayIcon();
-    // 20.
+    // What the start-up freed goes back to the system.
     malloc_trim(0);
-    // 21.
     started = true;
     return StartupResult::Started;
 }
@@ -255,6 +254,8 @@ void MainWindow::loadPages()
     entryUnits = EntryUnits::bind(*page(QStringLiteral("entry")));
     backupUnits = BackupUnits::bind(*page(QStringLiteral("backup")));
     userUnits = UserUnits::bind(*page(QStringLiteral("user")));
+    ViewPage::startOnToday(viewUnits);
+    EntryPage::placeHint(entryUnits);
     styleLedgerLists();
 }
 
@@ -336,8 +337,15 @@ bool MainWindow::passLoginGate()
     return false;
 }
 
+void MainWindow::backUpEndingSession()
+{
+    if (session.loggedIn && backUpAtSessionEnd(session.currentDbPath, windowPrompter()) == AutomaticBackup::Failed)
+        showMessage(QStringLiteral("自动备份数据失败！"));
+}
+
 void MainWindow::logOut()
 {
+    backUpEndingSession();
     logOutSession(session);
     mainUnits.title->setText(applicationTitle);
     if (page(QStringLiteral("view"))) {
@@ -429,6 +437,10 @@ void MainWindow::wireMenu()
     onItem(QStringLiteral("帮助说明"), [this] { openHelp(); });
     onItem(QStringLiteral("退出登录"), [this] { logOut(); });
     onItem(QStringLiteral("旧版数据恢复"), [this] { emit migrationRequested(); });
+    onItem(QStringLiteral("自动备份"), [this] {
+        if (passLoginGate())
+            emit automaticBackupsRequested();
+    });
     onItem(QStringLiteral("数据库服务器"), [this] {
         LayoutWindow *setup = createServerWindow(this, windowPrompter(), loggedIn());
         setup->move(geometry().center() - setup->rect().center());
@@ -549,6 +561,7 @@ void MainWindow::askToExit()
 
 void MainWindow::shutDown()
 {
+    backUpEndingSession();
     hide();
     releaseDressingPictures();
     delete help;

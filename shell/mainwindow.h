@@ -78,6 +78,7 @@ signals:
     void statisticsRequested(); // 统计按钮: the figures, before "统计" shows
     void printRequested();      // 打印列表按钮 of the view page
     void migrationRequested();  // menu "旧版数据恢复" (no gate: the migration checks the login itself)
+    void automaticBackupsRequested(); // menu "自动备份"
     // logOut: whatever else the session keeps, before the view page shows again.
     void sessionEnded();
 
@@ -96,6 +97,8 @@ private:
     void wireDropDownProxies();
     void installTrayIcon();
     void shutDown();
+    // A session that ends leaves an automatic copy of a changed ledger.
+    void backUpEndingSession();
     void placeHighlightUnder(const QString &buttonName);
     void hideHighlight();
 

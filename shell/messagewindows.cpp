@@ -1,6 +1,7 @@
 #include "messagewindows.h"
 
 #include "pageunits.h"
+#include "progresswindow.h"
 #include "shelldressing.h"
 #include "common/log.h"
 #include "ui/filedialog.h"
@@ -70,20 +71,40 @@ bool askConfirm(const QString &text, const QString &title)
 
 void WindowPrompter::showMessage(const QString &text)
 {
+    progressReport().stepAside();
     ::showMessage(text);
 }
 
 bool WindowPrompter::askConfirm(const QString &text)
 {
+    progressReport().stepAside();
     return ::askConfirm(text);
+}
+
+void WindowPrompter::beginProgress(const QString &what, qint64 total, bool cancellable)
+{
+    progressReport().begin(what, total, cancellable);
+}
+
+bool WindowPrompter::stepProgress(qint64 done)
+{
+    return progressReport().step(done);
+}
+
+void WindowPrompter::endProgress()
+{
+    progressReport().end();
 }
 
 QString WindowPrompter::pickOpenFile(const QString &filter, const QString &defaultExtension)
 {
+    progressReport().stepAside();
     FileDialog dialog;
     dialog.setFilter(filter);
     dialog.setDefaultExtension(QString(defaultExtension).remove(QStringLiteral("*.")));
-    return dialog.showOpen(QApplication::activeWindow()) ? dialog.fileName() : QString();
+    const bool chosen = dialog.showOpen(QApplication::activeWindow());
+    filterChosen = dialog.chosenFilter();
+    return chosen ? dialog.fileName() : QString();
 }
 
 QString WindowPrompter::pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName)
@@ -99,12 +120,15 @@ QString WindowPrompter::pickFileToAddTo(const QString &filter, const QString &de
 QString WindowPrompter::pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName,
                                      bool confirmOverwrite)
 {
+    progressReport().stepAside();
     FileDialog dialog;
     dialog.setFilter(filter);
     dialog.setDefaultExtension(QString(defaultExtension).remove(QStringLiteral("*.")));
     dialog.setFileName(proposedName);
     dialog.setConfirmOverwrite(confirmOverwrite);
-    return dialog.showSave(QApplication::activeWindow()) ? dialog.fileName() : QString();
+    const bool chosen = dialog.showSave(QApplication::activeWindow());
+    filterChosen = dialog.chosenFilter();
+    return chosen ? dialog.fileName() : QString();
 }
 
 WindowPrompter &windowPrompter()

@@ -21,9 +21,15 @@ public:
     QString pickOpenFile(const QString &filter, const QString &defaultExtension) override;
     QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName) override;
     QString pickFileToAddTo(const QString &filter, const QString &defaultExtension, const QString &proposedName) override;
+    // The progress window (progresswindow.h); the work runs on this thread in steps.
+    void beginProgress(const QString &what, qint64 total, bool cancellable) override;
+    bool stepProgress(qint64 done) override;
+    void endProgress() override;
+    int chosenFilter() const override { return filterChosen; }
 
 private:
-    static QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName,
+    QString pickSaveFile(const QString &filter, const QString &defaultExtension, const QString &proposedName,
                                 bool confirmOverwrite);
+    int filterChosen = -1;
 };
 WindowPrompter &windowPrompter();

@@ -59,6 +59,7 @@ ViewUnits ViewUnits::bind(LayoutWindow &page)
         page.requiredUnit<ListView>(QStringLiteral("理财列表框")),
         page.requiredUnit<DrawingBoard>(QStringLiteral("画板1")),
         button(QStringLiteral("打印列表按钮")),
+        button(QStringLiteral("图表按钮")),
         page.requiredUnit<QWidget>(QStringLiteral("刷新标签")),
         page.requiredUnit<SuperEditBox>(QStringLiteral("超级编辑框1")),
         page.requiredUnit<QWidget>(QStringLiteral("统计界面框1")),
@@ -138,6 +139,7 @@ StatisticsUnits StatisticsUnits::bind(LayoutWindow &page)
         label(QStringLiteral("年支出标签")),
         label(QStringLiteral("年收入标签")),
         label(QStringLiteral("年份标签1")),
+        page.requiredUnit<GraphicButton>(QStringLiteral("收支图表按钮")),
     };
     for (int m = 1; m <= 12; ++m) {
         units.monthExpense[m - 1] = label(QStringLiteral("月支出标签%1").arg(m));
@@ -192,4 +194,26 @@ HelpUnits HelpUnits::bind(LayoutWindow &window, int tabCount)
     for (int i = 1; i <= tabCount; ++i)
         units.tabs.append(window.requiredUnit<TransparentLabel>(QStringLiteral("透明标签%1").arg(i)));
     return units;
+}
+
+ChartUnits ChartUnits::bind(LayoutWindow &window)
+{
+    const auto button = [&window](const QString &name) { return window.requiredUnit<GraphicButton>(name); };
+    const auto label = [&window](const QString &name) { return window.requiredUnit<TransparentLabel>(name); };
+    return {
+        {label(QStringLiteral("去向标签")), label(QStringLiteral("每月标签")), label(QStringLiteral("历年标签"))},
+        button(QStringLiteral("支出按钮")),
+        button(QStringLiteral("收入按钮")),
+        button(QStringLiteral("返回按钮")),
+        label(QStringLiteral("年份说明标签")),
+        label(QStringLiteral("年份标签")),
+        window.requiredUnit<ComboBox>(QStringLiteral("年份选择组合框")),
+        button(QStringLiteral("年份下拉按钮")),
+        button(QStringLiteral("保存图片按钮")),
+        button(QStringLiteral("打印图表按钮")),
+        button(QStringLiteral("关闭按钮")),
+        label(QStringLiteral("说明标签")),
+        window.requiredUnit<QWidget>(QStringLiteral("图表框")),
+        label(QStringLiteral("空状态标签")),
+    };
 }

@@ -52,6 +52,7 @@ struct ViewUnits
     ListView *list;
     DrawingBoard *stripes; // draws the list's striped rows
     GraphicButton *print;
+    GraphicButton *chart; // opens the chart window on the range of the page
     QWidget *refresh; // shown and hidden again after a move, so the list repaints
     SuperEditBox *measure; // a hidden box the printout measures texts with
     QWidget *totalsBar, *averagesBar;
@@ -93,6 +94,7 @@ struct StatisticsUnits
     TransparentLabel *allExpense, *allIncome, *currentExpense, *currentIncome, *previousExpense, *previousIncome;
     std::array<TransparentLabel *, 12> monthExpense, monthIncome;
     TransparentLabel *yearExpense, *yearIncome, *yearCaption;
+    GraphicButton *chart; // opens the chart window on the months of the year
     static StatisticsUnits bind(LayoutWindow &page);
 };
 
@@ -126,4 +128,19 @@ struct HelpUnits
     TransparentLabel *text;
     GraphicButton *close;
     static HelpUnits bind(LayoutWindow &window, int tabCount);
+};
+
+// The chart window: its three tabs, the choices of each chart, and the frame the chart fills.
+struct ChartUnits
+{
+    QList<TransparentLabel *> tabs; // where the money goes, the months, the years
+    GraphicButton *expense, *income, *back;
+    TransparentLabel *yearCaption, *year;
+    ComboBox *years;
+    GraphicButton *yearDrop;
+    GraphicButton *savePicture, *print, *close;
+    TransparentLabel *caption;
+    QWidget *frame;
+    TransparentLabel *emptyState;
+    static ChartUnits bind(LayoutWindow &window);
 };

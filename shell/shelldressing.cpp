@@ -18,6 +18,7 @@ DressedWindow dressedRole(ShellWindow role)
     case ShellWindow::Skin: return DressedWindow::Skin;
     case ShellWindow::NewUser: return DressedWindow::NewUser;
     case ShellWindow::Help: return DressedWindow::Help;
+    case ShellWindow::Chart: return DressedWindow::Chart;
     }
     return DressedWindow::Main;
 }

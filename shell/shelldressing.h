@@ -9,7 +9,7 @@
 
 class LayoutWindow;
 
-enum class ShellWindow { Main, View, Entry, Backup, Statistics, User, Skin, NewUser, Help };
+enum class ShellWindow { Main, View, Entry, Backup, Statistics, User, Skin, NewUser, Help, Chart };
 
 // Start-up steps 9 to 11: transparency, the default background choice and the background picture.
 void loadStartupAppearance(LayoutWindow *mainWindow);

@@ -1,5 +1,6 @@
 #include "singleinstance.h"
 
+#include "common/settingkeys.h"
 #include "common/numbers.h"
 #include "common/program.h"
 #include "common/settings.h"
@@ -38,8 +39,8 @@ bool SingleInstance::claim()
 
 void SingleInstance::handOver()
 {
-    writeSetting(QStringLiteral("cx"), QStringLiteral("yyx"), QStringLiteral("1"));
-    const qint64 handle = truncateToInteger(textToNumber(readSetting(QStringLiteral("cx"), QStringLiteral("hwnd"))));
+    writeSetting(SettingKey::programSection, SettingKey::secondCopy, QStringLiteral("1"));
+    const qint64 handle = truncateToInteger(textToNumber(readSetting(SettingKey::programSection, SettingKey::windowHandle)));
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(1000))

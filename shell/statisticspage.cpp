@@ -1,13 +1,14 @@
 #include "statisticspage.h"
 
+#include "chartwindow.h"
 #include "mainwindow.h"
 
 #include "common/numbers.h"
 #include "ui/units.h"
 
-StatisticsPage::StatisticsPage(MainWindow *main, Prompter &prompter, QObject *parent)
-    : QObject(parent), main(main), prompter(prompter),
-      statistics(StatisticsUnits::bind(*main->page(QStringLiteral("statistics"))))
+StatisticsPage::StatisticsPage(MainWindow *owner, Prompter &prompts, QObject *parent)
+    : QObject(parent), main(owner), prompter(prompts),
+      statistics(StatisticsUnits::bind(*owner->page(QStringLiteral("statistics"))))
 {
     connect(main, &MainWindow::statisticsRequested, this, &StatisticsPage::showStatistics);
     int current = 0;
@@ -16,6 +17,10 @@ StatisticsPage::StatisticsPage(MainWindow *main, Prompter &prompter, QObject *pa
     statistics.years->setCurrentIndex(current);
     statistics.year->setText(statistics.years->currentText());
     connect(statistics.years, &QComboBox::textActivated, this, &StatisticsPage::chooseYear);
+    connect(statistics.chart, &GraphicButton::clicked, this, [this] {
+        if (this->main->passLoginGate())
+            openChartWindow(this->main, this->prompter, ChartTab::Months);
+    });
 }
 
 void StatisticsPage::showYear(const YearStatistics &year)

@@ -14,7 +14,7 @@ class StatisticsPage : public QObject
 {
     Q_OBJECT
 public:
-    StatisticsPage(MainWindow *main, Prompter &prompter, QObject *parent);
+    StatisticsPage(MainWindow *owner, Prompter &prompts, QObject *parent);
 
     void showStatistics();
     void chooseYear(const QString &year);

@@ -6,8 +6,8 @@
 #include "ui/units.h"
 #include "users/administration.h"
 
-UserPage::UserPage(MainWindow *main, Prompter &prompter, LoginBar &loginBar, QObject *parent)
-    : QObject(parent), main(main), prompter(prompter), loginBar(loginBar), user(UserUnits::bind(*main->page(QStringLiteral("user"))))
+UserPage::UserPage(MainWindow *owner, Prompter &prompts, LoginBar &bar, QObject *parent)
+    : QObject(parent), main(owner), prompter(prompts), loginBar(bar), user(UserUnits::bind(*owner->page(QStringLiteral("user"))))
 {
     connect(user.changePassword, &GraphicButton::clicked, this, &UserPage::changePassword);
     connect(user.deleteUser, &GraphicButton::clicked, this, &UserPage::deleteUser);

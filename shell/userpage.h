@@ -12,7 +12,7 @@ class UserPage : public QObject
 {
     Q_OBJECT
 public:
-    UserPage(MainWindow *main, Prompter &prompter, LoginBar &loginBar, QObject *parent);
+    UserPage(MainWindow *owner, Prompter &prompts, LoginBar &bar, QObject *parent);
 
     void changePassword();
     void deleteUser();

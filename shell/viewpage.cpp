@@ -1,7 +1,10 @@
 #include "viewpage.h"
 
+#include "chartwindow.h"
 #include "mainwindow.h"
 
+#include "common/clock.h"
+#include "common/datetext.h"
 #include "common/prompter.h"
 #include "ledger/lookups.h"
 #include "reports/printing/listprinting.h"
@@ -9,8 +12,17 @@
 #include "ui/printgrid.h"
 #include "ui/units.h"
 
-ViewPage::ViewPage(MainWindow *main, Prompter &prompter, QObject *parent)
-    : QObject(parent), main(main), prompter(prompter), view(ViewUnits::bind(*main->page(QStringLiteral("view")))),
+void ViewPage::startOnToday(const ViewUnits &view)
+{
+    const QDateTime now = Clock::now();
+    view.start->setDateTime(now);
+    view.end->setDateTime(now);
+    view.startLabel->setText(dateText(now, 1));
+    view.endLabel->setText(dateText(now, 1));
+}
+
+ViewPage::ViewPage(MainWindow *owner, Prompter &prompts, QObject *parent)
+    : QObject(parent), main(owner), prompter(prompts), view(ViewUnits::bind(*owner->page(QStringLiteral("view")))),
       grid(new PrintGrid(this))
 {
     connect(view.detail, &GraphicButton::clicked, this, [this] { showView(detailMode); });
@@ -29,6 +41,10 @@ ViewPage::ViewPage(MainWindow *main, Prompter &prompter, QObject *parent)
     connect(view.toTotals, &GraphicButton::clicked, this, [this] {
         view.totalsBar->show();
         view.averagesBar->hide();
+    });
+    connect(view.chart, &GraphicButton::clicked, this, [this] {
+        if (this->main->passLoginGate())
+            openChartWindow(this->main, this->prompter, ChartTab::Shares);
     });
     connect(main, &MainWindow::deleteRequested, this, &ViewPage::deleteSelected);
     connect(main, &MainWindow::printRequested, this, &ViewPage::printList);

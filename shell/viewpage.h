@@ -15,7 +15,9 @@ class ViewPage : public QObject
 {
     Q_OBJECT
 public:
-    ViewPage(MainWindow *main, Prompter &prompter, QObject *parent);
+    ViewPage(MainWindow *owner, Prompter &prompts, QObject *parent);
+    // The range starts and ends on today when the page is made.
+    static void startOnToday(const ViewUnits &view);
 
     // The view of the range; a refused view leaves the list as it was.
     void showView(const QString &mode, ViewGrouping grouping = ViewGrouping::None);

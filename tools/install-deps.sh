@@ -16,6 +16,9 @@ packages=(
   xvfb xauth xdotool
   poppler-utils
   clang-14 libclang-rt-14-dev llvm-14
+  qt6-svg-dev dpkg-dev lintian desktop-file-utils appstream
+  qt6-charts-dev libqt6opengl6-dev
+  libquazip1-qt6-dev python3-openpyxl
   libpq-dev postgresql
 )
 

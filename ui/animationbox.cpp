@@ -1,6 +1,7 @@
 #include "ui/animationbox.h"
 
 #include <QBuffer>
+#include <QCache>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
@@ -363,20 +364,59 @@ void AnimationBox::setBackgroundColour(const QColor &newColour)
     update();
 }
 
+namespace {
+
+// A re-dressing builds the same decorations again at the same sizes; the scaled pictures are kept
+// across it, so that one change of background does not scale every frame line again.
+struct PreparedKey
+{
+    qint64 picture;
+    QSize size;
+    QRgb transparentColour;
+    bool keyed;
+    int brightness;
+    friend bool operator==(const PreparedKey &a, const PreparedKey &b) = default;
+};
+
+size_t qHash(const PreparedKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.picture, key.size.width(), key.size.height(), key.transparentColour, key.keyed,
+                      key.brightness);
+}
+
+QCache<PreparedKey, QImage> &preparedPictures()
+{
+    // In kilobytes: enough for the decorations of every window of the program.
+    static QCache<PreparedKey, QImage> cache(24 * 1024);
+    return cache;
+}
+
+} // namespace
+
 const QImage &AnimationBox::preparedImage(const Object &object) const
 {
     if (!object.prepared.isNull() || object.frames.isEmpty())
         return object.prepared;
-    QImage image = object.frames[object.frame].image;
+    const QImage &source = object.frames[object.frame].image;
+    const QSize size = displaySize(object.id);
+    if (size.isEmpty())
+        return object.prepared;
+    const PreparedKey key{source.cacheKey(), size, object.transparentColour.rgb(), object.transparentColour.isValid(),
+                          object.brightness};
+    if (const QImage *kept = preparedPictures().object(key)) {
+        object.prepared = *kept;
+        return object.prepared;
+    }
+    QImage image = source;
     if (object.transparentColour.isValid() || object.brightness != 0) {
         image = image.convertToFormat(QImage::Format_ARGB32);
-        const QRgb key = object.transparentColour.rgb() & 0xffffff;
+        const QRgb colourKey = object.transparentColour.rgb() & 0xffffff;
         const bool keyed = object.transparentColour.isValid();
         for (int y = 0; y < image.height(); ++y) {
             auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
             for (int x = 0; x < image.width(); ++x) {
                 QRgb p = line[x];
-                if (keyed && (p & 0xffffff) == key && qAlpha(p) > 0) {
+                if (keyed && (p & 0xffffff) == colourKey && qAlpha(p) > 0) {
                     line[x] = 0;
                     continue;
                 }
@@ -388,10 +428,10 @@ const QImage &AnimationBox::preparedImage(const Object &object) const
             }
         }
     }
-    const QSize size = displaySize(object.id);
-    if (size != image.size() && !size.isEmpty())
+    if (size != image.size())
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    object.prepared = size.isEmpty() ? QImage() : image;
+    object.prepared = image;
+    preparedPictures().insert(key, new QImage(image), qMax<qsizetype>(1, image.sizeInBytes() / 1024));
     return object.prepared;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/filedialog.h"
 
+#include "common/settingkeys.h"
 #include "common/settings.h"
 
 #include <QDir>
@@ -11,8 +12,6 @@ QStringList answers;
 QList<FileDialog::Opening> openings;
 bool answersQueued = false;
 
-const QString folderSection = QStringLiteral("wjdhk");
-const QString folderKey = QStringLiteral("scwjj");
 } // namespace
 
 FileDialog::FileDialog(QObject *parent) : QObject(parent) {}
@@ -52,19 +51,28 @@ bool FileDialog::show(QWidget *parent, bool save)
         dialog.setDirectory(folder);
         if (!name.isEmpty())
             dialog.selectFile(QFileInfo(name).fileName());
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        const QStringList filters = toolkitFilter(filter).split(QStringLiteral(";;"));
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &selected) {
+            const QString patterns = selected.section(QLatin1Char('('), -1).chopped(1);
+            if (!patterns.contains(QLatin1Char(' ')) && patterns.startsWith(QLatin1String("*.")))
+                extension = patterns.mid(2);
+            dialog.setDefaultSuffix(extension);
+        });
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
             chosen = dialog.selectedFiles().constFirst();
+            filterChosen = int(filters.indexOf(dialog.selectedNameFilter()));
+        }
     }
     if (chosen.isEmpty())
         return false;
     name = save ? withDefaultExtension(chosen, extension) : chosen;
-    writeSetting(folderSection, folderKey, QFileInfo(name).absolutePath());
+    writeSetting(SettingKey::fileDialogSection, SettingKey::lastFolder, QFileInfo(name).absolutePath());
     return true;
 }
 
 QString FileDialog::startFolder()
 {
-    const QString last = readSetting(folderSection, folderKey);
+    const QString last = readSetting(SettingKey::fileDialogSection, SettingKey::lastFolder);
     if (!last.isEmpty() && QFileInfo(last).isDir())
         return last;
     return QDir::homePath();

@@ -26,6 +26,9 @@ public:
     // Whether the save dialog asks before an existing file is chosen. A caller that adds to an
     // existing file instead of replacing it turns the question off, since it would be untrue.
     void setConfirmOverwrite(bool ask) { confirmOverwrite = ask; }
+    // The filter chosen when the dialog closed, from 0; -1 when none was. Choosing a filter of
+    // one extension makes it the extension a typed name without one gets.
+    int chosenFilter() const { return filterChosen; }
 
     // The folder the next dialog opens in: the last chosen file's folder while it exists, else
     // the home folder.
@@ -59,4 +62,5 @@ private:
 
     QString title, filter, extension, name;
     bool confirmOverwrite = true;
+    int filterChosen = -1;
 };

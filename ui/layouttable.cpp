@@ -22,7 +22,41 @@ bool readInt(const QString &text, int &value)
     return ok;
 }
 
+QHash<QString, QString> readOptions(const QString &field)
+{
+    QHash<QString, QString> options;
+    for (const QString &option : field.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const int eq = option.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            options.insert(option, QString());
+        else
+            options.insert(option.left(eq), option.mid(eq + 1));
+    }
+    return options;
+}
+
+bool placeIsValid(const QHash<QString, QString> &options)
+{
+    const auto found = options.constFind(QStringLiteral("placed"));
+    if (found == options.constEnd())
+        return true;
+    const QStringList numbers = found->split(QLatin1Char(','));
+    int ignored = 0;
+    return (numbers.size() == 2 || numbers.size() == 4)
+        && std::all_of(numbers.begin(), numbers.end(), [&ignored](const QString &n) { return readInt(n, ignored); });
+}
+
 } // namespace
+
+QRect placedRect(const QHash<QString, QString> &options, const QRect &designed)
+{
+    const QStringList numbers = options.value(QStringLiteral("placed")).split(QLatin1Char(','));
+    if (numbers.size() == 2)
+        return QRect(QPoint(numbers[0].toInt(), numbers[1].toInt()), designed.size());
+    if (numbers.size() == 4)
+        return QRect(numbers[0].toInt(), numbers[1].toInt(), numbers[2].toInt(), numbers[3].toInt());
+    return designed;
+}
 
 LayoutTable parseLayout(const QString &name, const QString &text)
 {
@@ -45,8 +79,8 @@ LayoutTable parseLayout(const QString &name, const QString &text)
             f = f.trimmed();
 
         if (!haveWindow) {
-            if (fields.size() != 5 || fields[0] != QStringLiteral("窗口"))
-                return fail(QStringLiteral("the first line names the window: 窗口 | 顶层 or 页面 | width | height | caption"));
+            if ((fields.size() != 5 && fields.size() != 6) || fields[0] != QStringLiteral("窗口"))
+                return fail(QStringLiteral("the first line names the window: 窗口 | 顶层 or 页面 | width | height | caption [| options]"));
             int w = 0, h = 0;
             if (!readInt(fields[2], w) || !readInt(fields[3], h) || w <= 0 || h <= 0)
                 return fail(QStringLiteral("the window size is no pair of positive numbers"));
@@ -55,6 +89,11 @@ LayoutTable parseLayout(const QString &name, const QString &text)
             table.page = fields[1] == QStringLiteral("页面");
             table.size = QSize(w, h);
             table.caption = fields[4];
+            if (fields.size() == 6) {
+                table.options = readOptions(fields[5]);
+                if (!placeIsValid(table.options))
+                    return fail(QStringLiteral("the window is placed at neither two nor four numbers"));
+            }
             haveWindow = true;
             continue;
         }
@@ -85,20 +124,9 @@ LayoutTable parseLayout(const QString &name, const QString &text)
         }
         unit.text = fields[7];
         unit.tag = fields[8];
-        for (const QString &option : fields[9].split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const int eq = option.indexOf(QLatin1Char('='));
-            if (eq < 0)
-                unit.options.insert(option, QString());
-            else
-                unit.options.insert(option.left(eq), option.mid(eq + 1));
-        }
-        if (unit.hasOption(QStringLiteral("placed"))) {
-            const QStringList numbers = unit.option(QStringLiteral("placed")).split(QLatin1Char(','));
-            int ignored = 0;
-            if ((numbers.size() != 2 && numbers.size() != 4)
-                || !std::all_of(numbers.begin(), numbers.end(), [&ignored](const QString &n) { return readInt(n, ignored); }))
-                return fail(QStringLiteral("%1 is placed at neither two nor four numbers").arg(unit.name));
-        }
+        unit.options = readOptions(fields[9]);
+        if (!placeIsValid(unit.options))
+            return fail(QStringLiteral("%1 is placed at neither two nor four numbers").arg(unit.name));
         names.insert(unit.name);
         table.units.append(unit);
     }

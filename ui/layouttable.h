@@ -5,7 +5,8 @@
 //
 //     unit | kind | left | top | width | height | inside | initial text | tag | options
 //
-// The first line names the window: 窗口 | 顶层 or 页面 | width | height | caption.
+// The first line names the window: 窗口 | 顶层 or 页面 | width | height | caption [| options]; its
+// option placed=<left,top,width,height> gives where a page sits inside the main window.
 // Options, separated by blanks: hidden, password, bottom or top (below or above its siblings),
 // wrap, align=left|right|center|top, margin=<pixels left and right>, font=<pixels>, bold,
 // background=<r,g,b>, colour=<r,g,b>, items=<a,b,...> (drop-down items, menu captions),
@@ -40,12 +41,17 @@ struct LayoutTable
     bool page = false;
     QSize size;
     QString caption;
+    QHash<QString, QString> options; // of the window line
     QList<LayoutUnit> units;
     // Empty when the table was read whole; otherwise what is wrong and on which line.
     QString error;
 
     const LayoutUnit *find(const QString &unit) const;
 };
+
+// Where the creation puts a unit or window with these options: its "placed=" place when it has one
+// (two numbers keep the designed size), else its designed place.
+QRect placedRect(const QHash<QString, QString> &options, const QRect &designed);
 
 // Reads a table from its text; on a fault the table's error names the line.
 LayoutTable parseLayout(const QString &name, const QString &text);

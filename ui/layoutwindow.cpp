@@ -1,8 +1,5 @@
 #include "ui/layoutwindow.h"
 
-#include "common/clock.h"
-#include "common/datetext.h"
-#include "common/settings.h"
 #include "ui/animationbox.h"
 #include "ui/drawingboard.h"
 #include "ui/filedialog.h"
@@ -13,12 +10,10 @@
 
 #include <QApplication>
 #include <QDebug>
-#include <QBitmap>
 #include <QEventLoop>
 #include <QHideEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QWindow>
 
 namespace {
@@ -63,33 +58,6 @@ void applyFontOptions(QWidget *widget, const LayoutUnit &unit)
     if (unit.hasOption(QStringLiteral("bold")))
         font.setBold(true);
     widget->setFont(font);
-}
-
-// The entry page's one-time hint: a bubble whose point reaches up to the choice of expense or
-// income above its left end.
-QImage hintBubble(const QSize &size, const QFont &font)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF body(0.5, 12.5, size.width() - 1.0, 28);
-    QPainterPath path;
-    path.addRoundedRect(body, 6, 6);
-    QPainterPath point;
-    point.moveTo(30, body.top() + 1);
-    point.lineTo(40, 0.5);
-    point.lineTo(52, body.top() + 1);
-    point.closeSubpath();
-    path = path.united(point);
-    painter.setPen(QPen(QColor(196, 160, 64), 1));
-    painter.setBrush(QColor(255, 250, 214));
-    painter.drawPath(path);
-    painter.setFont(font);
-    painter.setPen(QColor(80, 64, 16));
-    painter.drawText(body.adjusted(8, 4, -8, -4), Qt::AlignCenter | Qt::TextWordWrap,
-                     QStringLiteral("点这里切换支出金额或收入金额"));
-    return image;
 }
 
 } // namespace
@@ -267,49 +235,14 @@ QList<QObject *> LayoutWindow::units(UnitKind kind) const
 
 void LayoutWindow::placeAtCreation(QWidget *mainWindow)
 {
-    const QString name = table.name;
-    if (table.page) {
-        // Every page fills the main window's page area, whatever width its table gives it.
-        const QSize pageSize(856, 460);
-        if (mainWindow && parentWidget() != mainWindow)
-            setParent(mainWindow);
-        setGeometry(QRect(QPoint(2, 116), pageSize));
-    } else if (table.size.isValid()) {
-        resize(table.size);
-    }
+    if (table.page && mainWindow && parentWidget() != mainWindow)
+        setParent(mainWindow);
+    if (table.size.isValid())
+        setGeometry(placedRect(table.options, QRect(table.page ? QPoint(0, 0) : pos(), table.size)));
     for (const LayoutUnit &each : std::as_const(table.units)) {
-        if (!each.hasOption(QStringLiteral("placed")))
-            continue;
         auto *widget = qobject_cast<QWidget *>(byName.value(each.name));
-        const QStringList numbers = each.option(QStringLiteral("placed")).split(QLatin1Char(','));
-        if (!widget || (numbers.size() != 2 && numbers.size() != 4))
-            continue;
-        const QPoint at(numbers[0].toInt(), numbers[1].toInt());
-        if (numbers.size() == 2)
-            widget->move(at);
-        else
-            widget->setGeometry(QRect(at, QSize(numbers[2].toInt(), numbers[3].toInt())));
-    }
-
-    if (name == QStringLiteral("view")) {
-        const QDateTime now = Clock::now();
-        for (const QString &box : {QStringLiteral("开始日期框"), QStringLiteral("结束日期框")})
-            if (auto *dateBox = unit<DateBox>(box))
-                dateBox->setDateTime(now);
-        for (const QString &label : {QStringLiteral("开始日期标签"), QStringLiteral("结束日期标签")})
-            if (auto *dateLabel = unit<Label>(label))
-                dateLabel->setText(dateText(now, 1));
-    } else if (name == QStringLiteral("entry")) {
-        if (auto *hint = unit<GraphicButton>(QStringLiteral("提示按钮标签"))) {
-            if (hint->normalPicture().isNull()) {
-                const QImage bubble = hintBubble(hint->size(), hint->font());
-                hint->setNormalPicture(bubble);
-                hint->setHoverPicture(bubble);
-                // Only the bubble takes clicks; the buttons beside and below it stay reachable.
-                hint->setMask(QBitmap::fromImage(bubble.createAlphaMask()));
-            }
-            hint->setVisible(readSetting(QStringLiteral("tsbq"), QStringLiteral("tjje")) != QStringLiteral("1"));
-        }
+        if (widget && each.hasOption(QStringLiteral("placed")))
+            widget->setGeometry(placedRect(each.options, widget->geometry()));
     }
 }
 

@@ -88,6 +88,7 @@ AdminOutcome registerUser(const QString &name, const QString &password, const QS
     }
 
     const QString path = ledgerPath(name);
+    setAutomaticBackupsAside(path);
     QString keptAs;
     if (fileExists(path)) {
         if (!prompter.askConfirm(QStringLiteral("已存在相同用户名的数据，是否要删除后新建？")))
@@ -207,6 +208,9 @@ AdminOutcome deleteUser(Session &session, const QString &name, const QString &ol
         moveFile(deleting, ledger);
         return keepUser(QStringLiteral("删除用户失败！[01]"));
     }
+    // The copies go before the moved ledger, so a deletion cut off in between still shows as one
+    // and the start-up recovery finishes it.
+    removeAutomaticBackups(ledger);
     removeDatabaseFiles(deleting);
     removeLeftoverCopies(ledger);
     logOutSession(session);

@@ -25,7 +25,7 @@ LoginOutcome logIn(Session &session, const QString &name, const QString &passwor
     }
     userRecordset.Close();
     userConnection.Close();
-    if (!userConnection.OpenJet(session.currentDbPath, databasePassword)) {
+    if (!openJetShowingConversion(userConnection, session.currentDbPath, databasePassword, prompter)) {
         prompter.showMessage(QStringLiteral("连接用户数据库失败！"));
         return LoginOutcome::Refused;
     }

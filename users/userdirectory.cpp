@@ -79,6 +79,31 @@ QString deletingLedgerPath(const QString &ledger)
     return passingName(ledger, deletingSuffix);
 }
 
+QString automaticBackupFolder(const QString &ledger)
+{
+    const QFileInfo info(ledger);
+    QString name = info.fileName();
+    if (name.endsWith(ledgerSuffix))
+        name.chop(ledgerSuffix.size());
+    return info.dir().filePath(QStringLiteral("backups/") + name);
+}
+
+void setAutomaticBackupsAside(const QString &ledger)
+{
+    const QString copies = automaticBackupFolder(ledger);
+    if (!QFileInfo(copies).isDir())
+        return;
+    const QFileInfo info(ledger);
+    const QString aside = info.dir().filePath(QStringLiteral("backups-aside/") + QFileInfo(copies).fileName());
+    QDir().mkpath(QFileInfo(aside).path());
+    QDir().rename(copies, QFileInfo::exists(aside) ? freeBackupName(aside) : aside);
+}
+
+void removeAutomaticBackups(const QString &ledger)
+{
+    QDir(automaticBackupFolder(ledger)).removeRecursively();
+}
+
 void removeLeftoverCopies(const QString &ledger)
 {
     removeCompactionLeftovers(ledger);
@@ -99,6 +124,9 @@ void recoverInterruptedUserChanges()
         const QString ledger = data.filePath(ledgerFile);
         const QString name = ledgerFile.chopped(ledgerSuffix.size());
         if (!isListed(name) || fileExists(existingLedgerPath(name))) {
+            // A deletion that unlisted the name had its copies to go as well.
+            if (!pending && !isListed(name))
+                removeAutomaticBackups(ledger);
             removeDatabaseFiles(passing);
             continue;
         }

@@ -16,6 +16,15 @@ QString existingLedgerPath(const QString &userName);
 QString pendingLedgerPath(const QString &ledger);
 QString deletingLedgerPath(const QString &ledger);
 
+// The folder of the ledger's automatic copies: "backups/<name>" in the ledger's data folder, the
+// name as the ledger file spells it.
+QString automaticBackupFolder(const QString &ledger);
+// Copies found under a free name belong to a user deleted earlier: they move to
+// "backups-aside/<name>" (or "<name>.bak1", …) in the data folder, out of every user's sight.
+void setAutomaticBackupsAside(const QString &ledger);
+// Deletes the automatic copies of a deleted user's ledger.
+void removeAutomaticBackups(const QString &ledger);
+
 // Removes the copies of a ledger that an interrupted compaction or file copy left behind.
 void removeLeftoverCopies(const QString &ledger);
 

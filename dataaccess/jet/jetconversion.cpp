@@ -101,6 +101,9 @@ bool writeTables(const QString &path, const QList<JetTableData> &tables, const J
     }
     if (!out.exec(QStringLiteral("BEGIN"), why))
         return false;
+    qint64 total = 0, written = 0;
+    for (const JetTableData &table : tables)
+        total += table.rows.size();
     for (const JetTableData &table : tables) {
         QStringList definitions;
         QList<bool> dates;
@@ -140,6 +143,8 @@ bool writeTables(const QString &path, const QList<JetTableData> &tables, const J
             }
             sqlite3_reset(statement);
             sqlite3_clear_bindings(statement);
+            if (target.progress && ++written % 512 == 0)
+                target.progress(written, total);
         }
         sqlite3_finalize(statement);
     }

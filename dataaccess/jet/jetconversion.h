@@ -13,6 +13,8 @@ struct JetConversionTarget
 {
     std::function<bool(const QString &path, const QString &password)> createFile;
     std::function<QString(const QString &column, const QString &jetType, int length)> columnDefinition;
+    // Hears the rows written of all rows, now and then; may be empty.
+    std::function<void(qint64 done, qint64 total)> progress;
 };
 
 enum class JetConversion {

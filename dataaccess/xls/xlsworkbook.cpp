@@ -59,6 +59,20 @@ int XlsSheet::column(const QString &title) const
     return found;
 }
 
+QString titleText(const XlsValue &v)
+{
+    switch (v.kind) {
+    case XlsValue::Number:
+        return QString::number(v.number, 'g', 15);
+    case XlsValue::Date:
+        return v.date.time().msecsSinceStartOfDay() == 0
+                   ? v.date.toString(QStringLiteral("yyyy-MM-dd"))
+                   : v.date.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    default:
+        return v.text;
+    }
+}
+
 namespace {
 
 constexpr int maxRows = 65535;  // data rows under the title row
@@ -168,19 +182,6 @@ XlsValue errorValue(quint8 code)
     return v;
 }
 
-QString titleText(const XlsValue &v)
-{
-    switch (v.kind) {
-    case XlsValue::Number:
-        return QString::number(v.number, 'g', 15);
-    case XlsValue::Date:
-        return v.date.time().msecsSinceStartOfDay() == 0
-                   ? v.date.toString(QStringLiteral("yyyy-MM-dd"))
-                   : v.date.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    default:
-        return v.text;
-    }
-}
 
 // The text of a STRING record (with its CONTINUE records) starting at the reader's position.
 bool readFormulaString(RecordReader &reader, QString *text)
@@ -385,6 +386,41 @@ QByteArray emptyWorkbookStream()
     return w.bytes;
 }
 
+// The rows of a source with a check of each and one row of look-ahead, which tells a full sheet
+// whether another must follow.
+struct RowFeed
+{
+    explicit RowFeed(const RowSource &source) : source(source) {}
+    const RowSource &source;
+    QList<XlsValue> row;
+    QString error; // why a row was refused
+    bool held = false;
+
+    RowPull next(qsizetype width)
+    {
+        if (held) {
+            held = false;
+            return RowPull::Row;
+        }
+        const RowPull pulled = source(row);
+        if (pulled != RowPull::Row)
+            return pulled;
+        ++taken;
+        if (row.size() != width) {
+            error = QStringLiteral("row %1 has %2 values for %3 columns").arg(taken).arg(row.size()).arg(width);
+            return RowPull::Stop;
+        }
+        for (const XlsValue &v : std::as_const(row))
+            if (v.kind == XlsValue::Text && v.text.size() > maxText) {
+                error = QStringLiteral("row %1 holds a text longer than %2 characters").arg(taken).arg(maxText);
+                return RowPull::Stop;
+            }
+        return RowPull::Row;
+    }
+    void putBack() { held = true; }
+    qint64 taken = 0;
+};
+
 // Writes one sheet substream: the title row, then the rows.
 class SheetWriter
 {
@@ -394,26 +430,33 @@ public:
           // Day serials of a 1904 workbook count from 1904-01-01, 1462 days later.
           dateShift(system1904 ? 1462 : 0) {}
 
-    QByteArray write(const QList<XlsColumn> &columns, const QList<QList<XlsValue>> &rows,
-                     bool firstSheet)
+    // The title row, then rows from feed until the sheet is full or the rows end. *rest is Row
+    // when rows are left for another sheet, End when none are, Stop on a stop or a bad row.
+    QByteArray write(const QList<XlsColumn> &columns, RowFeed &feed, bool firstSheet, RowPull *rest)
     {
-        const qsizetype cells = qsizetype(columns.size()) * (rows.size() + 1);
-        w.bytes.reserve(64 + cells * 18);
         w.record(Bof, bofBody(0x0010));
+        const qsizetype dimensions = w.bytes.size() + 4;
         QByteArray dims;
         put32(dims, 0);
-        put32(dims, quint32(rows.size() + 1));
+        put32(dims, 1);
         put16(dims, 0);
         put16(dims, quint16(columns.size()));
         put16(dims, 0);
         w.record(Dimensions, dims);
         for (int c = 0; c < columns.size(); ++c)
             text(0, c, columns.at(c).title);
-        for (int r = 0; r < rows.size(); ++r) {
-            const QList<XlsValue> &row = rows.at(r);
+        int r = 0;
+        *rest = RowPull::End;
+        while ((*rest = feed.next(columns.size())) == RowPull::Row) {
+            if (r == maxRows) {
+                feed.putBack();
+                break;
+            }
+            ++r;
             for (int c = 0; c < columns.size(); ++c)
-                value(r + 1, c, columns.at(c).type, row.at(c));
+                value(r, c, columns.at(c).type, feed.row.at(c));
         }
+        qToLittleEndian<quint32>(quint32(r + 1), w.bytes.data() + dimensions + 4);
         QByteArray window;
         put16(window, firstSheet ? 0x06B6 : 0x00B6);
         put16(window, 0);
@@ -423,7 +466,7 @@ public:
             put16(window, 0);
         w.record(Window2, window);
         w.record(Eof, QByteArray());
-        return w.bytes;
+        return std::move(w.bytes);
     }
 
 private:
@@ -541,13 +584,13 @@ bool referencesExist(const QByteArray &stream, qsizetype from, int xfCount, qsiz
     return false;
 }
 
-// The workbook stream with the sheet added after the last sheet. The globals gain the sheet's
-// entry, two cell formats (General and date) with the number formats they need, and its
-// strings; every stream position they and the other sheets' INDEX records hold moves by the
-// bytes the globals grew.
-bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
-              const QList<XlsColumn> &columns, const QList<QList<XlsValue>> &rows,
-              QByteArray *out, QString *error)
+// The workbook stream with the sheets of the rows added after the last sheet: one, or more when
+// the rows need them. The globals gain the sheets' entries, two cell formats (General and date)
+// with the number formats they need, and the strings; every stream position they and the other
+// sheets' INDEX records hold moves by the bytes the globals grew.
+bool addSheets(const QByteArray &stream, const Globals &g, const QString &name,
+               const QList<XlsColumn> &columns, const RowSource &source,
+               QByteArray *out, QString *error)
 {
     if (findSheet(g, name))
         return fail(error, QStringLiteral("the workbook already has a sheet named %1").arg(name));
@@ -618,8 +661,20 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
     const quint16 generalXf = quint16(g.xfFormats.size());
     const quint16 dateXf = generalXf + 1;
     SstBuilder sst = g.sstRecord >= 0 ? SstBuilder(sstParts, g.stringStarts) : SstBuilder();
-    const QByteArray sheetBytes = SheetWriter(sst, generalXf, dateXf, g.system1904)
-                                      .write(columns, rows, g.sheets.isEmpty());
+    QList<QByteArray> sheetBytes;
+    QStringList names;
+    qsizetype sheetsSize = 0;
+    RowFeed feed(source);
+    for (RowPull rest = RowPull::Row; rest == RowPull::Row;) {
+        names.append(continuationSheetName(name, int(names.size()) + 1));
+        if (names.size() > 1 && (!validSheetName(names.last()) || findSheet(g, names.last())))
+            return fail(error, QStringLiteral("the rows need the sheet %1, which cannot be added").arg(names.last()));
+        sheetBytes.append(SheetWriter(sst, generalXf, dateXf, g.system1904)
+                              .write(columns, feed, g.sheets.isEmpty() && names.size() == 1, &rest));
+        sheetsSize += sheetBytes.last().size();
+        if (rest == RowPull::Stop)
+            return fail(error, feed.error.isEmpty() ? QStringLiteral("the writing was stopped") : feed.error);
+    }
 
     // The globals again, with the additions in their places.
     int lastFormat = -1, firstXf = -1, lastXf = -1, lastSheet = -1;
@@ -635,9 +690,9 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
             lastSheet = i;
     }
     Writer w;
-    w.bytes.reserve(tailEnd + 1024 + sst.extSstSize() + sheetBytes.size());
+    w.bytes.reserve(tailEnd + 1024 + sst.extSstSize() + sheetsSize);
     QList<QPair<qsizetype, quint32>> sheetPositions; // where a BOUNDSHEET's position lies, new value
-    qsizetype newSheetAt = -1;
+    QList<qsizetype> newSheetAt;
     auto writeFormat = [&] {
         const auto one = [&](int number, const QString &code) {
             QByteArray b;
@@ -651,13 +706,15 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
             one(dateFormat, dateCode);
     };
     auto writeNewSheet = [&] {
-        QByteArray b;
-        put32(b, 0);
-        b.append(char(0));
-        b.append(char(0));
-        putString8(b, name);
-        newSheetAt = w.bytes.size() + 4;
-        w.record(BoundSheet, b);
+        for (const QString &sheetName : std::as_const(names)) {
+            QByteArray b;
+            put32(b, 0);
+            b.append(char(0));
+            b.append(char(0));
+            putString8(b, sheetName);
+            newSheetAt.append(w.bytes.size() + 4);
+            w.record(BoundSheet, b);
+        }
     };
     auto writeStrings = [&] {
         const qsizetype at = w.bytes.size();
@@ -669,7 +726,7 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
         const Record &r = g.records.at(i);
         if (i == firstXf && newFormat && lastFormat < 0)
             writeFormat();
-        if (lastSheet < 0 && newSheetAt < 0 && (r.type == Sst || r.type == Eof))
+        if (lastSheet < 0 && newSheetAt.isEmpty() && (r.type == Sst || r.type == Eof))
             writeNewSheet();
         if (i == g.sstRecord) {
             writeStrings();
@@ -687,7 +744,7 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
         if (r.type == SupBook && r.size == 4 && u16(r.body + 2) == 0x0401) {
             // The workbook's reference to itself counts its sheets.
             QByteArray b;
-            put16(b, quint16(g.sheets.size() + 1));
+            put16(b, quint16(g.sheets.size() + names.size()));
             put16(b, 0x0401);
             w.record(SupBook, b);
         } else {
@@ -721,12 +778,16 @@ bool addSheet(const QByteArray &stream, const Globals &g, const QString &name,
         for (int k = 16; k + 4 <= r.size; k += 4)
             patch32(body + k, shift);
     }
-    const qsizetype newSheetPosition = w.bytes.size() + tail.size();
-    if (newSheetPosition + sheetBytes.size() > 0x7FFFFFFF)
+    qsizetype newSheetPosition = w.bytes.size() + tail.size();
+    if (newSheetPosition + sheetsSize > 0x7FFFFFFF)
         return fail(error, QStringLiteral("the workbook is too large"));
-    qToLittleEndian<quint32>(quint32(newSheetPosition), w.bytes.data() + newSheetAt);
+    for (qsizetype k = 0; k < sheetBytes.size(); ++k) {
+        qToLittleEndian<quint32>(quint32(newSheetPosition), w.bytes.data() + newSheetAt.at(k));
+        newSheetPosition += sheetBytes.at(k).size();
+    }
     w.bytes.append(tail);
-    w.bytes.append(sheetBytes);
+    for (QByteArray &bytes : sheetBytes)
+        w.bytes.append(std::exchange(bytes, {})); // each sheet's bytes let go once copied
     *out = std::move(w.bytes);
     return true;
 }
@@ -814,27 +875,35 @@ QStringList xlsSheetNames(const QString &path, bool *ok)
     return names;
 }
 
+QString continuationSheetName(const QString &sheet, int n)
+{
+    return n <= 1 ? sheet : sheet + QString::number(n);
+}
+
 bool writeXlsSheet(const QString &path, const QString &sheet, const QList<XlsColumn> &columns,
                    const QList<QList<XlsValue>> &rows, QString *error)
+{
+    if (rows.size() > maxRows)
+        return fail(error, QStringLiteral("a sheet holds at most %1 rows under its titles").arg(maxRows));
+    qsizetype next = 0;
+    return writeXlsSheets(path, sheet, columns, [&](QList<XlsValue> &row) {
+        if (next == rows.size())
+            return RowPull::End;
+        row = rows.at(next++);
+        return RowPull::Row;
+    }, error);
+}
+
+bool writeXlsSheets(const QString &path, const QString &sheet, const QList<XlsColumn> &columns,
+                    const RowSource &source, QString *error)
 {
     if (!validSheetName(sheet))
         return fail(error, QStringLiteral("%1 is not a valid sheet name").arg(sheet));
     if (columns.isEmpty() || columns.size() > maxColumns)
         return fail(error, QStringLiteral("a sheet holds 1 to %1 columns").arg(maxColumns));
-    if (rows.size() > maxRows)
-        return fail(error, QStringLiteral("a sheet holds at most %1 rows under its titles").arg(maxRows));
     for (const XlsColumn &c : columns)
         if (c.title.size() > maxText)
             return fail(error, QStringLiteral("a column title is longer than %1 characters").arg(maxText));
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        if (rows.at(r).size() != columns.size())
-            return fail(error, QStringLiteral("row %1 has %2 values for %3 columns")
-                                   .arg(r + 1).arg(rows.at(r).size()).arg(columns.size()));
-        for (const XlsValue &v : rows.at(r))
-            if (v.kind == XlsValue::Text && v.text.size() > maxText)
-                return fail(error, QStringLiteral("row %1 holds a text longer than %2 characters")
-                                       .arg(r + 1).arg(maxText));
-    }
 
     Workbook book;
     const QFileInfo info(path);
@@ -851,9 +920,12 @@ bool writeXlsSheet(const QString &path, const QString &sheet, const QList<XlsCol
 
     QByteArray stream;
     QByteArray file;
-    if (!addSheet(book.stream, book.globals, sheet, columns, rows, &stream, error)
-        || !buildCompoundFile(stream, book.file, &file, error))
+    if (!addSheets(book.stream, book.globals, sheet, columns, source, &stream, error))
         return false;
+    book.stream.clear();
+    if (!buildCompoundFile(stream, book.file, &file, error))
+        return false;
+    stream.clear();
     QSaveFile save(path);
     if (!save.open(QIODevice::WriteOnly) || save.write(file) != file.size() || !save.commit())
         return fail(error, QStringLiteral("the workbook %1 cannot be written: %2")

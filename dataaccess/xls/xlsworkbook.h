@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // One cell. Null is an empty cell; Text is Unicode text; Number is a plain number; Date is a
 // number cell shown with a date or time format (date holds it as local wall-clock time, the
 // number its day serial; format 0 is General, whatever a FORMAT record says); Boolean has
@@ -26,6 +28,10 @@ struct XlsValue
     static XlsValue fromDate(const QDateTime &date);
     bool isNull() const { return kind == Null; }
 };
+
+// The text a cell reads as when it is a column title: a number in up to 15 digits, a date as
+// YYYY-MM-DD (with hh:mm:ss when it has a time of day), anything else its text.
+QString titleText(const XlsValue &v);
 
 // The type a written column gives its cells: text cells, number cells, or date cells (numbers
 // shown as YYYY-MM-DD). A value of another kind is written as its own kind; Null leaves the
@@ -75,6 +81,24 @@ struct XlsSheet
 // The new file is written beside the old one and renamed over it, keeping its permissions.
 bool writeXlsSheet(const QString &path, const QString &sheet, const QList<XlsColumn> &columns,
                    const QList<QList<XlsValue>> &rows, QString *error = nullptr);
+
+// Where a written sheet takes its rows from, one at a time: fills row (as wide as the columns)
+// and answers Row; End when no rows are left; Stop when the writing must end with no file
+// written (the source failed, or the person asked to stop).
+enum class RowPull { Row, End, Stop };
+using RowSource = std::function<RowPull(QList<XlsValue> &row)>;
+
+// Writes the rows of source the way writeXlsSheet writes a list, except that rows beyond a
+// sheet's 65535 continue on further sheets named after the first with 2, 3, … ("lcsj2",
+// "lcsj3"), each with the title row; every one of those names must be free. The rows are taken
+// as they are written, so only the workbook's bytes are held, never the rows. A Stop from the
+// source, a row of another width or a text over 32767 characters fails and leaves the file as it
+// was.
+bool writeXlsSheets(const QString &path, const QString &sheet, const QList<XlsColumn> &columns,
+                    const RowSource &source, QString *error = nullptr);
+
+// The name of the n-th sheet (from 1) a long table is written on: sheet itself, then sheet + n.
+QString continuationSheetName(const QString &sheet, int n);
 
 // Reads the used range of a worksheet (name compared without regard to letter case) with typed
 // cells; false with an error text when the file or the sheet is missing, the file is not a BIFF8

@@ -7,6 +7,7 @@
 
 #include "common/files.h"
 #include "dataaccess/databasefile.h"
+#include "support/filebytes.h"
 #include "users/passworddigest.h"
 
 #include <QDirIterator>
@@ -387,6 +388,7 @@ private:
     void buildFixture();
     bool prepareFolder(const QString &path, const QString &folder);
     QStringList judge(const QString &path, const QString &folder, Outcome *outcome);
+    QStringList automaticCopyFaults(const QString &path, const QString &folder);
     QTemporaryDir root;
     QString fixture;
     QString cutFixture; // with the newcomer's unlisted ledger cut off in a save
@@ -450,6 +452,10 @@ void TestCrashSafety::buildFixture()
     QVERIFY(userConnection.Execute(QStringLiteral("delete from lcsj")));
     addRecords(2000, 0);
     closeAll();
+    const QString copies = automaticBackupFolder(ledgerPath(owner));
+    QVERIFY(QDir().mkpath(copies));
+    for (const QString &copy : earlierAutomaticCopies())
+        QVERIFY(QFile::copy(backupPath(), copies + u'/' + copy));
 
     // The older version's file: its own two tables, the same user and password.
     DbConnection old;
@@ -623,12 +629,44 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, O
     const bool rerun = !path.startsWith(QLatin1String("register")) && path != QLatin1String("delete") && path != QLatin1String("password");
     if (rerun && !runChild(folder, path))
         faults.append(QStringLiteral("the next run of the operation fails"));
+    faults += automaticCopyFaults(path, folder);
     const QStringList present = dataFiles(folder);
     for (const QString &file : present) {
         if (!keptByDesign(path, file, present))
             faults.append(QStringLiteral("left behind after the next run: ") + leftoverKind(file));
         else if (!databaseFiles().contains(file))
             ++tallies[path].keptByDesign[leftoverKind(file)];
+    }
+    return faults;
+}
+
+// The owner's automatic copies after the next run: the earlier ones as they were, every other one
+// a whole copy of the ledger before the operation, nothing half-written left; after a deletion,
+// none (the name is deleted, or registered again, and sees no copies).
+QStringList TestCrashSafety::automaticCopyFaults(const QString &path, const QString &folder)
+{
+    QStringList faults;
+    const QDir copies(folder + QStringLiteral("/data/backups/") + owner);
+    if (path == QLatin1String("delete")) {
+        if (copies.exists() && !copies.isEmpty(QDir::Files | QDir::Hidden))
+            faults.append(QStringLiteral("the deleted owner's automatic copies remain"));
+        return faults;
+    }
+    const QByteArray earlier = fileBytes(folder + QStringLiteral("/in/理财数据.lcabak"));
+    for (const QString &copy : earlierAutomaticCopies())
+        if (fileBytes(copies.filePath(copy)) != earlier)
+            faults.append(QStringLiteral("an earlier automatic copy is lost or changed"));
+    for (const QString &file : copies.entryList(QDir::Files | QDir::Hidden)) {
+        if (earlierAutomaticCopies().contains(file))
+            continue;
+        if (!file.endsWith(QLatin1String(".lcabak")) || file.startsWith(u'.')) {
+            faults.append(QStringLiteral("left behind among the automatic copies: ") + leftoverKind(file));
+            continue;
+        }
+        const DatabaseState copy = readDatabase(copies.filePath(file));
+        if (copy.integrity != QLatin1String("ok") || !(copy == beforeState[owner + QStringLiteral("_lc.dat")]))
+            faults.append(QStringLiteral("an automatic copy is not the ledger before: ") + copy.summary + u' '
+                          + copy.integrity.left(200));
     }
     return faults;
 }

@@ -5,6 +5,7 @@
 #include "common/clock.h"
 #include "common/program.h"
 #include "dataaccess/instances.h"
+#include "exchange/autobackup.h"
 #include "exchange/backup.h"
 #include "exchange/excelexchange.h"
 #include "exchange/migration.h"
@@ -35,12 +36,18 @@ inline const QStringList writePaths = {QStringLiteral("save"),          QStringL
                                        QStringLiteral("restore"),       QStringLiteral("compact"),
                                        QStringLiteral("migrate"),       QStringLiteral("register"),
                                        QStringLiteral("register-kept"), QStringLiteral("register-cut"),
-                                       QStringLiteral("password"),      QStringLiteral("delete")};
+                                       QStringLiteral("password"),      QStringLiteral("delete"),
+                                       QStringLiteral("autobackup")};
 
 // Outside data/: the files the person picks.
 inline QString workbookPath() { return programPath(QStringLiteral("in/理财数据.xls")); }
 inline QString backupPath() { return programPath(QStringLiteral("in/理财数据.lcabak")); }
 inline QString olderVersionPath() { return programPath(QStringLiteral("in/张三.lc")); }
+// The owner's automatic copies before any operation: the backup of in/, taken twice.
+inline QStringList earlierAutomaticCopies()
+{
+    return {QStringLiteral("2024-03-01 10-00-00.lcabak"), QStringLiteral("2024-03-08 10-00-00.lcabak")};
+}
 
 inline void fixClock() { Clock::setFixed(QDateTime(QDate(2024, 3, 9), QTime(10, 20, 30))); }
 
@@ -104,6 +111,9 @@ inline bool runWritePath(const QString &path, Session &session, ScriptedPrompter
         return changePassword(owner, ownerPassword, newPassword, newPassword, prompter) == AdminOutcome::Done;
     } else if (path == QLatin1String("delete")) {
         return deleteUser(session, owner, ownerPassword, prompter, {}) == AdminOutcome::Done;
+    } else if (path == QLatin1String("autobackup")) {
+        // The log-out's copy; a rerun finds the ledger copied already.
+        return backUpAtSessionEnd(session.currentDbPath, prompter) != AutomaticBackup::Failed;
     }
     return !prompter.messages.isEmpty() && prompter.messages.last().startsWith(success);
 }

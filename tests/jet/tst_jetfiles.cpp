@@ -94,7 +94,7 @@ bool openOnce(const QString &path, QString *error = nullptr)
 
 using Patches = QList<QPair<int, int>>; // offset and new value of single bytes
 
-const JetConversionTarget ourTarget{createDatabaseFile, sqliteColumnDefinition};
+const JetConversionTarget ourTarget{createDatabaseFile, sqliteColumnDefinition, {}};
 
 } // namespace
 

@@ -35,6 +35,15 @@ struct ProgramFolder
     QString path(const QString &relative) const { return dir.filePath(relative); }
 };
 
+// The user's ledger and the user directory closed, as after a test that logged in.
+inline void closeSessionData()
+{
+    for (DbRecordset *r : {&userRecordset, &directoryRecordset})
+        r->Close();
+    for (DbConnection *c : {&userConnection, &directoryConnection})
+        c->Close();
+}
+
 // The unit of that name. When the window lacks it, the running test fails there with the window's
 // and the unit's names and goes on with a stand-in, instead of dereferencing null.
 template<class T>

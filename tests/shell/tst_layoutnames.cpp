@@ -2,6 +2,8 @@
 // expects: a renamed unit breaks its window here instead of leaving a button that does nothing.
 #include "shellfixture.h"
 
+#include "shell/backupwindow.h"
+#include "shell/chartwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/pageunits.h"
 #include "shell/sessionpages.h"
@@ -26,14 +28,15 @@ private:
 void TestLayoutNames::initTestCase()
 {
     // The started program looks up the units of the main window, its splash and its pages and
-    // wires the drop-down proxies; the session pages, the new-user window and the help window add
-    // their own.
+    // wires the drop-down proxies; the session pages, the new-user window, the help window and the
+    // chart window add their own.
     folder = std::make_unique<ProgramFolder>();
     window = std::make_unique<MainWindow>();
     QCOMPARE(window->start(), StartupResult::Started);
     pages = std::make_unique<SessionPages>(window.get(), prompter);
     pages->openRegistration();
     window->openHelp();
+    openChartWindow(window.get(), prompter, ChartTab::Years);
 }
 
 void TestLayoutNames::cleanupTestCase()
@@ -47,7 +50,7 @@ void TestLayoutNames::windowsHaveTheUnitsTheirCodeNames_data()
 {
     QTest::addColumn<QString>("layout");
     for (const char *layout : {"main", "splash", "view", "entry", "backup", "statistics", "user", "newuser", "help", "message",
-                               "confirm"})
+                               "confirm", "autobackup", "chart"})
         QTest::newRow(layout) << QString::fromLatin1(layout);
 }
 
@@ -65,6 +68,12 @@ void TestLayoutNames::windowsHaveTheUnitsTheirCodeNames()
         checked = pages->registrationWindow();
     else if (layout == QStringLiteral("help"))
         checked = window->helpWindow();
+    else if (layout == QStringLiteral("autobackup")) {
+        prompt.reset(createBackupWindow(nullptr, programPath("data/张三_lc.dat"), {}));
+        checked = prompt.get();
+    }
+    else if (layout == QStringLiteral("chart"))
+        checked = window->findChild<ChartWindow *>();
     else if (layout == QStringLiteral("message") || layout == QStringLiteral("confirm")) {
         prompt = std::make_unique<LayoutWindow>(layout);
         PromptUnits::bind(*prompt, layout == QStringLiteral("confirm"));

@@ -4,10 +4,13 @@
 #include "common/clock.h"
 #include "common/program.h"
 #include "common/settings.h"
+#include "common/settingkeys.h"
 #include "shell/helpwindow.h"
+#include "shell/entrypage.h"
 #include "shell/mainwindow.h"
 #include "shell/messagewindows.h"
 #include "shell/shelldressing.h"
+#include "shell/viewpage.h"
 #include "support/scriptedprompter.h"
 #include "ui/animationbox.h"
 #include "ui/filedialog.h"
@@ -67,6 +70,9 @@ private slots:
     void exitQuestion_data();
     void exitQuestion();
     void logOutRestoresTheLoginBar();
+    void viewPageStartsOnToday();
+    void entryHintFollowsTheSetting_data();
+    void entryHintFollowsTheSetting();
     void menuItems();
     void helpOpensFromButtonAndMenu();
     void dropDownProxies();
@@ -538,7 +544,7 @@ void TestMainWindow::menuItems()
     QStringList captions;
     for (QAction *action : menu->actions())
         captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(captions, (QStringList{"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "数据库服务器", "-", "微博", "-", "主页", "-", "关于"}));
+    QCOMPARE(captions, (QStringList{"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "自动备份", "数据库服务器", "-", "微博", "-", "主页", "-", "关于"}));
     QList<QUrl> opened;
     window->openLink = [&](const QUrl &url) { opened << url; };
     bool migrated = false;
@@ -549,6 +555,12 @@ void TestMainWindow::menuItems()
     menu->findAction("旧版数据恢复")->trigger();
     QCOMPARE(opened, (QList<QUrl>{MainWindow::homePage, MainWindow::sinaMicroblog, MainWindow::tencentMicroblog}));
     QVERIFY(migrated);
+    // The automatic backups window is a logged-in user's.
+    bool backupsAsked = false;
+    connect(window.get(), &MainWindow::automaticBackupsRequested, this, [&backupsAsked] { backupsAsked = true; });
+    window->session.loggedIn = true;
+    menu->findAction("自动备份")->trigger();
+    QVERIFY(backupsAsked);
     // The database-server window opens over the main window.
     menu->findAction("数据库服务器")->trigger();
     const auto windows = window->findChildren<LayoutWindow *>();
@@ -655,6 +667,48 @@ void TestMainWindow::movedByTheTitleAndTheBackground()
     QTest::mouseMove(target, at + QPoint(40, 30));
     QTest::mouseRelease(target, Qt::LeftButton, {}, at + QPoint(40, 30));
     QTRY_COMPARE(window->pos(), before + QPoint(40, 30));
+}
+
+void TestMainWindow::viewPageStartsOnToday()
+{
+    Clock::setFixed(QDateTime(QDate(2026, 3, 31), QTime(21, 5, 7)));
+    LayoutWindow view(QStringLiteral("view"));
+    view.placeAtCreation();
+    ViewPage::startOnToday(ViewUnits::bind(view));
+    Clock::useSystemTime();
+    QCOMPARE(view.unit<DateBox>(QStringLiteral("开始日期框"))->dateTime(), QDateTime(QDate(2026, 3, 31), QTime(21, 5, 7)));
+    QCOMPARE(view.unit<DateBox>(QStringLiteral("结束日期框"))->date(), QDate(2026, 3, 31));
+    QCOMPARE(view.unit<Label>(QStringLiteral("开始日期标签"))->text(), QStringLiteral("2026-03-31"));
+    QCOMPARE(view.unit<Label>(QStringLiteral("结束日期标签"))->text(), QStringLiteral("2026-03-31"));
+    // The totals bars wait for a login; the login bar shows.
+    QVERIFY(view.unit<QWidget>(QStringLiteral("统计界面框1"))->isHidden());
+    QVERIFY(view.unit<QWidget>(QStringLiteral("统计界面框2"))->isHidden());
+    QVERIFY(!view.unit<QWidget>(QStringLiteral("登录界面框"))->isHidden());
+}
+
+void TestMainWindow::entryHintFollowsTheSetting_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("never dismissed") << "" << true;
+    QTest::newRow("dismissed") << "1" << false;
+    QTest::newRow("anything else") << "2" << true;
+}
+
+void TestMainWindow::entryHintFollowsTheSetting()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, shown);
+    writeSetting(SettingKey::hintSection, SettingKey::entryHint, stored);
+    LayoutWindow entry(QStringLiteral("entry"));
+    entry.placeAtCreation();
+    EntryPage::placeHint(EntryUnits::bind(entry));
+    auto *hint = entry.unit<GraphicButton>(QStringLiteral("提示按钮标签"));
+    QCOMPARE(!hint->isHidden(), shown);
+    // The hint has a face of its own; its see-through part lets clicks reach the buttons it overlaps.
+    QVERIFY(!hint->normalPicture().isNull());
+    QVERIFY(!hint->mask().isEmpty());
+    QVERIFY(!hint->mask().contains(QPoint(199, 103)));
 }
 
 int main(int argc, char **argv)

@@ -62,10 +62,7 @@ void TestSessionPages::init()
 void TestSessionPages::cleanup()
 {
     window.reset();
-    for (DbRecordset *r : {&userRecordset, &directoryRecordset})
-        r->Close();
-    for (DbConnection *c : {&userConnection, &directoryConnection})
-        c->Close();
+    closeSessionData();
     folder.reset();
     Clock::useSystemTime();
 }

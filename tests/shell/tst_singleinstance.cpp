@@ -21,14 +21,18 @@ private slots:
 void TestSingleInstance::secondStartHandsOver_data()
 {
     QTest::addColumn<bool>("staleHandle");
-    QTest::newRow("handle of the first copy") << false;
+    QTest::addColumn<QStringList>("arguments"); // of the second start
+    QTest::newRow("handle of the first copy") << false << QStringList{};
     // A handle from an earlier run, as a second start right after the first can read it.
-    QTest::newRow("stale handle") << true;
+    QTest::newRow("stale handle") << true << QStringList{};
+    // A file manager or a launcher may add arguments; the second copy still only hands over.
+    QTest::newRow("second start with arguments") << false << QStringList{"账本.dat", "--verbose"};
 }
 
 void TestSingleInstance::secondStartHandsOver()
 {
     QFETCH(bool, staleHandle);
+    QFETCH(QStringList, arguments);
     QTemporaryDir folder, home;
     QVERIFY(QDir(folder.path()).mkpath("data"));
     QVERIFY(QDir(folder.path()).mkpath("Skin"));
@@ -56,7 +60,7 @@ void TestSingleInstance::secondStartHandsOver()
 
     QProcess second;
     second.setProcessEnvironment(environment);
-    second.start(folder.filePath("kelm"));
+    second.start(folder.filePath("kelm"), arguments);
     QVERIFY(second.waitForFinished(20000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);

@@ -13,6 +13,7 @@ public:
     QStringList files;       // paths the file dialogs return in order; empty text is a cancel
     QStringList fileFilters; // the filters the dialogs were shown with
     QStringList fileKinds;   // "open", "save" (replacing a chosen file) or "add to" (adding to it)
+    int filterChoice = -1;   // what chosenFilter() answers
 
     void showMessage(const QString &text) override { messages.append(text); }
     bool askConfirm(const QString &text) override
@@ -32,6 +33,7 @@ public:
         fileFilters.append(filter);
         return files.isEmpty() ? QString() : files.takeFirst();
     }
+    int chosenFilter() const override { return filterChoice; }
     QString pickFileToAddTo(const QString &filter, const QString &, const QString &) override
     {
         fileKinds.append(QStringLiteral("add to"));

@@ -39,6 +39,7 @@ private slots:
     void transparencyAndBrightness_data();
     void transparencyAndBrightness();
     void transparentColour();
+    void sharedPictureKeepsEachObjectsLook();
     void animatedGifPlays();
     void hiddenObjectsNeitherDrawNorHit();
     void stackingOrder();
@@ -175,6 +176,43 @@ void TestAnimationBox::transparentColour()
     const QImage shot = box.snapshotImage(box.rect());
     QCOMPARE(shot.pixelColor(0, 0), QColor(Qt::green));
     QCOMPARE(shot.pixelColor(1, 1), QColor(Qt::red));
+}
+
+// Scaled pictures are kept across boxes: one picture shown at one size by several boxes must still
+// show each box's own brightness, keying and size.
+void TestAnimationBox::sharedPictureKeepsEachObjectsLook()
+{
+    QImage picture = solid(QColor(100, 50, 200), QSize(4, 4));
+    picture.setPixelColor(0, 0, Qt::white);
+    struct Look
+    {
+        int brightness;
+        QColor key;
+        int scale;
+        QColor centre, corner;
+    };
+    const Look looks[] = {
+        {0, QColor(), 2000, QColor(100, 50, 200), QColor(Qt::white)},
+        {20, QColor(), 2000, QColor(120, 60, 240), QColor(Qt::white)},
+        {0, QColor(Qt::white), 2000, QColor(100, 50, 200), QColor(Qt::black)},
+        {0, QColor(), 1000, QColor(Qt::black), QColor(Qt::white)},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const Look &look : looks) {
+            AnimationBox box;
+            box.resize(8, 8);
+            box.setBackgroundColour(Qt::black);
+            const int id = box.addObject(QStringLiteral("块"), 0, 0);
+            box.setObjectImage(id, picture);
+            box.setObjectScale(id, look.scale, look.scale);
+            box.setObjectBrightness(id, look.brightness);
+            if (look.key.isValid())
+                box.setObjectTransparentColour(id, look.key);
+            const QImage shot = box.snapshotImage(box.rect());
+            QCOMPARE(shot.pixelColor(5, 5), look.centre);
+            QCOMPARE(shot.pixelColor(0, 0), look.corner);
+        }
+    }
 }
 
 void TestAnimationBox::animatedGifPlays()

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -59,6 +60,7 @@ private slots:
     void fileDialogStartsInTheLastFolder();
     void fileDialogAsToolkitDialog_data();
     void fileDialogAsToolkitDialog();
+    void fileDialogTellsTheChosenFilter();
     void timerIntervalZeroStops();
     void drawingBoardKeepsWhatIsDrawn();
     void printGridJoinsAndPages();
@@ -458,6 +460,36 @@ void TestUnits::fileDialogAsToolkitDialog()
     if (save)
         QCOMPARE(asks, confirmOverwrite);
     QCOMPARE(openedIn, folder);
+}
+
+// A filter chosen in the toolkit's dialog is told to the caller and gives a typed name without
+// an extension its own, so the kind of file follows the filter.
+void TestUnits::fileDialogTellsTheChosenFilter()
+{
+    writeSetting(QStringLiteral("wjdhk"), QStringLiteral("scwjj"), dir.path());
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *shown = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!shown)
+            return;
+        poll.stop();
+        const QString chosen = shown->nameFilters().at(2);
+        shown->selectNameFilter(chosen);
+        emit shown->filterSelected(chosen); // what the person's choice in the box sends
+        // Typed into the name box: selectFile leaves a focused box as it is.
+        auto *typed = shown->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(typed);
+        typed->setText(QStringLiteral("账本"));
+        static_cast<QDialog *>(shown)->accept(); // the file dialog's own accept, which takes the typed name
+    });
+    poll.start();
+    FileDialog dialog;
+    dialog.setFilter(QStringLiteral("理财数据(*.xls)|*.xls|理财数据 Excel(*.xlsx)|*.xlsx|理财数据 CSV GBK(*.csv)|*.csv"));
+    dialog.setDefaultExtension(QStringLiteral("xls"));
+    QVERIFY(dialog.showSave());
+    QCOMPARE(dialog.chosenFilter(), 2);
+    QCOMPARE(QFileInfo(dialog.fileName()).fileName(), QStringLiteral("账本.csv"));
 }
 
 void TestUnits::timerIntervalZeroStops()

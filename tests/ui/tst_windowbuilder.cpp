@@ -62,6 +62,7 @@ const ExpectedUnit expectedUnits[] = {
     {u"view", u"详细查看按钮", u"图形按钮", {479, 6, 90, 24}, u"", u"", u"详细查看"},
     {u"view", u"合计查看按钮", u"图形按钮", {592, 6, 90, 24}, u"", u"", u"合计查看"},
     {u"view", u"打印列表按钮", u"图形按钮", {752, 6, 90, 24}, u"", u"", u"打印列表"},
+    {u"view", u"图表按钮", u"图形按钮", {726, 7, 22, 22}, u"", u"", u"图表"},
     {u"view", u"外形框1", u"外形框", {16, 7, 180, 22}, u"", u"", u""},
     {u"view", u"开始日期标签", u"标签", {1, 1, 178, 20}, u"外形框1", u"2012-11-18", u""},
     {u"view", u"开始日期框", u"日期框", {27, 4, 146, 14}, u"外形框1", u"", u""},
@@ -178,6 +179,7 @@ const ExpectedUnit expectedUnits[] = {
     {u"statistics", u"上月收入标签", u"透明标签", {727, 68, 136, 16}, u"", u"0.00", u""},
     {u"statistics", u"年份标签", u"透明标签", {396, 107, 64, 25}, u"", u"2012", u""},
     {u"statistics", u"年份选择组合框", u"组合框", {403, 110, 72, 20}, u"", u"", u""},
+    {u"statistics", u"收支图表按钮", u"图形按钮", {752, 106, 90, 24}, u"", u"", u"收支图表"},
     {u"statistics", u"图形按钮1", u"图形按钮", {457, 112, 15, 15}, u"", u"", u"下拉透明"},
     {u"statistics", u"年支出标签", u"透明标签", {500, 437, 136, 16}, u"", u"0.00", u""},
     {u"statistics", u"年收入标签", u"透明标签", {716, 437, 136, 16}, u"", u"0.00", u""},
@@ -422,9 +424,6 @@ private slots:
     void placementAtCreation_data();
     void placementAtCreation();
     void pagesGoIntoTheMainWindow();
-    void viewPageStartsOnToday();
-    void entryHintFollowsTheSetting_data();
-    void entryHintFollowsTheSetting();
     void refusedTables_data();
     void refusedTables();
     void modalWindowReturnsWhenClosed();
@@ -729,7 +728,7 @@ void TestWindowBuilder::mainMenu()
     QStringList captions;
     for (QAction *a : menu->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(captions, QStringList({"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "数据库服务器", "-", "微博", "-", "主页", "-", "关于"}));
+    QCOMPARE(captions, QStringList({"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "自动备份", "数据库服务器", "-", "微博", "-", "主页", "-", "关于"}));
     QVERIFY(menu->findAction(QStringLiteral("微博/新浪微博")));
     QVERIFY(menu->findAction(QStringLiteral("微博/腾讯微博")));
     QVERIFY(!menu->findAction(QStringLiteral("微博/没有")));
@@ -804,46 +803,6 @@ void TestWindowBuilder::pagesGoIntoTheMainWindow()
     QCOMPARE(main.windowTitle(), QStringLiteral("Varnel家庭理财"));
 }
 
-void TestWindowBuilder::viewPageStartsOnToday()
-{
-    Clock::setFixed(QDateTime(QDate(2026, 3, 31), QTime(21, 5, 7)));
-    LayoutWindow view(QStringLiteral("view"));
-    view.placeAtCreation();
-    Clock::useSystemTime();
-    QCOMPARE(view.unit<DateBox>(QStringLiteral("开始日期框"))->dateTime(), QDateTime(QDate(2026, 3, 31), QTime(21, 5, 7)));
-    QCOMPARE(view.unit<DateBox>(QStringLiteral("结束日期框"))->date(), QDate(2026, 3, 31));
-    QCOMPARE(view.unit<Label>(QStringLiteral("开始日期标签"))->text(), QStringLiteral("2026-03-31"));
-    QCOMPARE(view.unit<Label>(QStringLiteral("结束日期标签"))->text(), QStringLiteral("2026-03-31"));
-    // The totals bars wait for a login; the login bar shows.
-    QVERIFY(view.unit<QWidget>(QStringLiteral("统计界面框1"))->isHidden());
-    QVERIFY(view.unit<QWidget>(QStringLiteral("统计界面框2"))->isHidden());
-    QVERIFY(!view.unit<QWidget>(QStringLiteral("登录界面框"))->isHidden());
-}
-
-void TestWindowBuilder::entryHintFollowsTheSetting_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("never dismissed") << "" << true;
-    QTest::newRow("dismissed") << "1" << false;
-    QTest::newRow("anything else") << "2" << true;
-}
-
-void TestWindowBuilder::entryHintFollowsTheSetting()
-{
-    QFETCH(QString, stored);
-    QFETCH(bool, shown);
-    writeSetting(QStringLiteral("tsbq"), QStringLiteral("tjje"), stored);
-    LayoutWindow entry(QStringLiteral("entry"));
-    entry.placeAtCreation();
-    auto *hint = entry.unit<GraphicButton>(QStringLiteral("提示按钮标签"));
-    QCOMPARE(!hint->isHidden(), shown);
-    // The hint has a face of its own; its see-through part lets clicks reach the buttons it overlaps.
-    QVERIFY(!hint->normalPicture().isNull());
-    QVERIFY(!hint->mask().isEmpty());
-    QVERIFY(!hint->mask().contains(QPoint(199, 103)));
-}
-
 void TestWindowBuilder::refusedTables_data()
 {
     QTest::addColumn<QString>("table");
@@ -852,6 +811,7 @@ void TestWindowBuilder::refusedTables_data()
     QTest::newRow("no window line") << "甲 | 标签 | 0 | 0 | 10 | 10 |  |  |  |\n" << "first line";
     QTest::newRow("window of no size") << "窗口 | 顶层 | 0 | 80 | 题\n" << "size";
     QTest::newRow("window of no role") << "窗口 | 对话 | 10 | 80 | 题\n" << "顶层 or 页面";
+    QTest::newRow("window placed at three numbers") << "窗口 | 页面 | 100 | 80 |  | placed=2,116,856\n" << "placed";
     QTest::newRow("unknown kind") << window + "甲 | 按钮 | 0 | 0 | 10 | 10 |  |  |  |\n" << "no kind";
     QTest::newRow("short line") << window + "甲 | 标签 | 0 | 0 | 10 | 10 |  |\n" << "ten fields";
     QTest::newRow("place not numbers") << window + "甲 | 标签 | 0 | x | 10 | 10 |  |  |  |\n" << "four numbers";

@@ -42,6 +42,8 @@ QImage festivalIcon();
 QImage contentRectangle();
 QImage borderLine(bool horizontal, const QColor &colour);
 QImage windowIcon(int size);
+// The same icon painted on a 64 x 64 canvas, for any paint device (the scalable icon).
+void paintWindowIcon(QPainter &p);
 // The yuan sign in a 20 x 20 box centred on the painter's origin.
 void drawYuan(QPainter &p, const QColor &colour, qreal width);
 

@@ -384,6 +384,24 @@ QImage smallButton(const QString &symbol, QSize size, ButtonState state)
                 p.drawRect(QRectF(6 + c * 4, 11 + r * 3.5, 2.2, 2.2));
         p.setBrush(palette::accent);
         p.drawRect(QRectF(14, 14.5, 2.2, 2.2));
+    } else if (symbol == u"chart") {
+        // three bars of a chart on a base line, in the calendar button's plate
+        if (state != ButtonState::Normal) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(state == ButtonState::Hover ? QColor(255, 255, 255, 170) : QColor(0xc6, 0xe2, 0xd0, 220));
+            p.drawRoundedRect(QRectF(0, 0, w, h), 4, 4);
+        }
+        p.translate(shift, shift);
+        p.setPen(Qt::NoPen);
+        const QColor bar = state == ButtonState::Hover ? palette::light : palette::green;
+        p.setBrush(bar);
+        p.drawRoundedRect(QRectF(4.5, 10, 3.6, 8), 1, 1);
+        p.setBrush(palette::accent);
+        p.drawRoundedRect(QRectF(9.2, 5, 3.6, 13), 1, 1);
+        p.setBrush(bar);
+        p.drawRoundedRect(QRectF(13.9, 8, 3.6, 10), 1, 1);
+        p.setPen(glyphPen(palette::deep, 1.4));
+        p.drawLine(QPointF(3, 18.8), QPointF(19, 18.8));
     } else if (symbol == u"refresh") {
         if (state != ButtonState::Normal) {
             p.setPen(Qt::NoPen);

@@ -1,6 +1,7 @@
-// artwork SKIN_FOLDER PROGRAM_FOLDER: draws every picture of the green skin into SKIN_FOLDER (the
-// skin builder packs them as resources/skin/entries.txt lists) and the pictures built into the
-// program into PROGRAM_FOLDER.
+// artwork SKIN_FOLDER PROGRAM_FOLDER ICON_FOLDER: draws every picture of the green skin into
+// SKIN_FOLDER (the skin builder packs them as resources/skin/entries.txt lists), the pictures built
+// into the program into PROGRAM_FOLDER, and the program's icon for the desktop menus into
+// ICON_FOLDER, laid out as the hicolor icon theme (<size>x<size>/apps/kelm.png, scalable/apps/kelm.svg).
 #include "artwork.h"
 #include "encoding.h"
 #include "gifwriter.h"
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QSvgGenerator>
 
 #include <cstdio>
 
@@ -63,6 +66,8 @@ const ButtonArt buttons[] = {
     {"cmd-ok", ButtonArt::Command, u"确定"},
     {"cmd-cancel", ButtonArt::Command, u"取消"},
     {"cmd-edit", ButtonArt::Command, u"修改"},
+    {"cmd-expense", ButtonArt::Command, u"支出"},
+    {"cmd-income", ButtonArt::Command, u"收入"},
     {"wide-detail", ButtonArt::Wide, u"详细查看"},
     {"wide-summary", ButtonArt::Wide, u"合计查看"},
     {"wide-print", ButtonArt::Wide, u"打印列表"},
@@ -71,8 +76,16 @@ const ButtonArt buttons[] = {
     {"wide-export", ButtonArt::Wide, u"导出数据"},
     {"wide-import", ButtonArt::Wide, u"导入数据"},
     {"wide-compact", ButtonArt::Wide, u"压缩数据"},
+    {"wide-restorecopy", ButtonArt::Wide, u"恢复备份"},
+    {"wide-openfolder", ButtonArt::Wide, u"打开文件夹"},
+    {"wide-backupon", ButtonArt::Wide, u"开启备份"},
+    {"wide-backupoff", ButtonArt::Wide, u"关闭备份"},
+    {"wide-chart", ButtonArt::Wide, u"收支图表"},
+    {"wide-save-picture", ButtonArt::Wide, u"保存图片"},
+    {"wide-print-chart", ButtonArt::Wide, u"打印图表"},
     {"calendar", ButtonArt::Small, u"calendar"},
     {"refresh", ButtonArt::Small, u"refresh"},
+    {"chart", ButtonArt::Small, u"chart"},
     {"drop", ButtonArt::Small, u"drop"},
     {"stardrop", ButtonArt::Small, u"stardrop"},
     {"plaindrop", ButtonArt::Small, u"plaindrop"},
@@ -91,7 +104,7 @@ QImage buttonPicture(const ButtonArt &art, ButtonState state)
     case ButtonArt::Title:
         return titleButton(caption, state);
     case ButtonArt::Small:
-        return smallButton(caption, caption == u"calendar" || caption == u"refresh" ? QSize(22, 22) : QSize(15, 15), state);
+        return smallButton(caption, caption == u"calendar" || caption == u"refresh" || caption == u"chart" ? QSize(22, 22) : QSize(15, 15), state);
     }
     return {};
 }
@@ -148,6 +161,34 @@ void drawProgramPictures(const QDir &program)
                encodeAnimatedGif(highlightFrames(), {4, 4, 4, 4, 4, 4, 4, 4, 50}, qRgb(255, 255, 255)));
 }
 
+// The sizes desktop menus, panels and software centres ask the theme for.
+const int iconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+void drawDesktopIcons(const QDir &icons)
+{
+    for (const int size : iconSizes) {
+        const QString folder = QStringLiteral("%1x%1/apps").arg(size);
+        if (!QDir().mkpath(icons.filePath(folder)))
+            failure = QStringLiteral("cannot create %1").arg(icons.filePath(folder));
+        writePicture(icons, folder + QStringLiteral("/kelm.png"), windowIcon(size));
+    }
+    if (!QDir().mkpath(icons.filePath(QStringLiteral("scalable/apps"))))
+        failure = QStringLiteral("cannot create %1").arg(icons.filePath(QStringLiteral("scalable/apps")));
+    QSvgGenerator svg;
+    svg.setFileName(icons.filePath(QStringLiteral("scalable/apps/kelm.svg")));
+    svg.setSize(QSize(64, 64));
+    svg.setViewBox(QRect(0, 0, 64, 64));
+    svg.setTitle(QStringLiteral("Varnel家庭理财"));
+    QPainter p;
+    if (!p.begin(&svg)) {
+        failure = QStringLiteral("cannot write the scalable icon");
+        return;
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+    paintWindowIcon(p);
+    p.end();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -156,8 +197,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: artwork SKIN_FOLDER PROGRAM_FOLDER\n");
+    if (args.size() != 4) {
+        std::fprintf(stderr, "usage: artwork SKIN_FOLDER PROGRAM_FOLDER ICON_FOLDER\n");
         return 2;
     }
     // Without the CJK faces every caption would fall back to some other font unnoticed.
@@ -170,12 +211,14 @@ int main(int argc, char **argv)
     }
     const QDir skin(args[1]);
     const QDir program(args[2]);
-    if (!QDir().mkpath(skin.path()) || !QDir().mkpath(program.path())) {
+    const QDir icons(args[3]);
+    if (!QDir().mkpath(skin.path()) || !QDir().mkpath(program.path()) || !QDir().mkpath(icons.path())) {
         std::fprintf(stderr, "artwork: cannot create the output folders\n");
         return 1;
     }
     drawSkin(skin);
     drawProgramPictures(program);
+    drawDesktopIcons(icons);
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "artwork: %s\n", qPrintable(failure));
         return 1;

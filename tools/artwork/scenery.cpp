@@ -117,11 +117,17 @@ QImage borderLine(bool horizontal, const QColor &colour)
 
 QImage windowIcon(int size)
 {
-    // A ledger leaf: a green rounded square, a white leaf and a small gold coin.
     QImage image = clearImage(size, size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 64.0, size / 64.0);
+    paintWindowIcon(p);
+    return image;
+}
+
+void paintWindowIcon(QPainter &p)
+{
+    // A ledger leaf: a green rounded square, a white leaf and a small gold coin.
     QLinearGradient fill(0, 0, 0, 64);
     fill.setColorAt(0, palette::light);
     fill.setColorAt(1, palette::deep);
@@ -142,7 +148,6 @@ QImage windowIcon(int size)
     p.translate(45, 45);
     p.scale(0.62, 0.62);
     drawYuan(p, QColor(255, 248, 225), 3.6);
-    return image;
 }
 
 QImage landscapeBackground(int which)
