@@ -64,8 +64,38 @@ void syncFolderOf(const QByteArray &path)
 
 } // namespace
 
+namespace {
+
+DatabasePlaces &places()
+{
+    static DatabasePlaces given;
+    return given;
+}
+
+bool elsewhere(const QString &path)
+{
+    return places().holds && places().holds(path);
+}
+
+} // namespace
+
+void setDatabasePlaces(DatabasePlaces given)
+{
+    places() = std::move(given);
+}
+
+QStringList databaseFilesIn(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    if (places().list)
+        names += places().list(folder);
+    return names;
+}
+
 bool fileExists(const QString &path)
 {
+    if (elsewhere(path))
+        return places().exists(path);
     const QFileInfo info(path);
     return !path.isEmpty() && info.exists() && !info.isDir();
 }
@@ -73,7 +103,8 @@ bool fileExists(const QString &path)
 QString freeBackupName(const QString &path)
 {
     QString candidate = path + QStringLiteral(".bak");
-    for (int n = 1; QFileInfo::exists(candidate); ++n)
+    // A name taken on a database server counts as taken, as one on the disk does.
+    for (int n = 1; fileExists(candidate) || QFileInfo::exists(candidate); ++n)
         candidate = path + QStringLiteral(".bak") + QString::number(n);
     return candidate;
 }
@@ -85,6 +116,8 @@ bool copyFileReplacing(const QString &source, const QString &destination)
 
 bool copyFileReplacing(const QString &source, const QString &destination, const CopyProgress &progress)
 {
+    if (elsewhere(source) || elsewhere(destination))
+        return places().copy && fileExists(source) && places().copy(source, destination);
     if (!fileExists(source) || destination.isEmpty() || QFileInfo(destination).isDir())
         return false;
     const QByteArray from = QFile::encodeName(source);
@@ -133,6 +166,8 @@ void removeStalePartialCopies(const QString &destinationOrFolder)
 
 bool deleteFile(const QString &path)
 {
+    if (elsewhere(path))
+        return places().exists(path) && places().remove(path);
     return fileExists(path) && ::unlink(QFile::encodeName(path).constData()) == 0;
 }
 
@@ -144,6 +179,10 @@ void removeDatabaseFiles(const QString &path)
 
 bool moveFile(const QString &source, const QString &destination)
 {
+    if (elsewhere(source) && elsewhere(destination))
+        return places().move(source, destination);
+    if (elsewhere(source) || elsewhere(destination))
+        return copyFileReplacing(source, destination) && deleteFile(source);
     if (!fileExists(source) || destination.isEmpty() || QFileInfo(destination).isDir())
         return false;
     if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(destination).constData()) == 0) {

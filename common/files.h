@@ -1,6 +1,9 @@
 #pragma once
 // File operations the ledger relies on. Each answers with a truth value and never throws.
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 #include <functional>
 
@@ -29,3 +32,19 @@ QString temporaryFileName();
 // Deletes a working copy together with the originals a conversion kept beside it
 // ("<copy>.jet", "<copy>.2.jet", …).
 void removeWorkingCopy(const QString &path);
+
+// Database files kept elsewhere than on the disk (on a database server) answer fileExists,
+// deleteFile, removeDatabaseFiles, moveFile, copyFileReplacing and databaseFilesIn through these; the disk answers
+// for every path holds() does not claim.
+struct DatabasePlaces
+{
+    std::function<bool(const QString &path)> holds;
+    std::function<bool(const QString &path)> exists;
+    std::function<bool(const QString &path)> remove;
+    std::function<bool(const QString &from, const QString &to)> move;
+    std::function<bool(const QString &from, const QString &to)> copy; // either side may be on the disk
+    std::function<QStringList(const QString &folder)> list;
+};
+void setDatabasePlaces(DatabasePlaces places);
+// The names of the files in the folder, those kept elsewhere included.
+QStringList databaseFilesIn(const QString &folder);

@@ -8,11 +8,15 @@
 #include "xls/sheetfile.h"
 #include "xls/xlsworkbook.h"
 
+#include "pg/serverstore.h"
+
+#include "common/clock.h"
 #include "common/datetext.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
@@ -92,10 +96,13 @@ bool ConnectionObject::isFileOpen(const QString &path)
 
 bool ConnectionObject::openJet(const QString &filePath, const QString &password)
 {
-    if (db) {
+    if (isOpen()) {
         lastError = QStringLiteral("the connection is open already");
         return false;
     }
+    const QString schema = serverSchemaOf(filePath);
+    if (!schema.isEmpty())
+        return openServer(filePath, schema, password);
     DatabaseFileCheck check = checkDatabaseFile(filePath, password);
     const bool converting = check == DatabaseFileCheck::NotOurs;
     if (converting)
@@ -150,8 +157,88 @@ bool ConnectionObject::openJet(const QString &filePath, const QString &password)
     return true;
 }
 
+bool ConnectionObject::openServer(const QString &filePath, const QString &schema, const QString &password)
+{
+    if (!serverDatabaseExists(filePath)) {
+        lastError = QStringLiteral("could not find file '%1'").arg(filePath);
+        return false;
+    }
+    // The server's own credentials guard the data; the database password stays the program's
+    // check that the right kind of database is opened, as with the files.
+    if (password != databasePassword) {
+        lastError = QStringLiteral("not a valid password");
+        return false;
+    }
+    auto link = std::make_unique<ServerLink>();
+    if (!link->connect(serverConnectionText())
+        || !link->runScript(QStringLiteral("SET search_path = \"%1\", kelm, pg_catalog").arg(schema))) {
+        lastError = link->error();
+        return false;
+    }
+    server = std::move(link);
+    path = fileKey(filePath);
+    ++openFiles()[path];
+    provider = QStringLiteral("Microsoft.Jet.OLEDB.4.0");
+    transactionLevel = 0;
+    return true;
+}
+
+PgResult ConnectionObject::query(const QString &text)
+{
+    lastStatement = text;
+    if (!server) {
+        lastError = QStringLiteral("the connection is closed");
+        return {};
+    }
+    JetStatement jet = translateJet(
+        text, [this](const QString &table) { return tableColumns(table); }, &shapes, JetTarget::Postgres);
+    if (!jet.error.isEmpty() || !jet.excelTarget.isEmpty()) {
+        lastError = jet.error.isEmpty() ? QStringLiteral("the statement names a workbook") : jet.error;
+        return {};
+    }
+    const bool layout = jet.kind == JetStatementKind::Create || jet.kind == JetStatementKind::Drop
+        || jet.kind == JetStatementKind::Alter;
+    // now() and date() read the program's clock, handed over with the statement that asks.
+    if (jet.sql.contains(QLatin1String("now("), Qt::CaseInsensitive) || jet.sql.contains(QLatin1String("date("), Qt::CaseInsensitive))
+        server->run(QStringLiteral("SELECT set_config('kelm.now', $1, false)"),
+                    {Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+    PgResult result = server->run(jet.sql, jet.values);
+    if (!result)
+        lastError = server->error();
+    if (layout) {
+        columnsByTable.clear();
+        shapes.clear();
+        server->layoutChanged();
+    }
+    return result;
+}
+
+PgResult ConnectionObject::queryNative(const QString &sql, const QList<QVariant> &values)
+{
+    if (!server) {
+        lastError = QStringLiteral("the connection is closed");
+        return {};
+    }
+    // The server takes every write at once; two computers saving wait for each other's rows only.
+    PgResult result = server->run(sql == QLatin1String("BEGIN IMMEDIATE") ? QStringLiteral("BEGIN") : numberedParameters(sql),
+                                  values);
+    if (!result)
+        lastError = server->error();
+    return result;
+}
+
 void ConnectionObject::close()
 {
+    if (server) {
+        server.reset();
+        columnsByTable.clear();
+        shapes.clear();
+        transactionLevel = 0;
+        if (--openFiles()[path] <= 0)
+            openFiles().remove(path);
+        path.clear();
+        return;
+    }
     if (!db)
         return;
     clearCache();
@@ -171,6 +258,12 @@ void ConnectionObject::close()
 
 void ConnectionObject::recordEngineError()
 {
+    if (server) {
+        lastError = server->error();
+        if (transactionLevel > 0 && !server->inTransaction())
+            transactionLevel = 0;
+        return;
+    }
     lastError = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("the engine could not start");
     // An error that ended the transaction (a full disk, say) leaves none to commit.
     if (db && transactionLevel > 0 && sqlite3_get_autocommit(db))
@@ -281,6 +374,12 @@ QList<JetColumn> ConnectionObject::tableColumns(const QString &table)
     if (found != columnsByTable.constEnd())
         return *found;
     QList<JetColumn> columns;
+    if (server) {
+        for (const auto &[name, isDate] : server->tableColumns(table))
+            columns.append({name, isDate});
+        columnsByTable.insert(key, columns);
+        return columns;
+    }
     sqlite3_stmt *statement = nullptr;
     internal = true;
     if (sqlite3_prepare_v2(db, "SELECT name, type FROM pragma_table_info(?)", -1, &statement, nullptr) == SQLITE_OK) {
@@ -376,6 +475,14 @@ static bool stepToEnd(ConnectionObject *connection, sqlite3_stmt *statement)
 
 bool ConnectionObject::run(const QString &text)
 {
+    if (server) {
+        if (text.contains(QLatin1String("[Excel 8.0;"), Qt::CaseInsensitive)) {
+            const bool ok = runWorkbookStatement(text);
+            lastStatement = text;
+            return ok;
+        }
+        return query(text) != nullptr;
+    }
     JetStatement jet;
     sqlite3_stmt *statement = prepare(text, &jet);
     if (statement)
@@ -390,6 +497,8 @@ bool ConnectionObject::run(const QString &text)
 
 bool ConnectionObject::runNative(const QString &sql, const QList<QVariant> &values)
 {
+    if (server)
+        return queryNative(sql, values) != nullptr;
     sqlite3_stmt *statement = prepareNative(sql, values);
     return statement && stepToEnd(this, statement);
 }
@@ -529,6 +638,8 @@ bool ConnectionObject::runWorkbookStatement(const QString &text)
 
 bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
 {
+    if (server)
+        return exportServerResult(w);
     sqlite3_stmt *statement = prepare(w.statement);
     if (!statement)
         return false;
@@ -604,6 +715,8 @@ bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
 
 bool ConnectionObject::importFromWorkbook(const WorkbookStatement &w)
 {
+    if (server)
+        return importToServer(w);
     // The worksheet lives in a temporary table for this one statement; the statement inserts all
     // of its rows or none.
     if (!runNative(QStringLiteral("SAVEPOINT workbook")))
@@ -635,5 +748,177 @@ bool ConnectionObject::importFromWorkbook(const WorkbookStatement &w)
     columnsByTable.clear();
     shapes.clear();
     lastError = error;
+    return ok;
+}
+
+bool ConnectionObject::exportServerResult(const WorkbookStatement &w)
+{
+    PgResult result = query(w.statement);
+    if (!result)
+        return false;
+    PGresult *r = result.get();
+    const int count = PQnfields(r);
+    QList<XlsColumn> columns;
+    for (int i = 0; i < count; ++i) {
+        XlsColumn c;
+        c.title = QString::fromUtf8(PQfname(r, i));
+        const QString declared = pgDeclaredType(PQftype(r, i), PQfmod(r, i));
+        if (declared == QLatin1String("DATETIME"))
+            c.type = XlsColumnType::Date;
+        else if (declared == QLatin1String("DOUBLE") || declared == QLatin1String("INTEGER") || declared == QLatin1String("BOOLEAN"))
+            c.type = XlsColumnType::Number;
+        columns.append(c);
+    }
+    // The rows go to the file in its kind as for the files; a long .xls table goes on over more sheets.
+    const int total = PQntuples(r);
+    int next = 0;
+    bool stopped = false;
+    const RowSource source = [&](QList<XlsValue> &values) {
+        if (next % 500 == 0 && next && !SheetProgress::report(next)) {
+            stopped = true;
+            return RowPull::Stop;
+        }
+        if (next >= total)
+            return RowPull::End;
+        const int row = next++;
+        values.resize(count);
+        for (int i = 0; i < count; ++i) {
+            if (PQgetisnull(r, row, i)) {
+                values[i] = XlsValue();
+                continue;
+            }
+            const QByteArray text = columns[i].type == XlsColumnType::Date
+                ? storedDateForm(PQgetvalue(r, row, i), PQgetlength(r, row, i))
+                : QByteArray(PQgetvalue(r, row, i), PQgetlength(r, row, i));
+            if (columns[i].type == XlsColumnType::Date) {
+                // The serial is worked out from the day and time alone, as for the files.
+                QDate day;
+                QTime time;
+                const bool ok = parseStoredDate(text.constData(), int(text.size()), &day, &time);
+                values[i] = ok ? XlsValue::fromNumber(serialFromDate(day, time)) : XlsValue();
+            } else if (columns[i].type == XlsColumnType::Number) {
+                values[i] = XlsValue::fromNumber(PQftype(r, i) == 16 ? (text == "t" ? -1 : 0) : text.toDouble());
+            } else {
+                values[i] = XlsValue::fromText(QString::fromUtf8(text));
+            }
+        }
+        return RowPull::Row;
+    };
+    QString error;
+    const bool ok = writeSheetTable(w.path, w.sheet, columns, source,
+                                    w.characterSet == QLatin1String("936") ? CsvLayout::Gb18030 : CsvLayout::Utf8, &error);
+    if (stopped)
+        lastError = QStringLiteral("the work was stopped");
+    else if (!ok)
+        lastError = error;
+    return ok;
+}
+
+bool ConnectionObject::importToServer(const WorkbookStatement &w)
+{
+    // The server's table needs each column's type before the first row goes in, so the table is
+    // read whole first, from a file of any kind.
+    XlsSheet sheet;
+    QString error;
+    const auto takeTitles = [&sheet](const QStringList &titles) {
+        sheet.titles = titles;
+        return true;
+    };
+    bool stopped = false;
+    const auto takeRow = [&sheet, &stopped](QList<XlsValue> &row) {
+        sheet.rows.append(std::move(row));
+        stopped = sheet.rows.size() % 500 == 0 && !SheetProgress::report(sheet.rows.size());
+        return !stopped;
+    };
+    if (!readSheetTable(w.path, w.sheet, takeTitles, takeRow, &error)) {
+        lastError = stopped ? QStringLiteral("the work was stopped") : error;
+        return false;
+    }
+    if (sheet.titles.isEmpty()) {
+        lastError = QStringLiteral("the worksheet %1 is empty").arg(w.sheet);
+        return false;
+    }
+    // The server's table needs a type per column: numbers, days, or else texts, as the cells say;
+    // a text that reads as a number goes into a number column as that number, as the files take it.
+    QStringList names;
+    QList<XlsValue::Kind> kinds;
+    for (qsizetype i = 0; i < sheet.titles.size(); ++i) {
+        names.append(identifier((sheet.titles[i].isEmpty() ? QStringLiteral("F%1").arg(i + 1) : sheet.titles[i]).toLower()));
+        XlsValue::Kind kind = XlsValue::Null;
+        for (const QList<XlsValue> &row : std::as_const(sheet.rows)) {
+            if (i >= row.size() || row[i].isNull())
+                continue;
+            XlsValue::Kind k = row[i].kind == XlsValue::Boolean ? XlsValue::Number : row[i].kind;
+            if (k == XlsValue::Text) {
+                bool number = false;
+                row[i].text.trimmed().toDouble(&number);
+                k = number ? XlsValue::Number : XlsValue::Text;
+            }
+            kind = kind == XlsValue::Null || kind == k ? k : XlsValue::Text;
+        }
+        kinds.append(kind);
+    }
+    QStringList declared;
+    QStringList marks;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const XlsValue::Kind k = kinds[i];
+        declared.append(names[i] + (k == XlsValue::Number ? QStringLiteral(" numeric")
+                                    : k == XlsValue::Date ? QStringLiteral(" timestamp(0)")
+                                                          : QStringLiteral(" text COLLATE kelm.chinese")));
+        marks.append(u'$' + QString::number(i + 1));
+    }
+    const QString table = QStringLiteral("pg_temp.") + identifier((w.sheet + u'$').toLower());
+    // The statement inserts all of the worksheet's rows or none.
+    const bool own = !server->inTransaction();
+    if (!queryNative(own ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT workbook")))
+        return false;
+    bool ok = queryNative(QStringLiteral("DROP TABLE IF EXISTS ") + table) != nullptr
+        && queryNative(QStringLiteral("CREATE TEMP TABLE %1 (%2)").arg(table, declared.join(u','))) != nullptr;
+    const QString insert = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(u','));
+    for (qsizetype r = 0; ok && r < sheet.rows.size(); ++r) {
+        QList<QVariant> values;
+        const QList<XlsValue> &row = sheet.rows[r];
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const XlsValue v = i < row.size() ? row[i] : XlsValue();
+            switch (v.kind) {
+            case XlsValue::Text:
+                // A NUL means nothing in a text of the ledger: dropped, the rest of the cell kept.
+                if (kinds[i] == XlsValue::Number)
+                    values.append(v.text.trimmed().toDouble());
+                else
+                    values.append(QString(v.text).remove(QChar(u'\0')));
+                break;
+            case XlsValue::Number:
+                values.append(kinds[i] == XlsValue::Text ? QVariant(QString::number(v.number, 'g', 17)) : QVariant(v.number));
+                break;
+            case XlsValue::Boolean:
+                values.append(kinds[i] == XlsValue::Text ? QVariant(QString::number(v.number != 0 ? -1 : 0))
+                                                         : QVariant(v.number != 0 ? -1.0 : 0.0));
+                break;
+            case XlsValue::Date:
+                values.append(canonicalDateText(v.date));
+                break;
+            default:
+                values.append(QVariant());
+            }
+        }
+        ok = queryNative(insert, values) != nullptr;
+    }
+    columnsByTable.clear();
+    shapes.clear();
+    server->layoutChanged();
+    ok = ok && query(w.statement) != nullptr;
+    const QString failure = lastError;
+    queryNative(QStringLiteral("DROP TABLE IF EXISTS ") + table);
+    if (own)
+        queryNative(ok ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"));
+    else if (ok)
+        queryNative(QStringLiteral("RELEASE SAVEPOINT workbook"));
+    else
+        queryNative(QStringLiteral("ROLLBACK TO SAVEPOINT workbook"));
+    columnsByTable.clear();
+    shapes.clear();
+    server->layoutChanged();
+    lastError = failure;
     return ok;
 }

@@ -3,6 +3,7 @@
 // errors. DbConnection and the DbRecordset attached to it share one of these, as the Windows
 // program's connection and recordset objects shared their platform connection.
 #include "jetdialect.h"
+#include "pg/serverlink.h"
 
 #include <QHash>
 #include <QString>
@@ -24,7 +25,7 @@ public:
     // A workbook as a connection: its worksheets are read as the tables "[name$]".
     bool openWorkbook(const QString &path);
     void close();
-    bool isOpen() const { return db != nullptr; }
+    bool isOpen() const { return db != nullptr || server != nullptr; }
 
     // Translates, prepares and binds one Jet statement; null with lastError set on failure.
     // The statement stays owned by the cache: hand it back with finish().
@@ -36,9 +37,14 @@ public:
     bool run(const QString &text);
     bool runNative(const QString &sql, const QList<QVariant> &values = {});
     void recordEngineError();
+    // On the server: a Jet statement, or the program's own text with "?" marks, run with its values;
+    // null with lastError set on failure.
+    PgResult query(const QString &text);
+    PgResult queryNative(const QString &sql, const QList<QVariant> &values = {});
     QList<JetColumn> tableColumns(const QString &table);
 
     sqlite3 *db = nullptr;
+    std::unique_ptr<ServerLink> server; // set instead of db for a database of the data folder on the server
     QString path;
     QString workbook; // set while the connection is open on a workbook
     QString provider = QStringLiteral("MSDASQL");
@@ -55,9 +61,13 @@ public:
     static bool isFileOpen(const QString &path);
 
 private:
+    bool openServer(const QString &filePath, const QString &schema, const QString &password);
     bool runWorkbookStatement(const QString &text);
     bool exportToWorkbook(const WorkbookStatement &w);
     bool importFromWorkbook(const WorkbookStatement &w);
+    // The same on the server: the result read from it, the worksheet put in a temporary table there.
+    bool exportServerResult(const WorkbookStatement &w);
+    bool importToServer(const WorkbookStatement &w);
     bool loadWorksheet(const QString &workbookPath, const QString &sheet, bool temporary, qint64 *rows = nullptr);
     struct Cached
     {

@@ -3,6 +3,7 @@
 #include "common/prompter.h"
 
 #include "databasefile.h"
+#include "pg/serverstore.h"
 
 #include "common/files.h"
 #include "common/log.h"
@@ -362,6 +363,9 @@ DbCompactResult DbConnection::CompactDatabase(const QString &path, const std::op
 {
     if (!engineAvailable())
         return CompactNoEngine;
+    // A database on the server is compacted there, by the server's VACUUM.
+    if (!serverSchemaOf(path).isEmpty())
+        return !ConnectionObject::isFileOpen(path) && compactServerDatabase(path) ? CompactDone : CompactEngineError;
     // The engine compacts only a file nobody has open; replacing an open file would leave its
     // connection writing to the old one.
     if (ConnectionObject::isFileOpen(path) || checkDatabaseFile(path, password.value_or(QString())) != DatabaseFileCheck::Ours)

@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <QXmlStreamWriter>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
@@ -220,7 +221,7 @@ DbRecordset::Cell DbRecordset::readCell(sqlite3_stmt *statement, int column)
     return c;
 }
 
-sqlite3_stmt *DbRecordset::startQuery(const QString &text)
+bool DbRecordset::forgetResult()
 {
     columns.clear();
     nextGuess = 0;
@@ -232,6 +233,13 @@ sqlite3_stmt *DbRecordset::startQuery(const QString &text)
     filter.clear();
     open = false;
     if (!exists || !connection || !connection->isOpen())
+        return false;
+    return true;
+}
+
+sqlite3_stmt *DbRecordset::startQuery(const QString &text)
+{
+    if (!forgetResult())
         return nullptr;
     sqlite3_stmt *statement = connection->prepare(text);
     if (!statement)
@@ -260,9 +268,120 @@ sqlite3_stmt *DbRecordset::startQuery(const QString &text)
     return statement;
 }
 
+pg_result *DbRecordset::startServerQuery(const QString &text, PgResult *holder)
+{
+    if (!forgetResult())
+        return nullptr;
+    *holder = connection->query(text);
+    PGresult *result = holder->get();
+    if (!result)
+        return nullptr;
+    const int count = PQnfields(result);
+    for (int i = 0; i < count; ++i) {
+        Column c;
+        c.name = QString::fromUtf8(PQfname(result, i));
+        c.declared = pgDeclaredType(PQftype(result, i), PQfmod(result, i));
+        if (const PgTable *table = connection->server->table(PQftable(result, i))) {
+            const int number = PQftablecol(result, i);
+            if (number > 0 && number <= table->columns.size()) {
+                c.table = table->name;
+                c.origin = table->columns[number - 1].name;
+                c.isKey = table->columns[number - 1].isKey;
+            }
+        }
+        c.isDate = c.declared == QLatin1String("DATETIME");
+        columns.push_back(c);
+    }
+    return result;
+}
+
+DbRecordset::Cell DbRecordset::readServerCell(pg_result *result, int row, int column)
+{
+    Cell c;
+    if (PQgetisnull(result, row, column))
+        return c;
+    const char *value = PQgetvalue(result, row, column);
+    const int length = PQgetlength(result, row, column);
+    switch (PQftype(result, column)) {
+    case 20: // int8, int2, int4
+    case 21:
+    case 23:
+        c.kind = Cell::Integer;
+        c.integer = QByteArrayView(value, length).toLongLong();
+        return c;
+    case 16: // bool, as Jet's -1 and 0
+        c.kind = Cell::Integer;
+        c.integer = value[0] == 't' ? -1 : 0;
+        return c;
+    case 700: // float4, float8, numeric
+    case 701:
+    case 1700:
+        c.kind = Cell::Real;
+        c.real = QByteArrayView(value, length).toDouble();
+        return c;
+    case 17: { // bytea, in its hex text
+        size_t n = 0;
+        unsigned char *bytes = PQunescapeBytea(reinterpret_cast<const unsigned char *>(value), &n);
+        c.kind = Cell::Blob;
+        c.integer = pool.size();
+        c.real = double(n);
+        pool.append(reinterpret_cast<const char *>(bytes), qsizetype(n));
+        PQfreemem(bytes);
+        return c;
+    }
+    case 1114: { // timestamp, in the stored form of the files
+        const QByteArray stored = storedDateForm(value, length);
+        c.kind = Cell::Text;
+        c.integer = pool.size();
+        c.real = double(stored.size());
+        pool.append(stored);
+        return c;
+    }
+    default:
+        c.kind = Cell::Text;
+        c.integer = pool.size();
+        c.real = length;
+        pool.append(value, length);
+        return c;
+    }
+}
+
+void DbRecordset::readServerRow(pg_result *result, int row)
+{
+    const int count = int(columns.size());
+    for (int i = 0; i < count; ++i)
+        cells.push_back(readServerCell(result, row, i));
+}
+
+QString DbRecordset::keyName() const
+{
+    if (!connection || !connection->server)
+        return QStringLiteral("rowid");
+    const int k = keyColumn();
+    return u'"' + QString(columns[size_t(k)].origin).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
 bool DbRecordset::OpenEach(const QString &text, const std::function<void()> &eachRow)
 {
     Close();
+    if (connection && connection->server) {
+        PgResult holder;
+        PGresult *result = startServerQuery(text, &holder);
+        if (!result)
+            return false;
+        status.assign(1, Unmodified);
+        order.assign(1, 0);
+        position = 0;
+        open = true;
+        for (int row = 0; row < PQntuples(result); ++row) {
+            cells.clear();
+            pool.resize(0);
+            readServerRow(result, row);
+            eachRow();
+        }
+        Close();
+        return true;
+    }
     sqlite3_stmt *statement = startQuery(text);
     if (!statement)
         return false;
@@ -299,6 +418,21 @@ bool DbRecordset::runQuery(const QString &text)
 
 bool DbRecordset::readQuery(const QString &text)
 {
+    if (connection && connection->server) {
+        PgResult holder;
+        PGresult *result = startServerQuery(text, &holder);
+        if (!result)
+            return false;
+        const int rows = PQntuples(result);
+        cells.reserve(size_t(rows) * columns.size());
+        status.assign(size_t(rows), Unmodified);
+        for (int row = 0; row < rows; ++row)
+            readServerRow(result, row);
+        open = true;
+        query = text;
+        resetOrder();
+        return true;
+    }
     sqlite3_stmt *statement = startQuery(text);
     if (!statement)
         return false;
@@ -640,6 +774,21 @@ bool DbRecordset::readRow(qint64 row, qint64 key)
     for (const Column &c : columns)
         names.append(u'"' + QString(c.origin).replace(u'"', QStringLiteral("\"\"")) + u'"');
     const QString table = columns[size_t(k)].table;
+    if (connection->server) {
+        PgResult result = connection->queryNative(
+            QStringLiteral("SELECT %1 FROM \"%2\" WHERE %3 = ?").arg(names.join(u','), table, keyName()), {key});
+        if (!result || PQntuples(result.get()) == 0)
+            return false;
+        if (row < 0) {
+            row = qint64(status.size());
+            cells.resize(cells.size() + columns.size());
+            status.push_back(New);
+            order.push_back(row);
+        }
+        for (int i = 0; i < int(columns.size()); ++i)
+            cells[size_t(row) * columns.size() + size_t(i)] = readServerCell(result.get(), 0, i);
+        return true;
+    }
     sqlite3_stmt *statement = connection->prepareNative(QStringLiteral("SELECT %1 FROM \"%2\" WHERE rowid = ?")
                                                             .arg(names.join(u','), table),
                                                         {key});
@@ -685,9 +834,18 @@ bool DbRecordset::flushPending()
         const QString sql = names.isEmpty()
             ? QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(table)
             : QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)").arg(table, names.join(u','), placeholders.join(u','));
-        if (!connection->runNative(sql, values))
-            return false;
-        if (!readRow(-1, sqlite3_last_insert_rowid(connection->db)))
+        qint64 made = 0;
+        if (connection->server) {
+            PgResult result = connection->queryNative(sql + QStringLiteral(" RETURNING ") + keyName(), values);
+            if (!result || PQntuples(result.get()) != 1)
+                return false;
+            made = QByteArrayView(PQgetvalue(result.get(), 0, 0)).toLongLong();
+        } else {
+            if (!connection->runNative(sql, values))
+                return false;
+            made = sqlite3_last_insert_rowid(connection->db);
+        }
+        if (!readRow(-1, made))
             return false;
         position = qint64(order.size()) - 1;
         return true;
@@ -700,7 +858,7 @@ bool DbRecordset::flushPending()
     for (qsizetype i = 0; i < names.size(); ++i)
         assignments.append(names[i] + u'=' + placeholders[i]);
     values.append(key.integer);
-    if (!connection->runNative(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?").arg(table, assignments.join(u',')),
+    if (!connection->runNative(QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3 = ?").arg(table, assignments.join(u','), keyName()),
                                values))
         return false;
     if (status[size_t(row)] != New)
@@ -740,7 +898,7 @@ bool DbRecordset::Delete(int affect)
         if (status[size_t(row)] == Deleted)
             continue;
         const qint64 key = cells[size_t(row) * columns.size() + size_t(k)].integer;
-        if (!connection->runNative(QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(table), {key}))
+        if (!connection->runNative(QStringLiteral("DELETE FROM \"%1\" WHERE %2 = ?").arg(table, keyName()), {key}))
             return false;
         status[size_t(row)] = Deleted;
     }

@@ -15,6 +15,7 @@
 #include <vector>
 
 struct sqlite3_stmt;
+struct pg_result;
 
 // A column of the current row, by name (without regard to case) or by position from 0.
 struct DbField
@@ -122,10 +123,17 @@ private:
 
     bool runQuery(const QString &query);
     bool readQuery(const QString &query); // runQuery without the log line of a failure
+    // Forgets what is held; false when there is no open connection to query.
+    bool forgetResult();
     // Forgets what is held, prepares the query and reads its columns; null when it fails.
     sqlite3_stmt *startQuery(const QString &query);
     // The value of a column of the statement's current row; texts and bytes go into the pool.
     Cell readCell(sqlite3_stmt *statement, int column);
+    // The same for a query on the server: the result's columns and every row are read at once.
+    pg_result *startServerQuery(const QString &query, PgResult *holder);
+    void readServerRow(pg_result *result, int row);
+    Cell readServerCell(pg_result *result, int row, int column);
+    QString keyName() const; // the name that addresses a row in statements: rowid, or the counter
     int columnIndex(const DbField &field) const;
     const Cell *cell(const DbField &field, int *column = nullptr) const;
     QString cellText(const Cell &c) const;

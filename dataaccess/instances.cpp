@@ -6,3 +6,11 @@ DbConnection userConnection;
 DbRecordset userRecordset;
 DbConnection auxConnection;
 DbRecordset auxRecordset;
+
+void closeDataAccess()
+{
+    for (DbRecordset *recordset : {&directoryRecordset, &userRecordset, &auxRecordset})
+        recordset->Close();
+    for (DbConnection *connection : {&directoryConnection, &userConnection, &auxConnection})
+        connection->Close();
+}

@@ -10,3 +10,7 @@ extern DbConnection userConnection;
 extern DbRecordset userRecordset;
 extern DbConnection auxConnection;
 extern DbRecordset auxRecordset;
+
+// Closes the six, recordsets first: at the end of the run, and before the household's databases
+// are copied between the data folder and a server.
+void closeDataAccess();

@@ -292,8 +292,9 @@ Tokens wrapped(const char *function, const Tokens &inner)
     return out;
 }
 
-// a & b becomes jetcat(a, b): Jet joins texts with Null read as empty text.
-bool rewriteConcatenation(Tokens &t, QString &error)
+// a & b becomes jetcat(a, b) (concat(a, b) on PostgreSQL): Jet joins texts with Null read as
+// empty text.
+bool rewriteConcatenation(Tokens &t, const char *function, bool typedTexts, QString &error)
 {
     for (qsizetype i = 0; i < qsizetype(t.size()); ++i) {
         if (!isPunct(t[i], "&"))
@@ -306,11 +307,18 @@ bool rewriteConcatenation(Tokens &t, QString &error)
             error = QStringLiteral("\"&\" needs a value on each side");
             return false;
         }
-        Tokens inner = slice(t, leftStart, leftEnd);
+        // PostgreSQL cannot tell the type of a text value handed to concat(); it is named.
+        const auto operand = [&](qsizetype from, qsizetype to) {
+            Tokens part = slice(t, from, to);
+            if (typedTexts && part.size() == 1 && part.front().kind == Tok::String)
+                part.push_back({Tok::Punct, QStringLiteral("::text")});
+            return part;
+        };
+        Tokens inner = operand(leftStart, leftEnd);
         inner.push_back({Tok::Punct, QStringLiteral(",")});
-        append(inner, slice(t, rightStart, rightEnd));
+        append(inner, operand(rightStart, rightEnd));
         Tokens replaced(t.begin(), t.begin() + leftStart);
-        const Tokens call = wrapped("jetcat", inner);
+        const Tokens call = wrapped(function, inner);
         append(replaced, call);
         const qsizetype resume = qsizetype(replaced.size()) - 1;
         replaced.insert(replaced.end(), t.begin() + rightEnd + 1, t.end());
@@ -497,7 +505,40 @@ bool wrapDateAssignments(Tokens &t, JetStatementKind kind, const JetTableLookup 
     return true;
 }
 
-bool translateCreateTable(Tokens &t, QString &error)
+using ColumnDefinition = QString (*)(const QString &column, const QString &jetType, int length);
+
+// The Jet column types by what they hold; both engines declare each kind their way.
+enum class JetType { Unknown, Counter, Text, Memo, Double, Integer, Date, Boolean, Binary };
+
+JetType jetTypeOf(const QString &jetType)
+{
+    static const QHash<QString, JetType> kinds = [] {
+        QHash<QString, JetType> k;
+        const auto add = [&k](JetType kind, std::initializer_list<const char *> names) {
+            for (const char *n : names)
+                k.insert(QLatin1String(n), kind);
+        };
+        add(JetType::Counter, {"counter", "autoincrement", "identity"});
+        add(JetType::Text, {"text", "varchar", "char", "nvarchar", "nchar", "character", "string", "alphanumeric"});
+        add(JetType::Memo, {"memo", "longtext", "longchar", "note", "ntext", "hyperlink"});
+        add(JetType::Double, {"double", "float", "float8", "ieeedouble", "number", "numeric", "decimal", "currency",
+                              "money", "real", "single", "float4", "ieeesingle"});
+        add(JetType::Integer, {"long", "integer", "int", "integer4", "short", "smallint", "integer2", "byte", "tinyint",
+                               "integer1"});
+        add(JetType::Date, {"datetime", "date", "time", "timestamp"});
+        add(JetType::Boolean, {"bit", "yesno", "logical", "logical1", "boolean"});
+        add(JetType::Binary, {"binary", "varbinary", "longbinary", "oleobject", "general", "image"});
+        return k;
+    }();
+    return kinds.value(jetType.toLower(), JetType::Unknown);
+}
+
+QString quotedName(const QString &column)
+{
+    return u'"' + QString(column).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+bool translateCreateTable(Tokens &t, ColumnDefinition columnDefinition, QString &error)
 {
     const qsizetype tableWord = findKeyword(t, 0, {"table"});
     if (tableWord < 0)
@@ -539,7 +580,7 @@ bool translateCreateTable(Tokens &t, QString &error)
             rest = pclose + 1;
         }
         const QString column = t[nameAt].kind == Tok::Quoted ? nameOf(t[nameAt]) : t[nameAt].text;
-        const QString definition = sqliteColumnDefinition(column, t[typeAt].text, length);
+        const QString definition = columnDefinition(column, t[typeAt].text, length);
         if (definition.isEmpty()) {
             error = QStringLiteral("unknown column type %1").arg(t[typeAt].text);
             return false;
@@ -547,7 +588,7 @@ bool translateCreateTable(Tokens &t, QString &error)
         out.push_back(t[nameAt]);
         out.push_back({Tok::Space, QStringLiteral(" ")});
         out.push_back({Tok::Word, definition});
-        const bool counter = definition.contains(QLatin1String("AUTOINCREMENT"));
+        const bool counter = jetTypeOf(t[typeAt].text) == JetType::Counter;
         for (qsizetype k = rest; k < to; ++k) {
             // a counter is the key already
             if (counter && (isWord(t[k], "primary") || isWord(t[k], "key") || isWord(t[k], "not") || isWord(t[k], "null")))
@@ -645,42 +686,79 @@ QVariant numberValue(const QString &text)
 
 QString sqliteColumnDefinition(const QString &column, const QString &jetType, int length)
 {
-    const QString type = jetType.toLower();
-    QString name = column;
-    name.replace(u'"', QStringLiteral("\"\""));
-    name = u'"' + name + u'"';
-    static const QSet<QString> counters = {"counter", "autoincrement", "identity"};
-    static const QSet<QString> texts = {"text", "varchar", "char", "nvarchar", "nchar", "character", "string",
-                                        "alphanumeric"};
-    static const QSet<QString> memos = {"memo", "longtext", "longchar", "note", "ntext", "hyperlink"};
-    static const QSet<QString> doubles = {"double", "float", "float8", "ieeedouble", "number", "numeric", "decimal",
-                                          "currency", "money", "real", "single", "float4", "ieeesingle"};
-    static const QSet<QString> integers = {"long", "integer", "int", "integer4", "short", "smallint", "integer2",
-                                           "byte", "tinyint", "integer1"};
-    static const QSet<QString> dates = {"datetime", "date", "time", "timestamp"};
-    static const QSet<QString> booleans = {"bit", "yesno", "logical", "logical1", "boolean"};
-    static const QSet<QString> binaries = {"binary", "varbinary", "longbinary", "oleobject", "general", "image"};
-    if (counters.contains(type))
+    const QString name = quotedName(column);
+    switch (jetTypeOf(jetType)) {
+    case JetType::Counter:
         return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    if (texts.contains(type)) {
-        const int n = length > 0 ? length : 255;
-        return QStringLiteral("TEXT(%1) COLLATE NOCASE CHECK (length(%2) <= %1)").arg(n).arg(name);
-    }
-    if (memos.contains(type))
+    case JetType::Text:
+        return QStringLiteral("TEXT(%1) COLLATE NOCASE CHECK (length(%2) <= %1)").arg(length > 0 ? length : 255).arg(name);
+    case JetType::Memo:
         return QStringLiteral("LONGTEXT COLLATE NOCASE");
-    if (doubles.contains(type))
+    case JetType::Double:
         return QStringLiteral("DOUBLE CHECK (typeof(%1) IN ('real', 'null'))").arg(name);
-    if (integers.contains(type))
+    case JetType::Integer:
         return QStringLiteral("INTEGER CHECK (typeof(%1) IN ('integer', 'null'))").arg(name);
-    if (dates.contains(type))
+    case JetType::Date:
         return QStringLiteral("DATETIME CHECK (%1 IS NULL OR %1 GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]' OR "
                               "%1 GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-5][0-9]')")
             .arg(name);
-    if (booleans.contains(type))
+    case JetType::Boolean:
         return QStringLiteral("BOOLEAN");
-    if (binaries.contains(type))
+    case JetType::Binary:
         return QStringLiteral("BLOB");
+    case JetType::Unknown:
+        break;
+    }
     return {};
+}
+
+QString postgresColumnDefinition(const QString &column, const QString &jetType, int length)
+{
+    switch (jetTypeOf(jetType)) {
+    case JetType::Counter:
+        return QStringLiteral("integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY");
+    case JetType::Text:
+        // varchar counts characters; the check counts UTF-16 units, as Jet and the files do.
+        return QStringLiteral("varchar(%1) COLLATE kelm.chinese CHECK (kelm.jetlength(%2) <= %1)")
+            .arg(length > 0 ? length : 255)
+            .arg(quotedName(column));
+    case JetType::Memo:
+        return QStringLiteral("text COLLATE kelm.chinese");
+    case JetType::Double:
+        return QStringLiteral("numeric"); // amounts are kept exact
+    case JetType::Integer:
+        return QStringLiteral("integer");
+    case JetType::Date:
+        return QStringLiteral("timestamp(0)");
+    case JetType::Boolean:
+        return QStringLiteral("smallint"); // Jet's True is -1
+    case JetType::Binary:
+        return QStringLiteral("bytea");
+    case JetType::Unknown:
+        break;
+    }
+    return {};
+}
+
+QString numberedParameters(const QString &sql)
+{
+    QString out;
+    out.reserve(sql.size() + 16);
+    int n = 0;
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'?') {
+            out += u'$' + QString::number(++n);
+            continue;
+        }
+        out += c;
+    }
+    return out;
 }
 
 namespace {
@@ -748,8 +826,9 @@ bool shapeAndValues(const QString &text, QString &key, QList<QVariant> &values)
 
 } // namespace
 
-JetStatement translateJet(const QString &text, const JetTableLookup &lookup, JetShapes *shapes)
+JetStatement translateJet(const QString &text, const JetTableLookup &lookup, JetShapes *shapes, JetTarget target)
 {
+    const bool postgres = target == JetTarget::Postgres;
     JetStatement result;
     if (shapes && !shapes->isEmpty()) {
         QString key;
@@ -818,9 +897,10 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup, Jet
         }
         k.text = canonicalDateText(when);
     }
-    if (!rewriteConcatenation(t, result.error))
+    if (!rewriteConcatenation(t, postgres ? "concat" : "jetcat", postgres, result.error))
         return result;
-    if (result.kind == JetStatementKind::Create && !translateCreateTable(t, result.error)) {
+    if (result.kind == JetStatementKind::Create
+        && !translateCreateTable(t, postgres ? postgresColumnDefinition : sqliteColumnDefinition, result.error)) {
         if (result.error.isEmpty())
             result.error = QStringLiteral("cannot read the table definition");
         return result;
@@ -834,12 +914,18 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup, Jet
 
     QString sql;
     sql.reserve(text.size() + 32);
+    const auto mark = [&] {
+        if (postgres)
+            sql += u'$' + QString::number(result.values.size() + 1);
+        else
+            sql += u'?';
+    };
     for (const Token &k : t) {
         switch (k.kind) {
         case Tok::String:
         case Tok::Date:
             if (k.lift) {
-                sql += u'?';
+                mark();
                 result.values.append(k.text);
             } else {
                 sql += quoted(k.text);
@@ -848,7 +934,7 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup, Jet
             break;
         case Tok::Number:
             if (k.lift) {
-                sql += u'?';
+                mark();
                 result.values.append(numberValue(k.text));
             } else {
                 sql += k.text;
@@ -856,8 +942,11 @@ JetStatement translateJet(const QString &text, const JetTableLookup &lookup, Jet
             }
             break;
         case Tok::Quoted:
-            // The engine reads no "]]" inside brackets; such a name goes to it in double quotes.
-            if (k.text.startsWith(u'[') && k.text.contains(QLatin1String("]]")))
+            // PostgreSQL knows no brackets, and folds the program's unquoted names to lower case.
+            if (postgres)
+                sql += quotedName(bracketed(k.text).toLower());
+            // SQLite reads no "]]" inside brackets; such a name goes to it in double quotes.
+            else if (k.text.startsWith(u'[') && k.text.contains(QLatin1String("]]")))
                 sql += u'"' + bracketed(k.text).replace(u'"', QLatin1String("\"\"")) + u'"';
             else
                 sql += k.text;

@@ -41,11 +41,22 @@ struct JetShape
 };
 using JetShapes = QHash<QString, JetShape>;
 
-JetStatement translateJet(const QString &text, const JetTableLookup &lookup, JetShapes *shapes = nullptr);
+// The engine a statement is given to. Both read the same parsed statement; they differ in how
+// values are marked ("?" or "$n"), how names are quoted, the column types and the joining function.
+enum class JetTarget { Sqlite, Postgres };
+
+JetStatement translateJet(const QString &text, const JetTableLookup &lookup, JetShapes *shapes = nullptr,
+                          JetTarget target = JetTarget::Sqlite);
 
 // The SQLite column declaration for a Jet column type ("text(30)", "double", "counter", …);
 // empty text for a type Jet does not know.
 QString sqliteColumnDefinition(const QString &column, const QString &jetType, int length);
+// The same on PostgreSQL: amounts numeric, dates timestamps to the second, texts in the
+// program's ordering (the collation kelm.chinese, made with the server's schema).
+QString postgresColumnDefinition(const QString &column, const QString &jetType, int length);
+// SQLite text with "?" for each value as PostgreSQL text with "$1", "$2", …; a "?" inside quotes
+// stays as it is.
+QString numberedParameters(const QString &sql);
 
 // A statement that names a workbook, taken apart for the workbook driver:
 // - Export: "SELECT … INTO [Excel 8.0;DATABASE=path].sheet FROM …" becomes the query without its

@@ -1,5 +1,10 @@
 #include "templates.h"
 
+#include "schema.h"
+
+#include "common/files.h"
+#include "dataaccess/pg/serverstore.h"
+
 #include <QSaveFile>
 
 // Generated at build time from the schema by maketemplates.
@@ -20,6 +25,12 @@ QByteArray ledgerTemplate()
 
 bool writeTemplate(const QByteArray &bytes, const QString &path)
 {
+    // A database of the data folder kept on the server is made from the same definitions.
+    if (!serverSchemaOf(path).isEmpty()) {
+        if (fileExists(path) && !deleteFile(path))
+            return false;
+        return createServerDatabase(path, bytes == ledgerTemplate() ? ledgerSchema() : userDirectorySchema());
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         return false;

@@ -9,6 +9,7 @@
 #include "common/program.h"
 #include "dataaccess/instances.h"
 #include "resources/artwork.h"
+#include "dataaccess/pg/serversettings.h"
 #include "ui/unit.h"
 
 #include <QApplication>
@@ -33,16 +34,6 @@ public:
         return false;
     }
 };
-
-// The six data-access objects close before the process ends, while everything they use is still
-// there (their own destructors run among the other statics, in no order we choose).
-void closeDataAccess()
-{
-    for (DbRecordset *recordset : {&directoryRecordset, &userRecordset, &auxRecordset})
-        recordset->Close();
-    for (DbConnection *connection : {&directoryConnection, &userConnection, &auxConnection})
-        connection->Close();
-}
 
 } // namespace
 
@@ -73,6 +64,10 @@ int main(int argc, char **argv)
     // Why something failed goes to data/kelm.log (in the home once installed); the messages shown stay the program's own.
     startLogFile(programPath(QStringLiteral("data")));
 
+    // The household's server, when one is chosen in the settings; else the files of data/.
+    if (const auto server = savedDatabaseServer())
+        setDatabaseServer(server);
+
     SingleInstance guard(SingleInstance::programInstanceName());
     MainWindow window;
     ShownReporter reporter;
@@ -85,6 +80,8 @@ int main(int argc, char **argv)
     }
     SessionPages sessionPages(&window, windowPrompter());
     const int code = app.exec();
+    // The six data-access objects close before the process ends, while everything they use is
+    // still there (their own destructors run among the other statics, in no order we choose).
     closeDataAccess();
     return code;
 }

@@ -4,6 +4,7 @@
 #include "helpwindow.h"
 #include "messagewindows.h"
 #include "shelldressing.h"
+#include "serverwindow.h"
 #include "singleinstance.h"
 #include "viewpage.h"
 
@@ -439,6 +440,11 @@ void MainWindow::wireMenu()
     onItem(QStringLiteral("自动备份"), [this] {
         if (passLoginGate())
             emit automaticBackupsRequested();
+    });
+    onItem(QStringLiteral("数据库服务器"), [this] {
+        LayoutWindow *setup = createServerWindow(this, windowPrompter(), loggedIn());
+        setup->move(geometry().center() - setup->rect().center());
+        setup->show();
     });
     onItem(QStringLiteral("微博/新浪微博"), [this] { openLink(sinaMicroblog); });
     onItem(QStringLiteral("微博/腾讯微博"), [this] { openLink(tencentMicroblog); });

@@ -19,6 +19,7 @@ packages=(
   qt6-svg-dev dpkg-dev lintian desktop-file-utils appstream
   qt6-charts-dev libqt6opengl6-dev
   libquazip1-qt6-dev python3-openpyxl
+  libpq-dev postgresql
 )
 
 missing=()

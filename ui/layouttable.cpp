@@ -152,5 +152,6 @@ QStringList layoutNames()
     return {QStringLiteral("main"),    QStringLiteral("splash"),     QStringLiteral("view"),
             QStringLiteral("entry"),   QStringLiteral("backup"),     QStringLiteral("statistics"),
             QStringLiteral("user"),    QStringLiteral("skin"),       QStringLiteral("message"),
-            QStringLiteral("confirm"), QStringLiteral("newuser"),    QStringLiteral("help")};
+            QStringLiteral("confirm"), QStringLiteral("newuser"),    QStringLiteral("help"),
+            QStringLiteral("server")};
 }

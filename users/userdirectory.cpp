@@ -28,7 +28,7 @@ QString existingLedgerPath(const QString &userName)
         return exact;
     const QString wanted = QFileInfo(exact).fileName();
     const QDir data(programPath(QStringLiteral("data")));
-    for (const QString &file : data.entryList(QDir::Files))
+    for (const QString &file : databaseFilesIn(data.path()))
         if (file.compare(wanted, Qt::CaseInsensitive) == 0)
             return data.filePath(file);
     return exact;
@@ -113,7 +113,7 @@ void removeLeftoverCopies(const QString &ledger)
 void recoverInterruptedUserChanges()
 {
     const QDir data(programPath(QStringLiteral("data")));
-    for (const QString &file : data.entryList(QDir::Files | QDir::Hidden)) {
+    for (const QString &file : databaseFilesIn(data.path())) {
         const bool pending = file.endsWith(pendingSuffix);
         if (!file.startsWith(u'.') || !(pending || file.endsWith(deletingSuffix)))
             continue;

@@ -6,6 +6,7 @@
 #include "common/sqltext.h"
 #include "dataaccess/jetfunctions.h"
 #include "dataaccess/dbrecordset.h"
+#include "dataaccess/pg/serverstore.h"
 #include "ledger/templates.h"
 #include "users/passworddigest.h"
 
@@ -196,9 +197,15 @@ void TestStatements::changes_data()
     QTest::newRow("item type of 30 emoji does not fit")
         << "update lcsj set xmlx='" + emoji15 + emoji15 + "' where id=1" << false << "select xmlx from lcsj where id=1"
         << QStringList{"xmlx"} << QStringList{"生活"};
-    QTest::newRow("item type of 30 with a NUL fits")
-        << "update lcsj set xmlx='a" + QString(QChar(u'\0')) + QString(28, u'类') + "' where id=1" << true
-        << "select count(*) as n from lcsj where xmlx like 'a%'" << QStringList{"n"} << QStringList{"1"};
+    // The server keeps no NUL in a text: it refuses the change rather than keep the text cut short.
+    if (databaseServer())
+        QTest::newRow("item type with a NUL is refused on the server")
+            << "update lcsj set xmlx='a" + QString(QChar(u'\0')) + QString(28, u'类') + "' where id=1" << false
+            << "select xmlx from lcsj where id=1" << QStringList{"xmlx"} << QStringList{"生活"};
+    else
+        QTest::newRow("item type of 30 with a NUL fits")
+            << "update lcsj set xmlx='a" + QString(QChar(u'\0')) + QString(28, u'类') + "' where id=1" << true
+            << "select count(*) as n from lcsj where xmlx like 'a%'" << QStringList{"n"} << QStringList{"1"};
     QTest::newRow("item type of 42 with a NUL does not fit")
         << "update lcsj set xmlx='a" + QString(QChar(u'\0')) + QString(40, u'类') + "' where id=1" << false
         << "select xmlx from lcsj where id=1" << QStringList{"xmlx"} << QStringList{"生活"};
@@ -285,6 +292,8 @@ void TestStatements::migrationReadsTheOlderLayout()
 void TestStatements::dayRangesUseTheDayIndex()
 {
     // A month of a long ledger is found through the day index, not by reading every record.
+    if (databaseServer())
+        QSKIP("asks the SQLite file itself for its query plan; the ledger is a schema on the server");
     const JetStatement jet = translateJet("select * from lcsj where rq>=#2012-11-01# and rq<=#2012-11-30# order by rq", {});
     sqlite3 *db = nullptr;
     QVERIFY(sqlite3_open_v2(QFile::encodeName(folder->path("data/张三_lc.dat")).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK);

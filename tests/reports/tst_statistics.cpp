@@ -40,8 +40,9 @@ void TestStatistics::init()
                                  "2.50,0,'2012-02-29'",  "3.00,0,'2012-03-31'", "0,7.25,'2012-03-01'",
                                  "4.00,0,'2012-11-30'",  "0,50.00,'2012-11-01'", "5.00,0,'2012-12-15'"};
     for (const QString &r : records)
-        QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values ('生活','早餐'," + r.section(',', 0, 1)
-                                       + ",'张三'," + r.section(',', 2) + ")"));
+        QVERIFY2(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values ('生活','早餐'," + r.section(',', 0, 1)
+                                        + ",'张三'," + r.section(',', 2) + ")"),
+                 qPrintable(userConnection.LastError()));
     prompter = ScriptedPrompter();
 }
 

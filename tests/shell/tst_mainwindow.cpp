@@ -544,7 +544,7 @@ void TestMainWindow::menuItems()
     QStringList captions;
     for (QAction *action : menu->actions())
         captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(captions, (QStringList{"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "自动备份", "-", "微博", "-", "主页", "-", "关于"}));
+    QCOMPARE(captions, (QStringList{"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "自动备份", "数据库服务器", "-", "微博", "-", "主页", "-", "关于"}));
     QList<QUrl> opened;
     window->openLink = [&](const QUrl &url) { opened << url; };
     bool migrated = false;
@@ -561,6 +561,13 @@ void TestMainWindow::menuItems()
     window->session.loggedIn = true;
     menu->findAction("自动备份")->trigger();
     QVERIFY(backupsAsked);
+    // The database-server window opens over the main window.
+    menu->findAction("数据库服务器")->trigger();
+    const auto windows = window->findChildren<LayoutWindow *>();
+    const auto setup = std::find_if(windows.begin(), windows.end(), [](LayoutWindow *w) { return w->layoutName() == "server"; });
+    QVERIFY(setup != windows.end());
+    QVERIFY((*setup)->isVisible());
+    (*setup)->close();
 }
 
 void TestMainWindow::helpOpensFromButtonAndMenu()

@@ -246,6 +246,36 @@ const ExpectedUnit expectedUnits[] = {
     {u"newuser", u"确认密码框", u"编辑框", {1, 1, 230, 20}, u"外形框3", u"", u""},
     {u"newuser", u"图形按钮3", u"图形按钮", {144, 248, 68, 24}, u"", u"", u"确定"},
     {u"newuser", u"图形按钮1", u"图形按钮", {249, 248, 68, 24}, u"", u"", u"取消"},
+    {u"server", u"关闭按钮", u"图形按钮", {426, 3, 30, 18}, u"", u"", u"关闭"},
+    {u"server", u"标题标签", u"透明标签", {27, 4, 120, 24}, u"", u"数据库服务器", u""},
+    {u"server", u"背景动画框", u"动画框", {352, 8, 24, 21}, u"", u"", u""},
+    {u"server", u"按钮动画框", u"动画框", {376, 8, 24, 21}, u"", u"", u""},
+    {u"server", u"子窗口背景动画框", u"动画框", {384, 24, 24, 24}, u"", u"", u""},
+    {u"server", u"透明标签1", u"透明标签", {33, 50, 100, 24}, u"", u"服务器地址：", u""},
+    {u"server", u"外形框1", u"外形框", {140, 50, 233, 22}, u"", u"", u""},
+    {u"server", u"地址框", u"编辑框", {1, 1, 230, 20}, u"外形框1", u"", u""},
+    {u"server", u"透明标签2", u"透明标签", {33, 82, 100, 24}, u"", u"端口：", u""},
+    {u"server", u"外形框2", u"外形框", {140, 82, 233, 22}, u"", u"", u""},
+    {u"server", u"端口框", u"编辑框", {1, 1, 230, 20}, u"外形框2", u"", u""},
+    {u"server", u"透明标签3", u"透明标签", {33, 114, 100, 24}, u"", u"数据库：", u""},
+    {u"server", u"外形框3", u"外形框", {140, 114, 233, 22}, u"", u"", u""},
+    {u"server", u"数据库框", u"编辑框", {1, 1, 230, 20}, u"外形框3", u"", u""},
+    {u"server", u"透明标签4", u"透明标签", {33, 146, 100, 24}, u"", u"登录名：", u""},
+    {u"server", u"外形框4", u"外形框", {140, 146, 233, 22}, u"", u"", u""},
+    {u"server", u"登录名框", u"编辑框", {1, 1, 230, 20}, u"外形框4", u"", u""},
+    {u"server", u"透明标签5", u"透明标签", {33, 178, 100, 24}, u"", u"登录密码：", u""},
+    {u"server", u"外形框5", u"外形框", {140, 178, 233, 22}, u"", u"", u""},
+    {u"server", u"登录密码框", u"编辑框", {1, 1, 230, 20}, u"外形框5", u"", u""},
+    {u"server", u"透明标签6", u"透明标签", {33, 210, 100, 24}, u"", u"家庭名称：", u""},
+    {u"server", u"外形框6", u"外形框", {140, 210, 233, 22}, u"", u"", u""},
+    {u"server", u"家庭名称框", u"编辑框", {1, 1, 230, 20}, u"外形框6", u"", u""},
+    {u"server", u"状态标签", u"透明标签", {33, 246, 400, 24}, u"", u"", u""},
+    {u"server", u"测试连接标签", u"标签", {40, 284, 120, 24}, u"", u"测试连接", u""},
+    {u"server", u"使用服务器标签", u"标签", {170, 284, 120, 24}, u"", u"使用服务器", u""},
+    {u"server", u"使用本机标签", u"标签", {300, 284, 120, 24}, u"", u"使用本机文件", u""},
+    {u"server", u"复制到服务器标签", u"标签", {40, 320, 185, 24}, u"", u"复制本机数据到服务器", u""},
+    {u"server", u"复制到本机标签", u"标签", {235, 320, 185, 24}, u"", u"复制服务器数据到本机", u""},
+    {u"server", u"图形按钮1", u"图形按钮", {196, 372, 68, 24}, u"", u"", u"取消"},
     {u"help", u"关闭按钮", u"图形按钮", {766, 3, 30, 18}, u"", u"", u"关闭"},
     {u"help", u"标题标签", u"透明标签", {30, 4, 106, 24}, u"", u"帮助说明", u""},
     {u"help", u"背景动画框", u"动画框", {608, 7, 24, 21}, u"", u"", u""},
@@ -424,7 +454,7 @@ LayoutWindow *TestWindowBuilder::window(const QString &name)
 
 void TestWindowBuilder::everyLayoutReads()
 {
-    QCOMPARE(layoutNames().size(), 12);
+    QCOMPARE(layoutNames().size(), 13);
     for (const QString &name : layoutNames()) {
         const LayoutTable table = loadLayout(name);
         QVERIFY2(table.error.isEmpty(), qPrintable(table.error));
@@ -698,7 +728,7 @@ void TestWindowBuilder::mainMenu()
     QStringList captions;
     for (QAction *a : menu->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(captions, QStringList({"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "自动备份", "-", "微博", "-", "主页", "-", "关于"}));
+    QCOMPARE(captions, QStringList({"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "自动备份", "数据库服务器", "-", "微博", "-", "主页", "-", "关于"}));
     QVERIFY(menu->findAction(QStringLiteral("微博/新浪微博")));
     QVERIFY(menu->findAction(QStringLiteral("微博/腾讯微博")));
     QVERIFY(!menu->findAction(QStringLiteral("微博/没有")));

@@ -1,9 +1,12 @@
 // Registering, logging in, changing the password and deleting a user, as the login bar, the
 // new-user window and the user page run them.
 #include "common/clock.h"
+#include "common/files.h"
 #include "common/program.h"
 #include "dataaccess/databasefile.h"
 #include "dataaccess/instances.h"
+#include "dataaccess/pg/serverstore.h"
+#include "ledger/templates.h"
 #include "support/scriptedprompter.h"
 #include "users/administration.h"
 #include "users/passworddigest.h"
@@ -39,6 +42,7 @@ private slots:
 private:
     void reopenDirectory();
     QStringList users();
+    QStringList dataFiles() const;
     QTemporaryDir *dir = nullptr;
     ScriptedPrompter prompter;
 };
@@ -71,6 +75,14 @@ QStringList TestAdministration::users()
     QStringList list;
     fillUserList(list);
     return list;
+}
+
+// The databases of the data folder, those on a server included, with hidden ones, by name.
+QStringList TestAdministration::dataFiles() const
+{
+    QStringList names = databaseFilesIn(dir->filePath("data"));
+    names.sort();
+    return names;
 }
 
 void TestAdministration::registration_data()
@@ -108,7 +120,7 @@ void TestAdministration::registration()
     registerUser(name, password, confirmation, prompter);
     QCOMPARE(prompter.messages, QStringList{message});
     QCOMPARE(users(), listed);
-    QCOMPARE(QDir(dir->filePath("data")).entryList(QDir::Files).size(), listed.size() + 1);
+    QCOMPARE(dataFiles().size(), listed.size() + 1);
 }
 
 void TestAdministration::registrationKeepsAnExistingLedger()
@@ -121,14 +133,14 @@ void TestAdministration::registrationKeepsAnExistingLedger()
     // A ledger whose directory row is gone: asked, and kept aside on yes, never overwritten.
     QVERIFY(directoryConnection.Execute("delete from yhlbsj where yhmc='ZHANG'"));
     const QString ledger = dir->filePath("data/ZHANG_lc.dat");
-    QFile::copy(ledger, ledger + ".bak");
+    QVERIFY(writeTemplate(ledgerTemplate(), ledger + ".bak"));
     prompter.answers = {false};
     QCOMPARE(registerUser("ZHANG", "b", "b", prompter), AdminOutcome::Refused);
     QCOMPARE(prompter.questions.last(), QStringLiteral("已存在相同用户名的数据，是否要删除后新建？"));
     prompter.answers = {true};
     QCOMPARE(registerUser("ZHANG", "b", "b", prompter), AdminOutcome::Done);
-    QVERIFY(QFile::exists(ledger + ".bak"));
-    QVERIFY(QFile::exists(ledger + ".bak1"));
+    QVERIFY(fileExists(ledger + ".bak"));
+    QVERIFY(fileExists(ledger + ".bak1"));
     Session session;
     QCOMPARE(logIn(session, "ZHANG", "b", prompter), LoginOutcome::LoggedIn);
 }
@@ -140,13 +152,13 @@ void TestAdministration::failedRegistrationLeavesNothing()
     QCOMPARE(registerUser(name, "pw", "pw", prompter), AdminOutcome::Failed);
     QCOMPARE(prompter.messages, QStringList{"注册用户失败！[01]"});
     QCOMPARE(users(), QStringList{"张三"});
-    QCOMPARE(QDir(dir->filePath("data")).entryList(QDir::Files), (QStringList{"yhlb.dat", "张三_lc.dat"}));
+    QCOMPARE(dataFiles(), (QStringList{"yhlb.dat", "张三_lc.dat"}));
     // A ledger put aside for the attempt comes back.
-    QFile::copy(dir->filePath("data/张三_lc.dat"), dir->filePath("data/" + name + "_lc.dat"));
+    QVERIFY(writeTemplate(ledgerTemplate(), dir->filePath("data/" + name + "_lc.dat")));
     prompter.answers = {true};
     QCOMPARE(registerUser(name, "pw", "pw", prompter), AdminOutcome::Failed);
-    QVERIFY(QFile::exists(dir->filePath("data/" + name + "_lc.dat")));
-    QVERIFY(!QFile::exists(dir->filePath("data/" + name + "_lc.dat.bak")));
+    QVERIFY(fileExists(dir->filePath("data/" + name + "_lc.dat")));
+    QVERIFY(!fileExists(dir->filePath("data/" + name + "_lc.dat.bak")));
 }
 
 void TestAdministration::login_data()
@@ -180,11 +192,13 @@ void TestAdministration::login()
     QFETCH(QStringList, messages);
     userConnection.Close();
     if (setup == "junk") {
+        if (databaseServer())
+            QSKIP("spoils the ledger file on the disk; on a server the ledger is no file there");
         QFile f(dir->filePath("data/张三_lc.dat"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
     } else if (setup == "copy") {
-        QVERIFY(QFile::copy(dir->filePath("data/张三_lc.dat"), dir->filePath("data/李四_lc.dat")));
+        QVERIFY(moveFile(dir->filePath("data/张三_lc.dat"), dir->filePath("data/李四_lc.dat")));
     }
     Session session;
     QCOMPARE(int(logIn(session, name, password, prompter)), outcome);
@@ -270,7 +284,7 @@ void TestAdministration::deletion()
     QCOMPARE(prompter.messages, (QStringList{"<refilled>", "删除用户成功！"}));
     QCOMPARE(listAfter, QStringList{"李四"});
     QVERIFY(!session.loggedIn);
-    QVERIFY(!QFile::exists(dir->filePath("data/张三_lc.dat")));
+    QVERIFY(!fileExists(dir->filePath("data/张三_lc.dat")));
 }
 
 // As the program starts again after being cut off.
@@ -311,7 +325,7 @@ void TestAdministration::interruptedChangesAreFinishedOrUndone()
     userConnection.Close();
     const QString ledger = dir->filePath("data/李四_lc.dat");
     const QString passing = dir->filePath("data/" + ledgerAt);
-    QVERIFY(QFile::rename(ledger, passing));
+    QVERIFY(moveFile(ledger, passing));
     if (!listed)
         QVERIFY(directoryConnection.Execute("delete from yhlbsj where yhmc='李四'"));
     if (!account) {
@@ -327,10 +341,10 @@ void TestAdministration::interruptedChangesAreFinishedOrUndone()
     if (whole) {
         QCOMPARE(users(), (QStringList{"李四", "张三"}));
         QCOMPARE(logIn(session, "李四", "pw", prompter), LoginOutcome::LoggedIn);
-        QCOMPARE(QDir(dir->filePath("data")).entryList(QDir::Files | QDir::Hidden), others + QStringList{"李四_lc.dat"});
+        QCOMPARE(dataFiles(), others + QStringList{"李四_lc.dat"});
     } else {
         QCOMPARE(users(), QStringList{"张三"});
-        QCOMPARE(QDir(dir->filePath("data")).entryList(QDir::Files | QDir::Hidden), others);
+        QCOMPARE(dataFiles(), others);
         QCOMPARE(registerUser("李四", "new", "new", prompter), AdminOutcome::Done);
         QCOMPARE(prompter.questions, QStringList{});
         QCOMPARE(logIn(session, "李四", "new", prompter), LoginOutcome::LoggedIn);
@@ -340,6 +354,8 @@ void TestAdministration::interruptedChangesAreFinishedOrUndone()
 void TestAdministration::leftoverCopiesGo()
 {
     // Copies of a compaction or a file copy that were cut off, and one of a copy still running.
+    if (databaseServer())
+        QSKIP("leftover copies are files in the data folder; a ledger on a server is copied by no file");
     const QDir data(dir->filePath("data"));
     const QString runningCopy = "yhlb.dat.part" + QString::number(::getppid());
     const QStringList leftovers{".张三_lc.dat.compact0.tmp", ".张三_lc.dat.compact3.tmp-journal", ".李四_lc.dat.compact1.tmp",

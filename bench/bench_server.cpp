@@ -1,0 +1,98 @@
+// The detail view of a thirty-year ledger (100,000 records) with the ledger on a PostgreSQL
+// server on this computer, against the same view of the same ledger in a file. The server is the
+// one KELM_TEST_SERVER names (test.sh's throw-away cluster, or tools/pgcluster.sh start).
+#include "coldclock.h"
+#include "ledgerbench.h"
+
+#include "common/files.h"
+#include "common/program.h"
+#include "dataaccess/databasefile.h"
+#include "dataaccess/instances.h"
+#include "dataaccess/pg/serverstore.h"
+#include "ledger/templates.h"
+#include "reports/views.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QTemporaryDir &dir()
+{
+    static QTemporaryDir d;
+    return d;
+}
+
+// The ledger file, made once; outside the data folder, so it stays a file with a server chosen.
+QString ledgerFile()
+{
+    const QString path = dir().filePath("ledger.dat");
+    if (QFile::exists(path))
+        return path;
+    writeTemplate(ledgerTemplate(), path);
+    DbConnection c;
+    c.OpenJet(path, databasePassword);
+    addThirtyYears(c, 100000);
+    return path;
+}
+
+// The same ledger on the server, copied from the file once.
+QString ledgerOnServer()
+{
+    static QString path;
+    if (!path.isEmpty())
+        return path;
+    QDir(dir().path()).mkdir("data");
+    setProgramDirectory(dir().path());
+    setDatabaseServer(DatabaseServer{qEnvironmentVariable("KELM_TEST_SERVER"), dir().path()});
+    const QString file = ledgerFile();
+    const QString target = programPath(QStringLiteral("data/张三_lc.dat"));
+    if (writeTemplate(ledgerTemplate(), target) && copyFileReplacing(file, target))
+        path = target;
+    return path;
+}
+
+void detailView(benchmark::State &state, const QString &ledger)
+{
+    if (ledger.isEmpty() || !userConnection.OpenJet(ledger, databasePassword)) {
+        state.SkipWithError("the ledger cannot be opened");
+        return;
+    }
+    userRecordset.SetConnection(userConnection);
+    SilentPrompter prompter;
+    ColdClock cold(state);
+    for (auto _ : state) {
+        QList<ViewRow> rows;
+        queryView(true, detailMode, ViewGrouping::None, QDate(1990, 1, 1), QDate(2030, 12, 31), prompter, &rows);
+        const Totals totals = computeTotals(rows, QDate(1990, 1, 1), QDate(2030, 12, 31));
+        benchmark::DoNotOptimize(totals.expense);
+        if (rows.size() != 100000)
+            state.SkipWithError("the view lost rows");
+        cold.lap();
+    }
+    userRecordset.Close();
+    userConnection.Close();
+}
+
+void detail_ours(benchmark::State &state)
+{
+    if (qEnvironmentVariableIsEmpty("KELM_TEST_SERVER")) {
+        state.SkipWithError("no PostgreSQL server: set KELM_TEST_SERVER (tools/pgcluster.sh start prints one)");
+        return;
+    }
+    detailView(state, ledgerOnServer());
+}
+
+// Baseline: the same view of the same ledger in a file.
+void detail_baseline(benchmark::State &state)
+{
+    detailView(state, ledgerFile());
+}
+
+} // namespace
+
+BENCHMARK(detail_ours)->Name("detail_view_100k_on_server/ours")->Unit(benchmark::kMillisecond);
+BENCHMARK(detail_baseline)->Name("detail_view_100k_on_server/baseline")->Unit(benchmark::kMillisecond);
