@@ -151,10 +151,11 @@ LayoutWindow *createServerWindow(QWidget *mainWindow, Prompter &prompter, bool l
         if (!server)
             return;
         const QStringList there = toServer ? serverDatabases(*server) : localDatabases();
+        // What is there already is named only when there is something.
         const QString question = toServer
-            ? QStringLiteral("将把本机的用户和数据复制到服务器，服务器上已有的 %1 个数据库将被替换！是否继续？")
-            : QStringLiteral("将把服务器上的用户和数据复制到本机，本机已有的 %1 个数据文件将改名保留！是否继续？");
-        if (!prompter.askConfirm(question.arg(there.size())))
+            ? QStringLiteral("将把本机的用户和数据复制到服务器") + (there.isEmpty() ? QString() : QStringLiteral("，服务器上已有的 %1 个数据库将被替换").arg(there.size()))
+            : QStringLiteral("将把服务器上的用户和数据复制到本机") + (there.isEmpty() ? QString() : QStringLiteral("，本机已有的 %1 个数据文件将改名保留").arg(there.size()));
+        if (!prompter.askConfirm(question + QStringLiteral("！是否继续？")))
             return;
         closeDataAccess();
         const FolderCopyReport report = toServer ? copyDataFolderToServer(*server) : copyServerToDataFolder(*server);
