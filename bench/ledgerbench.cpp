@@ -82,12 +82,12 @@ double peakMegabytes()
     return usage.ru_maxrss / 1024.0;
 }
 
-qsizetype rawDetailQuery(sqlite3 *db)
+qsizetype rawDetailQuery(sqlite3 *db, const char *first, const char *last)
 {
     sqlite3_stmt *s = nullptr;
     sqlite3_prepare_v2(db, "select * from lcsj where rq>=? and rq<=? order by rq", -1, &s, nullptr);
-    sqlite3_bind_text(s, 1, "1990-01-01", -1, SQLITE_STATIC);
-    sqlite3_bind_text(s, 2, "2030-12-31", -1, SQLITE_STATIC);
+    sqlite3_bind_text(s, 1, first, -1, SQLITE_STATIC);
+    sqlite3_bind_text(s, 2, last, -1, SQLITE_STATIC);
     qsizetype rows = 0;
     qint64 bytes = 0;
     double sum = 0;

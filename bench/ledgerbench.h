@@ -30,7 +30,7 @@ void addThirtyYears(DbConnection &connection, int count);
 // drawn from a fixed sequence so every run writes the same ledger.
 void addHousehold(DbConnection &connection, int count, const QDate &first, const QDate &last);
 
-// The detail view's query of 1990-01-01 to 2030-12-31 stepped by hand through the raw API on an
-// open ledger, a lean read: every shown column's bytes or number fetched, nothing formatted or
-// kept. Returns the number of rows.
-qsizetype rawDetailQuery(sqlite3 *db);
+// The detail view's query of first to last (1990-01-01 to 2030-12-31 unless told) stepped by hand
+// through the raw API on an open ledger, a lean read: every shown column's bytes or number fetched,
+// nothing formatted or kept. Returns the number of rows.
+qsizetype rawDetailQuery(sqlite3 *db, const char *first = "1990-01-01", const char *last = "2030-12-31");

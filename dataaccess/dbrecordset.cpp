@@ -392,13 +392,13 @@ bool DbRecordset::OpenEach(const QString &text, const std::function<void()> &eac
     position = 0;
     open = true;
     int rc;
+    streaming = statement;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        cells.clear();
+        cells.assign(size_t(count), Cell{Cell::Unread});
         pool.resize(0);
-        for (int i = 0; i < count; ++i)
-            cells.push_back(readCell(statement, i));
         eachRow();
     }
+    streaming = nullptr;
     const bool ok = rc == SQLITE_DONE;
     if (!ok)
         connection->recordEngineError();
@@ -556,7 +556,13 @@ const DbRecordset::Cell *DbRecordset::cell(const DbField &field, int *column) co
     const qint64 row = currentRow();
     if (c < 0 || row < 0 || status[size_t(row)] == Deleted)
         return nullptr;
-    return &cells[size_t(row) * columns.size() + size_t(c)];
+    const size_t at = size_t(row) * columns.size() + size_t(c);
+    if (cells[at].kind == Cell::Unread) {
+        // Read when first asked for during OpenEach; the recordset itself is not a const one there.
+        auto *self = const_cast<DbRecordset *>(this);
+        self->cells[at] = self->readCell(streaming, c);
+    }
+    return &cells[at];
 }
 
 QString DbRecordset::cellText(const Cell &c) const
@@ -631,6 +637,15 @@ QString DbRecordset::GetText(const DbField &field)
 
 bool DbRecordset::GetTextBytes(const DbField &field, QByteArrayView *bytes)
 {
+    if (streaming) {
+        // The engine's own bytes, good until the next row: no copy into the pool.
+        const int column = columnIndex(field);
+        if (column < 0 || sqlite3_column_type(streaming, column) != SQLITE_TEXT)
+            return false;
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(streaming, column));
+        *bytes = QByteArrayView(text, sqlite3_column_bytes(streaming, column));
+        return true;
+    }
     const Cell *c = cell(field);
     if (!c || c->kind != Cell::Text)
         return false;

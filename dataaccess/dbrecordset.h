@@ -98,7 +98,7 @@ public:
 
     struct Cell
     {
-        enum Kind : quint8 { Null, Integer, Real, Text, Blob };
+        enum Kind : quint8 { Null, Integer, Real, Text, Blob, Unread };
         Kind kind = Null;
         qint64 integer = 0; // Integer; for Text and Blob the offset into the text pool
         double real = 0;    // Real; for Text and Blob the length in bytes
@@ -156,6 +156,9 @@ private:
     std::vector<Column> columns;
     mutable int nextGuess = 0; // callers read the columns in the same order on every row
     std::vector<Cell> cells; // row after row
+    // While OpenEach hands out a row, the statement it steps: the row's cells are read from it
+    // when asked for (Unread until then), and texts are lent straight from the engine.
+    sqlite3_stmt *streaming = nullptr;
     std::vector<quint8> status;
     QByteArray pool;
     std::vector<qint64> order; // the rows the filter lets through, in result order

@@ -123,7 +123,11 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
     bool located = false;
     SharedTexts types, names, persons, days, remarks;
     SharedAmounts amounts;
-    userRecordset.OpenEach(QStringLiteral("select *") + range + QStringLiteral(" order by rq"), [&] {
+    // Only the columns the view shows: the dates a record was added and changed are not read.
+    const QString shown = QStringList{QStringLiteral("id"), RecordColumn::type, RecordColumn::name, RecordColumn::expense,
+                                      RecordColumn::income, RecordColumn::person, RecordColumn::day, RecordColumn::remark}
+                              .join(u',');
+    userRecordset.OpenEach(QStringLiteral("select ") + shown + range + QStringLiteral(" order by rq"), [&] {
         if (!located) {
             // The columns by position from the first row on, not looked up by name in every cell.
             for (DbField *f : {&id, &type, &name, &expense, &income, &person, &day, &remark})

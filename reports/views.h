@@ -19,6 +19,8 @@ struct ViewRow
     qint64 id = 0;
     QStringList cells;
 };
+// A list of rows grows by moving its memory, not by moving each row's cells one by one.
+Q_DECLARE_TYPEINFO(ViewRow, Q_RELOCATABLE_TYPE);
 
 // Whether a view of the range may be shown; refused with its message when nobody is logged in or
 // the range ends before it starts.

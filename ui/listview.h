@@ -32,6 +32,7 @@ struct ListRow
     QStringList cells;
     int itemValue = 0;
 };
+Q_DECLARE_TYPEINFO(ListRow, Q_RELOCATABLE_TYPE);
 
 class ListModel : public QAbstractItemModel
 {
