@@ -76,7 +76,7 @@ bool readAmount(QString text, double *amount)
 bool ownTransfer(const BillRow &row, const QString &fundState)
 {
     static const QStringList words{"充值", "提现", "余额宝", "零钱通", "理财通", "信用卡还款", "转入零钱"};
-    if (fundState == QLatin1String("资金转移"))
+    if (fundState == QStringLiteral("资金转移"))
         return true;
     for (const QString &w : words)
         if (row.category.contains(w) || row.goods.contains(w) || row.counterparty.contains(w))
@@ -87,18 +87,18 @@ bool ownTransfer(const BillRow &row, const QString &fundState)
 // Sorts a row: expense, income, refund (income: money came back), or no money at all.
 void classify(BillRow &row, QString direction, const QString &fundState)
 {
-    if (direction.isEmpty() && fundState == QLatin1String("已支出"))
+    if (direction.isEmpty() && fundState == QStringLiteral("已支出"))
         direction = QStringLiteral("支出");
-    if (direction.isEmpty() && fundState == QLatin1String("已收入"))
+    if (direction.isEmpty() && fundState == QStringLiteral("已收入"))
         direction = QStringLiteral("收入");
-    const bool closed = row.status.contains(QLatin1String("关闭")) || row.status.contains(QLatin1String("失败"));
-    const bool refundWord = row.status.contains(QLatin1String("退款")) || row.goods.startsWith(QLatin1String("退款"))
-        || row.category.contains(QLatin1String("退款"));
+    const bool closed = row.status.contains(QStringLiteral("关闭")) || row.status.contains(QStringLiteral("失败"));
+    const bool refundWord = row.status.contains(QStringLiteral("退款")) || row.goods.startsWith(QStringLiteral("退款"))
+        || row.category.contains(QStringLiteral("退款"));
     if (closed) {
         row.noMoney = QStringLiteral("交易关闭");
-    } else if (direction == QLatin1String("支出")) {
+    } else if (direction == QStringLiteral("支出")) {
         row.income = false;
-    } else if (direction == QLatin1String("收入")) {
+    } else if (direction == QStringLiteral("收入")) {
         row.income = true;
         row.refund = refundWord;
     } else if (refundWord) {
