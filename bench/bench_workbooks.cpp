@@ -4,6 +4,7 @@
 // duplicate filter.
 #include "dataaccess/databasefile.h"
 #include "dataaccess/dbrecordset.h"
+#include "exchange/excelexchange.h"
 #include "ledger/templates.h"
 
 #include <QDate>
@@ -16,7 +17,7 @@ namespace {
 
 const QStringList fields{"xmlx", "xmmc", "zcje", "srje", "ry", "rq", "bz"};
 const QStringList titles{"项目类型", "项目名称", "支出金额", "收入金额", "人员", "日期", "备注"};
-const QString filter = "where rq=ek.日期 and xmlx=ek.项目类型 and xmmc=ek.项目名称 and zcje=ek.支出金额 and srje=ek.收入金额 and ry=ek.人员";
+const QString filter = importDuplicateFilter;
 
 QTemporaryDir &dir()
 {

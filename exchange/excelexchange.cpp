@@ -147,8 +147,7 @@ void importLedger(Prompter &prompter, const std::function<void()> &refreshView)
         RowProgress progress(prompter, QStringLiteral("正在导入数据……"), 0);
         imported = userConnection.ImportTableMapped(
             path, QStringLiteral("lcsj"), fields,
-            QStringLiteral("where rq=ek.日期 and xmlx=ek.项目类型 and xmmc=ek.项目名称 and zcje=ek.支出金额 and "
-                           "srje=ek.收入金额 and ry=ek.人员"),
+            importDuplicateFilter,
             QStringLiteral("lcsj"), titles);
         if (progress.stopped) {
             userConnection.RollbackTrans();

@@ -3,6 +3,8 @@
 // records it holds already skipped.
 #include "common/prompter.h"
 
+#include <QString>
+
 #include <functional>
 
 // Asks for the file, proposing "理财数据(<today>)", and writes every record into it: into the
@@ -20,3 +22,9 @@ QString chosenExchangePath(const QString &path, int filter);
 // in; the view is refreshed after a successful import. The import reports its progress and stops
 // when asked, leaving the ledger as it was.
 void importLedger(Prompter &prompter, const std::function<void()> &refreshView);
+
+// What makes a row of the file the same as a record already kept: the day, both amounts, the
+// person, the type and the name all equal. The amounts come first after the day: records of one
+// day mostly differ in their amounts, and numbers compare far faster than Chinese texts do.
+inline const QString importDuplicateFilter = QStringLiteral(
+    "where rq=ek.日期 and zcje=ek.支出金额 and srje=ek.收入金额 and ry=ek.人员 and xmlx=ek.项目类型 and xmmc=ek.项目名称");

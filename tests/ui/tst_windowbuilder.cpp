@@ -698,7 +698,7 @@ void TestWindowBuilder::mainMenu()
     QStringList captions;
     for (QAction *a : menu->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(captions, QStringList({"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "-", "微博", "-", "主页", "-", "关于"}));
+    QCOMPARE(captions, QStringList({"帮助说明", "-", "退出登录", "-", "旧版数据恢复", "自动备份", "-", "微博", "-", "主页", "-", "关于"}));
     QVERIFY(menu->findAction(QStringLiteral("微博/新浪微博")));
     QVERIFY(menu->findAction(QStringLiteral("微博/腾讯微博")));
     QVERIFY(!menu->findAction(QStringLiteral("微博/没有")));
