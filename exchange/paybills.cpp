@@ -312,6 +312,20 @@ bool saveChoices(const CounterpartyChoices &choices)
 
 } // namespace
 
+qsizetype markHeldRecords(QList<BillRecord> *records)
+{
+    const QSet<QString> trades = tradeNumbersInLedger();
+    qsizetype marked = 0;
+    for (BillRecord &r : *records) {
+        if (!r.tradeNumber.isEmpty() && trades.contains(r.tradeNumber)) {
+            r.held = true;
+            r.import = false;
+            ++marked;
+        }
+    }
+    return marked;
+}
+
 CounterpartyChoices rememberedChoices()
 {
     CounterpartyChoices choices;

@@ -52,6 +52,7 @@ struct BillRecord
     double expense = 0, income = 0;
     QString tradeNumber;
     bool import = true; // off by default for rows that move no money
+    bool held = false;  // the ledger holds the trade already (see markHeldRecords)
 };
 
 // The remark a row's record carries: goods, the bill's note, and the trade number that makes the
@@ -62,6 +63,11 @@ QString billRemark(const BillRow &row);
 // the counterparty, unless the person chose otherwise for the counterparty before.
 QList<BillRecord> proposedRecords(const PayBill &bill, const QString &defaultType, const QString &person,
                                   const CounterpartyChoices &choices);
+
+// Marks the records whose trade number a remark in the logged-in user's ledger carries already
+// (a bill, or an overlapping one, imported before): held, and not to be imported. Returns how
+// many were marked.
+qsizetype markHeldRecords(QList<BillRecord> *records);
 
 // The choices remembered in the logged-in user's ledger (an empty set when it keeps none yet).
 CounterpartyChoices rememberedChoices();

@@ -53,7 +53,9 @@ QStringList cells(const BillState &state, qsizetype i)
     const BillRecord &r = state.records[i];
     const QString &noMoney = state.bill.rows[i].noMoney;
     QString mark = r.import ? QStringLiteral("导入") : QStringLiteral("不导入");
-    if (!noMoney.isEmpty())
+    if (r.held)
+        mark += QStringLiteral("（账本中已有）");
+    else if (!noMoney.isEmpty())
         mark += QStringLiteral("（") + noMoney + QStringLiteral("）");
     else if (state.bill.rows[i].refund)
         mark += QStringLiteral("（退款）");
@@ -71,7 +73,7 @@ void showRows(const BillWindowUnits &units, const BillState &state)
         chosen += state.records[i].import;
     }
     units.rows->setRows(std::move(rows));
-    units.summary->setText(QStringLiteral("共 %1 笔交易，其中 %2 笔将导入；不计收支、已关闭的交易和本人账户间的转账默认不导入。")
+    units.summary->setText(QStringLiteral("共 %1 笔交易，其中 %2 笔将导入；不计收支、已关闭的交易、本人账户间的转账和账本中已有的交易默认不导入。")
                                .arg(state.records.size())
                                .arg(chosen));
 }
@@ -97,6 +99,7 @@ LayoutWindow *createBillImportWindow(QWidget *mainWindow, Prompter &prompter, co
     }
     const QString defaultType = state->bill.kind == BillKind::WeChat ? QStringLiteral("微信支付") : QStringLiteral("支付宝");
     state->records = proposedRecords(state->bill, defaultType, person, rememberedChoices());
+    markHeldRecords(&state->records);
 
     auto *window = new LayoutWindow(QStringLiteral("paybill"), mainWindow);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -140,6 +143,10 @@ LayoutWindow *createBillImportWindow(QWidget *mainWindow, Prompter &prompter, co
         const int row = units.rows->selectedRow();
         if (row < 0) {
             prompter.showMessage(QStringLiteral("请先选择一行！"));
+            return;
+        }
+        if (state->records[row].held) {
+            prompter.showMessage(QStringLiteral("账本中已有这笔交易，不再导入！"));
             return;
         }
         state->records[row].import = !state->records[row].import;
