@@ -201,9 +201,9 @@ bool readPayBill(const QString &path, PayBill *bill, QString *error)
         QString when = field(row, col(columns->payTime));
         if (when.isEmpty())
             when = field(row, col(columns->time));
-        bool timeOk = false;
-        b.time = parseDateText(when, &timeOk);
-        if (!timeOk || !readAmount(field(row, col(columns->amount)), &b.amount)) {
+        const QByteArray whenBytes = when.toUtf8();
+        if (!parseStoredDate(whenBytes.constData(), int(whenBytes.size()), &b.day, &b.time)
+            || !readAmount(field(row, col(columns->amount)), &b.amount)) {
             *error = damaged;
             return false;
         }
@@ -248,7 +248,7 @@ QList<BillRecord> proposedRecords(const PayBill &bill, const QString &defaultTyp
         r.name.truncate(nameLongest);
         r.person = person.left(personLongest);
         r.remark = billRemark(row);
-        r.day = row.time.date();
+        r.day = row.day;
         (row.income ? r.income : r.expense) = row.amount;
         r.tradeNumber = row.tradeNumber;
         r.import = row.noMoney.isEmpty();

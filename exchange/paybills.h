@@ -4,17 +4,19 @@
 // records saved with those the ledger holds already skipped.
 #include "common/prompter.h"
 
-#include <QDateTime>
+#include <QDate>
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QTime>
 
 enum class BillKind { AlipayOlder, AlipayNewer, WeChat };
 
 // One trade of a bill, its texts trimmed (the bills pad fields with blanks and end numbers with tabs).
 struct BillRow
 {
-    QDateTime time;
+    QDate day;
+    QTime time; // the bills' times are local; kept apart so that no time-zone lookup is paid per row
     QString category; // 交易分类 or 交易类型; empty in the older Alipay bill
     QString counterparty, goods, note, status, tradeNumber;
     double amount = 0;
