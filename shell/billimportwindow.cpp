@@ -4,6 +4,7 @@
 
 #include "common/prompter.h"
 #include "exchange/paybills.h"
+#include "ledger/entry.h"
 #include "ui/layoutwindow.h"
 #include "ui/listview.h"
 #include "ui/units.h"
@@ -121,7 +122,8 @@ LayoutWindow *createBillImportWindow(QWidget *mainWindow, Prompter &prompter, co
             prompter.showMessage(QStringLiteral("请先选择一行！"));
             return;
         }
-        const QString type = units.type->text().trimmed(), name = units.name->text().trimmed();
+        const QString type = units.type->text().trimmed().left(typeLongest);
+        const QString name = units.name->text().trimmed().left(nameLongest);
         if (type.isEmpty() || name.isEmpty()) {
             prompter.showMessage(QStringLiteral("项目类型和项目名称不能为空！"));
             return;
@@ -130,12 +132,12 @@ LayoutWindow *createBillImportWindow(QWidget *mainWindow, Prompter &prompter, co
         for (qsizetype i = 0; i < state->records.size(); ++i) {
             if (i != row && !(wholeCounterparty && state->records[i].counterparty == counterparty))
                 continue;
-            state->records[i].type = type.left(30);
-            state->records[i].name = name.left(50);
+            state->records[i].type = type;
+            state->records[i].name = name;
             refreshRow(units, *state, int(i));
         }
         if (wholeCounterparty && !counterparty.isEmpty())
-            state->choices.insert(counterparty, {type.left(30), name.left(50)});
+            state->choices.insert(counterparty, {type, name});
     };
     QObject::connect(units.changeRow, &GraphicButton::clicked, window, [change] { change(false); });
     QObject::connect(units.changeCounterparty, &GraphicButton::clicked, window, [change] { change(true); });
