@@ -1,6 +1,7 @@
 #include "backuppage.h"
 
 #include "backupwindow.h"
+#include "billimportwindow.h"
 #include "mainwindow.h"
 #include "viewpage.h"
 
@@ -21,6 +22,8 @@ BackupPage::BackupPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView
     onClick(backup.backUp, [this] { backupLedger(main->session, prompter); });
     onClick(backup.exportLedger, [this] { exportLedger(prompter); });
     onClick(backup.importLedger, [this, showDetail] { importLedger(prompter, showDetail); });
+    onClick(owner->page(QStringLiteral("backup"))->requiredUnit<GraphicButton>(QStringLiteral("导入账单按钮")),
+            [this, showDetail] { openBillImport(main, prompter, main->session.currentUser, showDetail); });
     onClick(backup.compact, [this, endThenRefresh] { compactLedger(main->session, prompter, endThenRefresh); });
     onClick(backup.restore, [this] { restoreFrom(QString()); });
     onClick(backup.confirmPassword, [this, endThenRefresh] {

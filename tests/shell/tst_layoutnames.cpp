@@ -3,11 +3,13 @@
 #include "shellfixture.h"
 
 #include "shell/backupwindow.h"
+#include "shell/billimportwindow.h"
 #include "shell/chartwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/pageunits.h"
 #include "shell/sessionpages.h"
 #include "support/scriptedprompter.h"
+#include "testpaths.h"
 
 class TestLayoutNames : public QObject
 {
@@ -50,7 +52,7 @@ void TestLayoutNames::windowsHaveTheUnitsTheirCodeNames_data()
 {
     QTest::addColumn<QString>("layout");
     for (const char *layout : {"main", "splash", "view", "entry", "backup", "statistics", "user", "newuser", "help", "message",
-                               "confirm", "autobackup", "chart"})
+                               "confirm", "autobackup", "chart", "paybill"})
         QTest::newRow(layout) << QString::fromLatin1(layout);
 }
 
@@ -74,6 +76,11 @@ void TestLayoutNames::windowsHaveTheUnitsTheirCodeNames()
     }
     else if (layout == QStringLiteral("chart"))
         checked = window->findChild<ChartWindow *>();
+    else if (layout == QStringLiteral("paybill")) {
+        prompt.reset(createBillImportWindow(nullptr, prompter, QStringLiteral(KELM_TEST_DATA_DIR "/exchange/bills/wechat.csv"),
+                                            QStringLiteral("张三"), {}));
+        checked = prompt.get();
+    }
     else if (layout == QStringLiteral("message") || layout == QStringLiteral("confirm")) {
         prompt = std::make_unique<LayoutWindow>(layout);
         PromptUnits::bind(*prompt, layout == QStringLiteral("confirm"));
