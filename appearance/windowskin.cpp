@@ -249,14 +249,25 @@ void WindowSkin::dressWindow(LayoutWindow *window, AnimationBox *backgroundCanva
         backgroundCanvas->setBackgroundMode(AnimationBox::BackgroundMode::Stretched);
         if (marker > 0)
             sprites.clearSprites();
-        // Every top-level window shows the same picture: it is decoded once for all of them.
-        static QByteArray decodedBytes;
-        static QImage decoded;
-        if (decodedBytes.constData() != backgroundPicture.constData() || decodedBytes.size() != backgroundPicture.size()) {
-            decodedBytes = backgroundPicture;
-            decoded = imageFromBytes(backgroundPicture);
+        // Every top-level window shows the same picture: it is decoded once for all of them. The
+        // last few pictures stay decoded, so going back to one just tried decodes nothing.
+        struct Decoded
+        {
+            QByteArray bytes;
+            QImage image;
+        };
+        static QList<Decoded> recent;
+        qsizetype found = 0;
+        while (found < recent.size() && recent[found].bytes != backgroundPicture)
+            ++found;
+        if (found == recent.size()) {
+            recent.prepend({backgroundPicture, imageFromBytes(backgroundPicture)});
+            if (recent.size() > 3)
+                recent.removeLast();
+        } else if (found > 0) {
+            recent.move(found, 0);
         }
-        backgroundCanvas->setBackgroundPicture(backgroundPicture, decoded);
+        backgroundCanvas->setBackgroundPicture(backgroundPicture, recent.constFirst().image);
         if (buttonCanvas) {
             // The marker object stays on the button canvas, hidden with it, as the sign of a dressing.
             while (buttonCanvas->objectCount() > 0)

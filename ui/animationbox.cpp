@@ -468,7 +468,8 @@ QImage AnimationBox::snapshotImage(const QRect &area) const
     painter.setClipRect(rect());
     render(painter);
     painter.end();
-    return image.convertToFormat(QImage::Format_ARGB32);
+    image.convertTo(QImage::Format_ARGB32); // in its own memory: no second picture to fault in
+    return image;
 }
 
 QByteArray AnimationBox::snapshot(const QRect &area) const
