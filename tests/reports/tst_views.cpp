@@ -71,7 +71,7 @@ void TestViews::views()
     QFETCH(int, grouping);
     QFETCH(QStringList, rows);
     QList<ViewRow> view;
-    QVERIFY(queryView(true, mode, ViewGrouping(grouping), QDate(2012, 11, 1), QDate(2012, 11, 30), prompter, &view));
+    QVERIFY(queryView(userRecordset, true, mode, ViewGrouping(grouping), QDate(2012, 11, 1), QDate(2012, 11, 30), prompter, &view));
     QStringList shown;
     for (const ViewRow &row : view)
         shown << QString::number(row.id) + ':' + row.cells.join(u'|');
@@ -88,7 +88,7 @@ void TestViews::repeatedTextsStayTheirOwn()
     for (const QString &r : records)
         QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values (" + r + ")"));
     QList<ViewRow> view;
-    QVERIFY(queryView(true, detailMode, ViewGrouping::None, QDate(2012, 11, 20), QDate(2012, 11, 21), prompter, &view));
+    QVERIFY(queryView(userRecordset, true, detailMode, ViewGrouping::None, QDate(2012, 11, 20), QDate(2012, 11, 21), prompter, &view));
     QStringList shown;
     for (const ViewRow &row : view)
         shown << QString::number(row.id) + ':' + row.cells.join(u'|');
@@ -99,11 +99,11 @@ void TestViews::repeatedTextsStayTheirOwn()
 void TestViews::refusalsKeepTheList()
 {
     QList<ViewRow> view{{7, {"keep"}}};
-    QVERIFY(!queryView(false, detailMode, ViewGrouping::None, QDate(2012, 11, 1), QDate(2012, 11, 30), prompter, &view));
-    QVERIFY(!queryView(true, detailMode, ViewGrouping::None, QDate(2012, 11, 2), QDate(2012, 11, 1), prompter, &view));
+    QVERIFY(!queryView(userRecordset, false, detailMode, ViewGrouping::None, QDate(2012, 11, 1), QDate(2012, 11, 30), prompter, &view));
+    QVERIFY(!queryView(userRecordset, true, detailMode, ViewGrouping::None, QDate(2012, 11, 2), QDate(2012, 11, 1), prompter, &view));
     QCOMPARE(prompter.messages, (QStringList{"请先登录！", "结束日期不能小于开始日期！"}));
     QCOMPARE(view.size(), 1);
-    QVERIFY(queryView(true, detailMode, ViewGrouping::None, QDate(2013, 1, 1), QDate(2013, 1, 1), prompter, &view));
+    QVERIFY(queryView(userRecordset, true, detailMode, ViewGrouping::None, QDate(2013, 1, 1), QDate(2013, 1, 1), prompter, &view));
     QVERIFY(view.isEmpty());
     const Totals t = computeTotals(view, QDate(2013, 1, 1), QDate(2013, 1, 1));
     QCOMPARE(QStringList({t.expense, t.income, t.balance, t.days, t.dailyExpense}),
@@ -130,7 +130,7 @@ void TestViews::summariesOrderMixedNames()
         QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values (" + r
                                        + ",0.00,'张三','2013-02-01')"));
     QList<ViewRow> view;
-    QVERIFY(queryView(true, summaryMode, ViewGrouping(grouping), QDate(2013, 2, 1), QDate(2013, 2, 28), prompter, &view));
+    QVERIFY(queryView(userRecordset, true, summaryMode, ViewGrouping(grouping), QDate(2013, 2, 1), QDate(2013, 2, 28), prompter, &view));
     QStringList shown;
     for (const ViewRow &row : view)
         shown << row.cells.value(0);
