@@ -3,6 +3,8 @@
 
 #include "dataaccess/instances.h"
 #include "common/numbers.h"
+#include "ledger/entry.h"
+#include "reports/statistics.h"
 #include "reports/views.h"
 #include "support/scriptedprompter.h"
 
@@ -18,6 +20,7 @@ private slots:
     void summariesOrderMixedNames_data();
     void summariesOrderMixedNames();
     void repeatedTextsStayTheirOwn();
+    void aLedgerOfItsOwn();
     void totals_data();
     void totals();
     void remarkColumn_data();
@@ -94,6 +97,35 @@ void TestViews::repeatedTextsStayTheirOwn()
         shown << QString::number(row.id) + ':' + row.cells.join(u'|');
     QCOMPARE(shown, (QStringList{"8:生活|早餐 |1.00|0.00|张三|2012-11-20|X", "10:生活|早餐|" + amountText(-0.001) + "|0.00|张三 |2012-11-20|",
                                  "7:生活|早餐|1.00|0.00|张三|2012-11-20|x", "9:生活 |早餐|" + amountText(1.005) + "|0.00|张三|2012-11-20|x"}));
+}
+
+void TestViews::aLedgerOfItsOwn()
+{
+    // Records saved, viewed and summed on a connection of the caller's own, while the program's
+    // ledger objects are closed: nothing reaches for them, and they stay closed.
+    userRecordset.Close();
+    userConnection.Close();
+    DbConnection connection;
+    DbRecordset recordset;
+    QVERIFY(folder->openLedger("李四", connection, recordset));
+    QVERIFY(saveNewRecords(connection, {{"生活", "早餐", "3.50", "0.00", "李四", "2012-05-02", ""},
+                                        {"工资", "月薪", "0.00", "800.00", "李四", "2012-05-20", "五月"}},
+                           prompter));
+    QList<ViewRow> view;
+    QVERIFY(queryView(recordset, true, detailMode, ViewGrouping::None, QDate(2012, 5, 1), QDate(2012, 5, 31), prompter, &view));
+    QStringList shown;
+    for (const ViewRow &row : view)
+        shown << QString::number(row.id) + ':' + row.cells.join(u'|');
+    QCOMPARE(shown, (QStringList{"1:生活|早餐|3.50|0.00|李四|2012-05-02|", "2:工资|月薪|0.00|800.00|李四|2012-05-20|五月"}));
+    Statistics s;
+    QVERIFY(computeStatistics(recordset, true, 2012, prompter, &s));
+    QCOMPARE(QStringList({s.allTime.expense, s.allTime.income, s.year.months[4].expense, s.year.total.income}),
+             (QStringList{"3.50", "800.00", "3.50", "800.00"}));
+    QCOMPARE(prompter.messages, QStringList());
+    QVERIFY(!userConnection.IsOpen());
+    QVERIFY(!userRecordset.IsOpen());
+    recordset.Close();
+    connection.Close();
 }
 
 void TestViews::refusalsKeepTheList()
