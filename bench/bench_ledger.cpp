@@ -44,7 +44,8 @@ void detail_ours(benchmark::State &state)
     ColdClock cold(state);
     for (auto _ : state) {
         QList<ViewRow> rows;
-        queryView(true, detailMode, ViewGrouping::None, QDate(1990, 1, 1), QDate(2030, 12, 31), prompter, &rows);
+        queryView(userRecordset, true, detailMode, ViewGrouping::None, QDate(1990, 1, 1), QDate(2030, 12, 31), prompter,
+                  &rows);
         const Totals totals = computeTotals(rows, QDate(1990, 1, 1), QDate(2030, 12, 31));
         benchmark::DoNotOptimize(totals.expense);
         if (rows.size() != 100000)
@@ -88,7 +89,7 @@ void save_ours(benchmark::State &state)
         writeTemplate(ledgerTemplate(), path);
         userConnection.OpenJet(path, databasePassword);
         state.ResumeTiming();
-        if (!saveNewRecords(rows, prompter))
+        if (!saveNewRecords(userConnection, rows, prompter))
             state.SkipWithError("save failed");
         state.PauseTiming();
         userConnection.Close();

@@ -73,7 +73,7 @@ QString workbook(int rows)
     PayBill read;
     SilentPrompter prompter;
     if (readPayBill(bill(rows), &read, nullptr))
-        saveBillRecords(bill(rows), proposedRecords(read, defaultType, person, {}), {}, prompter);
+        saveBillRecords(userConnection, userRecordset, bill(rows), proposedRecords(read, defaultType, person, {}), {}, prompter);
     QStringList list;
     for (qsizetype i = 0; i < fields.size(); ++i)
         list.append(fields[i] + " as " + titles[i]);
@@ -107,7 +107,7 @@ void bill_ours(benchmark::State &state)
         state.ResumeTiming();
         PayBill read;
         if (!readPayBill(path, &read, nullptr)
-            || !saveBillRecords(path, proposedRecords(read, defaultType, person, rememberedChoices()), {}, prompter,
+            || !saveBillRecords(userConnection, userRecordset, path, proposedRecords(read, defaultType, person, rememberedChoices(userRecordset)), {}, prompter,
                                 &added))
             state.SkipWithError("bill import failed");
     }
@@ -122,7 +122,7 @@ void bill_baseline(benchmark::State &state)
         state.PauseTiming();
         openLedgerCopy();
         state.ResumeTiming();
-        if (!takeSafetyCopyBeforeImport(path, prompter) || !userConnection.BeginTrans()
+        if (!takeSafetyCopyBeforeImport(userConnection, path, prompter) || !userConnection.BeginTrans()
             || !userConnection.ImportTableMapped(path, "lcsj", fields, importDuplicateFilter, QStringLiteral("lcsj"),
                                                  titles)
             || !userConnection.CommitTrans())

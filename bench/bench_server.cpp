@@ -66,7 +66,8 @@ void detailView(benchmark::State &state, const QString &ledger)
     ColdClock cold(state);
     for (auto _ : state) {
         QList<ViewRow> rows;
-        queryView(true, detailMode, ViewGrouping::None, QDate(1990, 1, 1), QDate(2030, 12, 31), prompter, &rows);
+        queryView(userRecordset, true, detailMode, ViewGrouping::None, QDate(1990, 1, 1), QDate(2030, 12, 31), prompter,
+                  &rows);
         const Totals totals = computeTotals(rows, QDate(1990, 1, 1), QDate(2030, 12, 31));
         benchmark::DoNotOptimize(totals.expense);
         if (rows.size() != 100000)

@@ -47,7 +47,7 @@ void statistics_ours(benchmark::State &state)
     ColdClock cold(state);
     for (auto _ : state) {
         Statistics s;
-        if (!computeStatistics(true, chosenYear, prompter, &s))
+        if (!computeStatistics(userRecordset, true, chosenYear, prompter, &s))
             state.SkipWithError("statistics failed");
         benchmark::DoNotOptimize(s.year.total.expense);
         cold.lap();

@@ -47,7 +47,9 @@ struct LoggedInWindow
         if (window.start() != StartupResult::Started)
             return;
         pages = new SessionPages(&window, prompter);
-        if (registerUser(userName, QStringLiteral("pw"), QStringLiteral("pw"), prompter) != AdminOutcome::Done)
+        if (registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, userName,
+                         QStringLiteral("pw"), QStringLiteral("pw"), prompter)
+            != AdminOutcome::Done)
             return;
         LayoutWindow *view = window.page(QStringLiteral("view"));
         view->unit<EditBox>(QStringLiteral("登录用户名框"))->setText(userName);

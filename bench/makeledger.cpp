@@ -8,6 +8,7 @@
 #include "common/program.h"
 #include "dataaccess/databasefile.h"
 #include "dataaccess/dbconnection.h"
+#include "dataaccess/instances.h"
 #include "users/administration.h"
 #include "users/userdirectory.h"
 
@@ -34,12 +35,14 @@ int main(int argc, char **argv)
     setProgramDirectory(folder);
     SilentPrompter prompter;
     QStringList users;
-    if (openUserDirectory(prompter, users) == DirectoryOpen::EndProgram) {
+    if (openUserDirectory(directoryConnection, directoryRecordset, prompter, users) == DirectoryOpen::EndProgram) {
         std::fprintf(stderr, "the user directory could not be opened\n");
         return 1;
     }
     const QString user = QStringLiteral("张三");
-    if (registerUser(user, QStringLiteral("pw"), QStringLiteral("pw"), prompter) != AdminOutcome::Done) {
+    if (registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, user, QStringLiteral("pw"),
+                     QStringLiteral("pw"), prompter)
+        != AdminOutcome::Done) {
         std::fprintf(stderr, "the user could not be registered\n");
         return 1;
     }

@@ -8,7 +8,6 @@
 #include "dataaccess/databasefile.h"
 #include "dataaccess/dbconnection.h"
 #include "dataaccess/dbrecordset.h"
-#include "dataaccess/instances.h"
 #include "users/userdirectory.h"
 
 #include <QDir>
@@ -148,9 +147,9 @@ bool takeSafetyCopy(const QString &ledger, Prompter &prompter)
         || prompter.askConfirm(QStringLiteral("自动备份当前数据失败！是否仍然继续？"));
 }
 
-bool takeSafetyCopyBeforeImport(const QString &importedFile, Prompter &prompter)
+bool takeSafetyCopyBeforeImport(DbConnection &ledgerDb, const QString &importedFile, Prompter &prompter)
 {
-    const QString ledger = userConnection.filePath();
+    const QString ledger = ledgerDb.filePath();
     if (ledger.isEmpty() || QFileInfo(importedFile).size() < largeImportBytes)
         return true;
     return takeSafetyCopy(ledger, prompter);

@@ -4,6 +4,7 @@
 // migration or a large import replaces records. They are the same kind of file as 备份数据
 // writes, so 恢复数据 restores them, and they are thinned to 7 daily, 4 weekly and 12 monthly.
 #include "common/prompter.h"
+#include "dataaccess/dbconnection.h"
 
 #include <QDateTime>
 #include <QList>
@@ -35,8 +36,8 @@ AutomaticBackup backUpAtSessionEnd(const QString &ledger, Prompter &prompter);
 // cannot be written the person is asked whether to go on; false when they answer no.
 bool takeSafetyCopy(const QString &ledger, Prompter &prompter);
 // The same before an import, for files large enough for a long import; the ledger is the one open
-// on userConnection.
-bool takeSafetyCopyBeforeImport(const QString &importedFile, Prompter &prompter);
+// on ledgerDb.
+bool takeSafetyCopyBeforeImport(DbConnection &ledgerDb, const QString &importedFile, Prompter &prompter);
 
 // A progress report of a scope opened with the total 1000, fed with parts of any whole.
 inline auto inThousandths(ProgressScope &scope)

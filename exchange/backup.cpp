@@ -7,7 +7,7 @@
 #include "common/program.h"
 #include "common/sqltext.h"
 #include "dataaccess/databasefile.h"
-#include "dataaccess/instances.h"
+#include "dataaccess/dbrecordset.h"
 #include "users/passworddigest.h"
 
 namespace {
@@ -21,10 +21,10 @@ QString accountQuery(const Session &session)
     return QStringLiteral("select * from yhsj where yhmc=") + quoteText(session.currentUser);
 }
 
-void closeAuxiliary()
+void closeAuxiliary(DbConnection &foreignDb, DbRecordset &foreignRows)
 {
-    auxRecordset.Close();
-    auxConnection.Close();
+    foreignRows.Close();
+    foreignDb.Close();
 }
 
 // The restore copy, and the original a Windows backup left beside it when it was converted.
@@ -35,15 +35,17 @@ void removeRestoreCopy()
 
 // Puts the checked restore copy in place of the ledger. The copy replaces the ledger in one step,
 // so the ledger is the old file or the whole new one, never neither.
-RestoreState replaceLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut)
+RestoreState replaceLedger(DbConnection &ledgerDb, DbRecordset &ledgerRows, DbConnection &foreignDb,
+                           DbRecordset &foreignRows, const Session &session, Prompter &prompter,
+                           const std::function<void()> &logOut)
 {
-    closeAuxiliary();
+    closeAuxiliary(foreignDb, foreignRows);
     if (!takeSafetyCopy(session.currentDbPath, prompter)) {
         removeRestoreCopy();
         return RestoreState::Idle;
     }
-    userRecordset.Close();
-    userConnection.Close();
+    ledgerRows.Close();
+    ledgerDb.Close();
     bool copied = false;
     {
         ProgressScope progress(prompter, QStringLiteral("正在恢复数据……"), 1000, false);
@@ -79,8 +81,9 @@ void backupLedger(const Session &session, Prompter &prompter)
     prompter.showMessage(copied ? QStringLiteral("备份数据成功！") : QStringLiteral("备份数据失败！"));
 }
 
-RestoreState restoreLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut,
-                           const QString &copy)
+RestoreState restoreLedger(DbConnection &ledgerDb, DbRecordset &ledgerRows, DbConnection &foreignDb,
+                           DbRecordset &foreignRows, const Session &session, Prompter &prompter,
+                           const std::function<void()> &logOut, const QString &copy)
 {
     if (!prompter.askConfirm(QStringLiteral("恢复数据前请先备份好数据！是否断续？")))
         return RestoreState::Idle;
@@ -91,68 +94,70 @@ RestoreState restoreLedger(const Session &session, Prompter &prompter, const std
         return RestoreState::Idle;
     // The copy of an earlier restore is never used: the auxiliary pair lets go of it first, and a
     // copy that fails stops here.
-    closeAuxiliary();
+    closeAuxiliary(foreignDb, foreignRows);
     removeRestoreCopy();
     bool copied = false;
     {
         ProgressScope progress(prompter, QStringLiteral("正在读取备份数据……"), 1000, false);
         copied = copyFileReplacing(chosen, restoreCopyPath(), inThousandths(progress));
     }
-    if (!copied || !openJetShowingConversion(auxConnection, restoreCopyPath(), databasePassword, prompter)) {
-        closeAuxiliary();
+    if (!copied || !openJetShowingConversion(foreignDb, restoreCopyPath(), databasePassword, prompter)) {
+        closeAuxiliary(foreignDb, foreignRows);
         removeRestoreCopy();
         prompter.showMessage(QStringLiteral("连接备份数据库失败！可能数据库不是最新版的！"));
         return RestoreState::Idle;
     }
-    auxRecordset.SetConnection(auxConnection);
-    auxRecordset.Open(accountQuery(session));
-    if (auxRecordset.RecordCount() <= 0) {
-        closeAuxiliary();
+    foreignRows.SetConnection(foreignDb);
+    foreignRows.Open(accountQuery(session));
+    if (foreignRows.RecordCount() <= 0) {
+        closeAuxiliary(foreignDb, foreignRows);
         removeRestoreCopy();
         prompter.showMessage(QStringLiteral("该备份数据库用户名与当前用户名不一样，不能恢复！"));
         return RestoreState::Idle;
     }
-    userRecordset.Open(accountQuery(session));
-    if (auxRecordset.GetText(QStringLiteral("yhmm")) != userRecordset.GetText(QStringLiteral("yhmm")))
+    ledgerRows.Open(accountQuery(session));
+    if (foreignRows.GetText(QStringLiteral("yhmm")) != ledgerRows.GetText(QStringLiteral("yhmm")))
         return RestoreState::AwaitingPassword;
-    return replaceLedger(session, prompter, logOut);
+    return replaceLedger(ledgerDb, ledgerRows, foreignDb, foreignRows, session, prompter, logOut);
 }
 
-RestoreState confirmBackupPassword(const Session &session, const QString &typedPassword, Prompter &prompter,
-                                   const std::function<void()> &logOut)
+RestoreState confirmBackupPassword(DbConnection &ledgerDb, DbRecordset &ledgerRows, DbConnection &foreignDb,
+                                   DbRecordset &foreignRows, const Session &session, const QString &typedPassword,
+                                   Prompter &prompter, const std::function<void()> &logOut)
 {
-    auxRecordset.Open(accountQuery(session));
-    if (passwordDigest(typedPassword) != auxRecordset.GetText(QStringLiteral("yhmm"))) {
+    foreignRows.Open(accountQuery(session));
+    if (passwordDigest(typedPassword) != foreignRows.GetText(QStringLiteral("yhmm"))) {
         prompter.showMessage(QStringLiteral("密码错误，请重新输入！"));
         return RestoreState::AwaitingPassword;
     }
-    userRecordset.Open(accountQuery(session));
-    const QString current = userRecordset.GetText(QStringLiteral("yhmm"));
-    if (!auxConnection.Execute(QStringLiteral("update yhsj set yhmm=") + quoteText(current) + QStringLiteral(" where yhmc=")
-                               + quoteText(session.currentUser))) {
+    ledgerRows.Open(accountQuery(session));
+    const QString current = ledgerRows.GetText(QStringLiteral("yhmm"));
+    if (!foreignDb.Execute(QStringLiteral("update yhsj set yhmm=") + quoteText(current) + QStringLiteral(" where yhmc=")
+                           + quoteText(session.currentUser))) {
         prompter.showMessage(QStringLiteral("恢复数据失败！[02]"));
         return RestoreState::AwaitingPassword;
     }
-    return replaceLedger(session, prompter, logOut);
+    return replaceLedger(ledgerDb, ledgerRows, foreignDb, foreignRows, session, prompter, logOut);
 }
 
-RestoreState cancelBackupPassword()
+RestoreState cancelBackupPassword(DbConnection &foreignDb, DbRecordset &foreignRows)
 {
-    closeAuxiliary();
+    closeAuxiliary(foreignDb, foreignRows);
     removeRestoreCopy();
     return RestoreState::Idle;
 }
 
-void compactLedger(const Session &session, Prompter &prompter, const std::function<void()> &logOut)
+void compactLedger(DbConnection &ledgerDb, DbRecordset &ledgerRows, const Session &session, Prompter &prompter,
+                   const std::function<void()> &logOut)
 {
     if (!prompter.askConfirm(QStringLiteral("压缩数据前请先备份好数据！是否继续？")))
         return;
-    userRecordset.Close();
-    userConnection.Close();
+    ledgerRows.Close();
+    ledgerDb.Close();
     DbCompactResult result = CompactEngineError;
     {
         ProgressScope progress(prompter, QStringLiteral("正在压缩数据……"), 1000, false);
-        result = userConnection.CompactDatabase(session.currentDbPath, databasePassword, inThousandths(progress));
+        result = ledgerDb.CompactDatabase(session.currentDbPath, databasePassword, inThousandths(progress));
     }
     if (logOut)
         logOut();

@@ -3,7 +3,7 @@
 #include "common/clock.h"
 #include "common/datetext.h"
 #include "common/numbers.h"
-#include "dataaccess/instances.h"
+#include "dataaccess/dbrecordset.h"
 #include "dataaccess/xls/sheetfile.h"
 #include "exchange/autobackup.h"
 
@@ -42,23 +42,23 @@ QString exchangeFilter(bool exporting)
     return parts.join(u'|');
 }
 
-qint64 recordCount()
+qint64 recordCount(DbRecordset &ledgerRows)
 {
-    userRecordset.Open(QStringLiteral("select count(*) from lcsj"));
-    return textToInteger(userRecordset.GetText(0));
+    ledgerRows.Open(QStringLiteral("select count(*) from lcsj"));
+    return textToInteger(ledgerRows.GetText(0));
 }
 
 // How many records after lastId hold an amount that does not round to one within the limit (the
 // doubles above the limit's cent round up beyond it, the double nearest limit + 0.005 still to
 // it); -1 when they cannot be counted.
-qint64 tooLargeAmountsSince(qint64 lastId)
+qint64 tooLargeAmountsSince(DbRecordset &ledgerRows, qint64 lastId)
 {
     const QString beyond = QStringLiteral(">") + amountLimitText + QStringLiteral("5");
-    if (!userRecordset.Open(QStringLiteral("select count(*) from lcsj where id>") + QString::number(lastId)
-                            + QStringLiteral(" and (abs(zcje)") + beyond + QStringLiteral(" or abs(srje)") + beyond
-                            + QStringLiteral(")")))
+    if (!ledgerRows.Open(QStringLiteral("select count(*) from lcsj where id>") + QString::number(lastId)
+                         + QStringLiteral(" and (abs(zcje)") + beyond + QStringLiteral(" or abs(srje)") + beyond
+                         + QStringLiteral(")")))
         return -1;
-    return textToInteger(userRecordset.GetText(0));
+    return textToInteger(ledgerRows.GetText(0));
 }
 
 // Reports the rows a workbook statement has moved to the person, and tells whether they asked
@@ -89,7 +89,7 @@ QString chosenExchangePath(const QString &path, int filter)
     return path + exchangeKinds.at(filter).extension;
 }
 
-void exportLedger(Prompter &prompter)
+void exportLedger(DbConnection &ledgerDb, DbRecordset &ledgerRows, Prompter &prompter)
 {
     // An existing workbook keeps its sheets and gets one more, so nothing is asked about replacing it.
     const QString picked = prompter.pickFileToAddTo(exchangeFilter(true), QStringLiteral("*.xls"),
@@ -109,8 +109,8 @@ void exportLedger(Prompter &prompter)
     const QString statement = QStringLiteral("SELECT ") + list.join(u',') + QStringLiteral(" INTO [Excel 8.0;")
         + (gbk ? QStringLiteral("CharacterSet=936;") : QString()) + QStringLiteral("DATABASE=")
         + QString(path).replace(u']', QLatin1String("]]")) + QStringLiteral("].lcsj FROM lcsj ");
-    RowProgress progress(prompter, QStringLiteral("正在导出数据……"), recordCount());
-    const bool exported = userConnection.Execute(statement);
+    RowProgress progress(prompter, QStringLiteral("正在导出数据……"), recordCount(ledgerRows));
+    const bool exported = ledgerDb.Execute(statement);
     if (progress.stopped)
         return; // the file stays as it was; the person knows why
     if (exported)
@@ -119,7 +119,8 @@ void exportLedger(Prompter &prompter)
         prompter.showMessage(QStringLiteral("导出数据失败！"));
 }
 
-void importLedger(Prompter &prompter, const std::function<void()> &refreshView)
+void importLedger(DbConnection &ledgerDb, DbRecordset &ledgerRows, Prompter &prompter,
+                  const std::function<void()> &refreshView)
 {
     if (!prompter.askConfirm(QStringLiteral("导入数据前请先备份好数据，是否断续？")))
         return;
@@ -129,54 +130,52 @@ void importLedger(Prompter &prompter, const std::function<void()> &refreshView)
     const QString path = prompter.pickOpenFile(exchangeFilter(false), QStringLiteral("*.xls"));
     if (path.isEmpty())
         return;
-    const qint64 before = recordCount();
-    userRecordset.Open(QStringLiteral("select max(id) from lcsj"));
-    const qint64 lastId = textToInteger(userRecordset.GetText(0));
+    const qint64 before = recordCount(ledgerRows);
+    ledgerRows.Open(QStringLiteral("select max(id) from lcsj"));
+    const qint64 lastId = textToInteger(ledgerRows.GetText(0));
 
     // A large file is a large change: the ledger as it was is kept aside first.
-    if (!takeSafetyCopyBeforeImport(path, prompter))
+    if (!takeSafetyCopyBeforeImport(ledgerDb, path, prompter))
         return;
     // The import writes from here on. The rows come in inside a transaction, so rows with amounts
     // the ledger cannot keep, a failure or a request to stop send them all back.
-    if (userConnection.BeginTrans() == 0) {
+    if (ledgerDb.BeginTrans() == 0) {
         prompter.showMessage(QStringLiteral("导入理财数据失败！"));
         return;
     }
     bool imported = false;
     {
         RowProgress progress(prompter, QStringLiteral("正在导入数据……"), 0);
-        imported = userConnection.ImportTableMapped(
-            path, QStringLiteral("lcsj"), fields,
-            importDuplicateFilter,
-            QStringLiteral("lcsj"), titles);
+        imported = ledgerDb.ImportTableMapped(path, QStringLiteral("lcsj"), fields, importDuplicateFilter,
+                                              QStringLiteral("lcsj"), titles);
         if (progress.stopped) {
-            userConnection.RollbackTrans();
+            ledgerDb.RollbackTrans();
             return; // the ledger stays as it was; the person knows why
         }
     }
     if (!imported) {
-        userConnection.RollbackTrans();
+        ledgerDb.RollbackTrans();
         prompter.showMessage(QStringLiteral("导入理财数据失败！"));
         return;
     }
-    const qint64 tooLarge = tooLargeAmountsSince(lastId);
+    const qint64 tooLarge = tooLargeAmountsSince(ledgerRows, lastId);
     if (tooLarge < 0) {
-        userConnection.RollbackTrans();
+        ledgerDb.RollbackTrans();
         prompter.showMessage(QStringLiteral("导入理财数据失败！"));
         return;
     }
     if (tooLarge > 0) {
-        userConnection.RollbackTrans();
+        ledgerDb.RollbackTrans();
         prompter.showMessage(QStringLiteral("导入理财数据失败！表中有超出范围的金额，金额不能大于") + amountLimitText
                              + QStringLiteral("。"));
         return;
     }
-    if (!userConnection.CommitTrans()) {
-        userConnection.RollbackTrans();
+    if (!ledgerDb.CommitTrans()) {
+        ledgerDb.RollbackTrans();
         prompter.showMessage(QStringLiteral("导入理财数据失败！"));
         return;
     }
-    const qint64 added = recordCount() - before;
+    const qint64 added = recordCount(ledgerRows) - before;
     prompter.showMessage(QStringLiteral("导入理财数据成功！共 ") + QString::number(added) + QStringLiteral(" 个记录"));
     if (refreshView)
         refreshView();

@@ -9,7 +9,8 @@
 // transaction that also empties the ledger, so any refusal or failure leaves the ledger as it was
 // and ends the migration without verifying. The sums of a committed copy are verified; a mismatch
 // logs out and puts back the safety copy, made first under a free "<ledger>.bak…" name.
-void migrateOlderVersion(const Session &session, Prompter &prompter, const std::function<void()> &logOut,
-                         const std::function<void()> &refreshView);
+void migrateOlderVersion(DbConnection &ledgerDb, DbRecordset &ledgerRows, DbConnection &foreignDb,
+                         DbRecordset &foreignRows, const Session &session, Prompter &prompter,
+                         const std::function<void()> &logOut, const std::function<void()> &refreshView);
 
 QString migrationCopyPath();

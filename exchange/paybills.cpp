@@ -4,7 +4,8 @@
 #include "common/datetext.h"
 #include "common/numbers.h"
 #include "common/sqltext.h"
-#include "dataaccess/instances.h"
+#include "dataaccess/dbconnection.h"
+#include "dataaccess/dbrecordset.h"
 #include "dataaccess/xls/xlsxfile.h"
 #include "exchange/autobackup.h"
 #include "ledger/entry.h"
@@ -261,19 +262,19 @@ namespace {
 
 const QString choiceTable = QStringLiteral("zdxzsj");
 
-QSet<QString> textsOf(const QString &query)
+QSet<QString> textsOf(DbRecordset &recordset, const QString &query)
 {
     QSet<QString> texts;
-    userRecordset.OpenEach(query, [&] { texts.insert(userRecordset.GetText(0)); });
+    recordset.OpenEach(query, [&] { texts.insert(recordset.GetText(0)); });
     return texts;
 }
 
 // The trade numbers the ledger's remarks carry already.
-QSet<QString> tradeNumbersInLedger()
+QSet<QString> tradeNumbersInLedger(DbRecordset &recordset)
 {
     QSet<QString> numbers;
-    userRecordset.OpenEach(QStringLiteral("select bz from lcsj"), [&] {
-        const QString remark = userRecordset.GetText(0);
+    recordset.OpenEach(QStringLiteral("select bz from lcsj"), [&] {
+        const QString remark = recordset.GetText(0);
         const qsizetype at = remark.indexOf(tradeLabel);
         if (at >= 0)
             numbers.insert(remark.mid(at + tradeLabel.size()).section(u' ', 0, 0));
@@ -281,28 +282,28 @@ QSet<QString> tradeNumbersInLedger()
     return numbers;
 }
 
-bool heldBySixFields(const BillRecord &r)
+bool heldBySixFields(DbRecordset &recordset, const BillRecord &r)
 {
-    userRecordset.Open(QStringLiteral("select count(*) from lcsj where xmlx=") + quoteText(r.type)
+    recordset.Open(QStringLiteral("select count(*) from lcsj where xmlx=") + quoteText(r.type)
                        + QStringLiteral(" and xmmc=") + quoteText(r.name) + QStringLiteral(" and zcje=")
                        + amountText(r.expense) + QStringLiteral(" and srje=") + amountText(r.income)
                        + QStringLiteral(" and ry=") + quoteText(r.person) + QStringLiteral(" and rq=")
                        + quoteText(dateText(r.day, 1)));
-    return textToNumber(userRecordset.GetText(0)) > 0;
+    return textToNumber(recordset.GetText(0)) > 0;
 }
 
-bool saveChoices(const CounterpartyChoices &choices)
+bool saveChoices(DbConnection &connection, DbRecordset &recordset, const CounterpartyChoices &choices)
 {
     if (choices.isEmpty())
         return true;
-    if (!userRecordset.Open(QStringLiteral("select count(*) from ") + choiceTable)
-        && !userConnection.Execute(QStringLiteral("create table ") + choiceTable
+    if (!recordset.Open(QStringLiteral("select count(*) from ") + choiceTable)
+        && !connection.Execute(QStringLiteral("create table ") + choiceTable
                                    + QStringLiteral(" (id counter primary key, jydf text(255), xmlx text(50), xmmc text(50))")))
         return false;
     for (auto c = choices.cbegin(); c != choices.cend(); ++c) {
-        if (!userConnection.Execute(QStringLiteral("delete from ") + choiceTable + QStringLiteral(" where jydf=")
+        if (!connection.Execute(QStringLiteral("delete from ") + choiceTable + QStringLiteral(" where jydf=")
                                     + quoteText(c.key()))
-            || !userConnection.Execute(QStringLiteral("insert into ") + choiceTable
+            || !connection.Execute(QStringLiteral("insert into ") + choiceTable
                                        + QStringLiteral("(jydf,xmlx,xmmc) values (") + quoteText(c.key()) + u','
                                        + quoteText(c->type) + u',' + quoteText(c->name) + u')'))
             return false;
@@ -312,9 +313,9 @@ bool saveChoices(const CounterpartyChoices &choices)
 
 } // namespace
 
-qsizetype markHeldRecords(QList<BillRecord> *records)
+qsizetype markHeldRecords(DbRecordset &recordset, QList<BillRecord> *records)
 {
-    const QSet<QString> trades = tradeNumbersInLedger();
+    const QSet<QString> trades = tradeNumbersInLedger(recordset);
     qsizetype marked = 0;
     for (BillRecord &r : *records) {
         if (!r.tradeNumber.isEmpty() && trades.contains(r.tradeNumber)) {
@@ -326,25 +327,25 @@ qsizetype markHeldRecords(QList<BillRecord> *records)
     return marked;
 }
 
-CounterpartyChoices rememberedChoices()
+CounterpartyChoices rememberedChoices(DbRecordset &recordset)
 {
     CounterpartyChoices choices;
-    userRecordset.OpenEach(QStringLiteral("select jydf,xmlx,xmmc from ") + choiceTable, [&] {
-        choices.insert(userRecordset.GetText(0), {userRecordset.GetText(1), userRecordset.GetText(2)});
+    recordset.OpenEach(QStringLiteral("select jydf,xmlx,xmmc from ") + choiceTable, [&] {
+        choices.insert(recordset.GetText(0), {recordset.GetText(1), recordset.GetText(2)});
     });
     return choices;
 }
 
 namespace {
 
-bool writeRecords(const QList<BillRecord> &records, const CounterpartyChoices &choices, Prompter &prompter,
+bool writeRecords(DbConnection &connection, DbRecordset &recordset, const QList<BillRecord> &records, const CounterpartyChoices &choices, Prompter &prompter,
                   qint64 *added, bool *stopped)
 {
-    QSet<QString> trades = tradeNumbersInLedger();
-    QSet<QString> types = textsOf(QStringLiteral("select xmlx from xmlxsj"));
+    QSet<QString> trades = tradeNumbersInLedger(recordset);
+    QSet<QString> types = textsOf(recordset, QStringLiteral("select xmlx from xmlxsj"));
     QSet<QString> names;
-    userRecordset.OpenEach(QStringLiteral("select xmmc,xmlx from xmmcsj"),
-                           [&] { names.insert(userRecordset.GetText(0) + u'|' + userRecordset.GetText(1)); });
+    recordset.OpenEach(QStringLiteral("select xmmc,xmlx from xmmcsj"),
+                           [&] { names.insert(recordset.GetText(0) + u'|' + recordset.GetText(1)); });
     ProgressScope progress(prompter, QStringLiteral("正在导入账单……"), records.size(), true);
     const QString now = quoteText(dateText(Clock::now(), 0));
     qint64 done = 0;
@@ -355,48 +356,48 @@ bool writeRecords(const QList<BillRecord> &records, const CounterpartyChoices &c
         }
         if (!r.import)
             continue;
-        if (r.tradeNumber.isEmpty() ? heldBySixFields(r) : trades.contains(r.tradeNumber))
+        if (r.tradeNumber.isEmpty() ? heldBySixFields(recordset, r) : trades.contains(r.tradeNumber))
             continue;
         QString statement = QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz,tjrq,gxrq) values (")
             + quoteText(r.type) + u',' + quoteText(r.name) + u',' + amountText(r.expense) + u','
             + amountText(r.income) + u',' + quoteText(r.person) + u',' + quoteText(dateText(r.day, 1)) + u','
             + quoteText(r.remark) + u',' + now + u',' + now + u')';
-        if (!userConnection.Execute(statement))
+        if (!connection.Execute(statement))
             return false;
         trades.insert(r.tradeNumber);
         ++*added;
         // The entry page's lists offer the new types and names from now on.
         if (!types.contains(r.type)) {
-            if (!userConnection.Execute(QStringLiteral("insert into xmlxsj(xmlx) values (") + quoteText(r.type) + u')'))
+            if (!connection.Execute(QStringLiteral("insert into xmlxsj(xmlx) values (") + quoteText(r.type) + u')'))
                 return false;
             types.insert(r.type);
         }
         if (const QString key = r.name + u'|' + r.type; !names.contains(key)) {
-            if (!userConnection.Execute(QStringLiteral("insert into xmmcsj(xmmc,xmlx) values (") + quoteText(r.name)
+            if (!connection.Execute(QStringLiteral("insert into xmmcsj(xmmc,xmlx) values (") + quoteText(r.name)
                                         + u',' + quoteText(r.type) + u')'))
                 return false;
             names.insert(key);
         }
     }
-    return saveChoices(choices);
+    return saveChoices(connection, recordset, choices);
 }
 
 } // namespace
 
-bool saveBillRecords(const QString &billPath, const QList<BillRecord> &records, const CounterpartyChoices &choices,
+bool saveBillRecords(DbConnection &connection, DbRecordset &recordset, const QString &billPath, const QList<BillRecord> &records, const CounterpartyChoices &choices,
                      Prompter &prompter, qint64 *added)
 {
     qint64 count = 0;
     // A large bill is a large change: the ledger as it was is kept aside first.
-    if (!takeSafetyCopyBeforeImport(billPath, prompter))
+    if (!takeSafetyCopyBeforeImport(connection, billPath, prompter))
         return false;
-    if (userConnection.BeginTrans() == 0) {
+    if (connection.BeginTrans() == 0) {
         prompter.showMessage(QStringLiteral("导入账单失败！"));
         return false;
     }
     bool stopped = false;
-    if (!writeRecords(records, choices, prompter, &count, &stopped) || !userConnection.CommitTrans()) {
-        userConnection.RollbackTrans();
+    if (!writeRecords(connection, recordset, records, choices, prompter, &count, &stopped) || !connection.CommitTrans()) {
+        connection.RollbackTrans();
         if (!stopped)
             prompter.showMessage(QStringLiteral("导入账单失败！"));
         return false;

@@ -10,6 +10,9 @@
 #include <QString>
 #include <QTime>
 
+class DbConnection;
+class DbRecordset;
+
 enum class BillKind { AlipayOlder, AlipayNewer, WeChat };
 
 // One trade of a bill, its texts trimmed (the bills pad fields with blanks and end numbers with tabs).
@@ -66,13 +69,13 @@ QString billRemark(const BillRow &row);
 QList<BillRecord> proposedRecords(const PayBill &bill, const QString &defaultType, const QString &person,
                                   const CounterpartyChoices &choices);
 
-// Marks the records whose trade number a remark in the logged-in user's ledger carries already
+// Marks the records whose trade number a remark in the ledger the recordset reads carries already
 // (a bill, or an overlapping one, imported before): held, and not to be imported. Returns how
 // many were marked.
-qsizetype markHeldRecords(QList<BillRecord> *records);
+qsizetype markHeldRecords(DbRecordset &recordset, QList<BillRecord> *records);
 
-// The choices remembered in the logged-in user's ledger (an empty set when it keeps none yet).
-CounterpartyChoices rememberedChoices();
+// The choices remembered in the ledger the recordset reads (an empty set when it keeps none yet).
+CounterpartyChoices rememberedChoices(DbRecordset &recordset);
 
 // Writes the records marked for import in one transaction, skipping a record the ledger holds
 // already: one whose remark carries the same trade number (so a record the person re-sorted since
@@ -80,5 +83,6 @@ CounterpartyChoices rememberedChoices();
 // income, person and day. New types and names join the entry page's lists; the choices are
 // remembered. Tells how many records came in, as the Excel import does. A large bill gets a
 // safety copy of the ledger first. Nothing is written when any step fails or the person stops.
-bool saveBillRecords(const QString &billPath, const QList<BillRecord> &records, const CounterpartyChoices &choices,
-                     Prompter &prompter, qint64 *added = nullptr);
+bool saveBillRecords(DbConnection &connection, DbRecordset &recordset, const QString &billPath,
+                     const QList<BillRecord> &records, const CounterpartyChoices &choices, Prompter &prompter,
+                     qint64 *added = nullptr);

@@ -51,9 +51,12 @@ void checkViews(QuietPrompter &prompter)
 {
     const QDate start(1990, 1, 1), end(2030, 12, 31);
     QList<ViewRow> detail, byType, byName;
-    FUZZ_CHECK(queryView(true, detailMode, ViewGrouping::None, start, end, prompter, &detail), prompter.messages.join(u'|'));
-    FUZZ_CHECK(queryView(true, summaryMode, ViewGrouping::ItemType, start, end, prompter, &byType), prompter.messages.join(u'|'));
-    FUZZ_CHECK(queryView(true, summaryMode, ViewGrouping::ItemName, start, end, prompter, &byName), prompter.messages.join(u'|'));
+    FUZZ_CHECK(queryView(userRecordset, true, detailMode, ViewGrouping::None, start, end, prompter, &detail),
+               prompter.messages.join(u'|'));
+    FUZZ_CHECK(queryView(userRecordset, true, summaryMode, ViewGrouping::ItemType, start, end, prompter, &byType),
+               prompter.messages.join(u'|'));
+    FUZZ_CHECK(queryView(userRecordset, true, summaryMode, ViewGrouping::ItemName, start, end, prompter, &byName),
+               prompter.messages.join(u'|'));
     for (const QList<ViewRow> *rows : {&detail, &byType, &byName}) {
         for (const ViewRow &row : *rows) {
             FUZZ_CHECK(row.cells.size() == 7, row.cells.join(u'|'));
@@ -74,7 +77,7 @@ void checkViews(QuietPrompter &prompter)
 void checkStatistics(QuietPrompter &prompter)
 {
     Statistics s;
-    FUZZ_CHECK(computeStatistics(true, 2012, prompter, &s), prompter.messages.join(u'|'));
+    FUZZ_CHECK(computeStatistics(userRecordset, true, 2012, prompter, &s), prompter.messages.join(u'|'));
     FUZZ_CHECK(s.year.months.size() == 12, QString::number(s.year.months.size()));
     double expense = 0, income = 0;
     for (const Sums &m : s.year.months) {
@@ -107,7 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     Session session;
     QuietPrompter prompter;
-    const LoginOutcome outcome = logIn(session, QStringLiteral("张三"), QStringLiteral("123456"), prompter);
+    const LoginOutcome outcome
+        = logIn(userConnection, userRecordset, session, QStringLiteral("张三"), QStringLiteral("123456"), prompter);
     FUZZ_CHECK(session.loggedIn == (outcome == LoginOutcome::LoggedIn), QString::number(int(outcome)));
     // A login that converted the Windows ledger names the kept original; nothing else is said on success.
     const bool namesKeptOriginal =

@@ -4,7 +4,7 @@
 #include "common/datetext.h"
 #include "common/numbers.h"
 #include "common/sqltext.h"
-#include "dataaccess/instances.h"
+#include "dataaccess/dbrecordset.h"
 #include "ledger/schema.h"
 
 #include <cmath>
@@ -62,10 +62,11 @@ bool amountKeyAccepted(const QString &boxText, int selectionStart, int selection
     return after.count(u'.') <= 1;
 }
 
-bool addLookupValues(const EntryForm &form, LookupLists &lists, bool clearNamesOnNewType, Prompter &prompter)
+bool addLookupValues(DbConnection &connection, const EntryForm &form, LookupLists &lists, bool clearNamesOnNewType,
+                     Prompter &prompter)
 {
     if (!lists.types.contains(form.type)) {
-        if (!userConnection.Execute(QStringLiteral("insert into xmlxsj(xmlx) values (") + quoteText(form.type) + u')')) {
+        if (!connection.Execute(QStringLiteral("insert into xmlxsj(xmlx) values (") + quoteText(form.type) + u')')) {
             prompter.showMessage(QStringLiteral("保存项目类型失败！"));
             return false;
         }
@@ -74,15 +75,15 @@ bool addLookupValues(const EntryForm &form, LookupLists &lists, bool clearNamesO
         lists.types.append(form.type);
     }
     if (!lists.names.contains(form.name)) {
-        if (!userConnection.Execute(QStringLiteral("insert into xmmcsj(xmmc,xmlx) values (") + quoteText(form.name) + u','
-                                    + quoteText(form.type) + u')')) {
+        if (!connection.Execute(QStringLiteral("insert into xmmcsj(xmmc,xmlx) values (") + quoteText(form.name) + u','
+                                + quoteText(form.type) + u')')) {
             prompter.showMessage(QStringLiteral("保存项目名称失败！"));
             return false;
         }
         lists.names.append(form.name);
     }
     if (!lists.persons.contains(form.person)) {
-        if (!userConnection.Execute(QStringLiteral("insert into rysj(ry) values (") + quoteText(form.person) + u')')) {
+        if (!connection.Execute(QStringLiteral("insert into rysj(ry) values (") + quoteText(form.person) + u')')) {
             prompter.showMessage(QStringLiteral("保存人员名称失败！"));
             return false;
         }
@@ -91,13 +92,13 @@ bool addLookupValues(const EntryForm &form, LookupLists &lists, bool clearNamesO
     return true;
 }
 
-bool saveNewRecords(const QList<PendingRow> &rows, Prompter &prompter)
+bool saveNewRecords(DbConnection &connection, const QList<PendingRow> &rows, Prompter &prompter)
 {
     if (rows.isEmpty()) {
         prompter.showMessage(QStringLiteral("请先添加记录！"));
         return false;
     }
-    if (userConnection.BeginTrans() == 0) {
+    if (connection.BeginTrans() == 0) {
         prompter.showMessage(QStringLiteral("保存记录失败!"));
         return false;
     }
@@ -114,38 +115,39 @@ bool saveNewRecords(const QList<PendingRow> &rows, Prompter &prompter)
         }
         statement += now;
         statement += u')';
-        if (!userConnection.Execute(statement)) {
+        if (!connection.Execute(statement)) {
             prompter.showMessage(QStringLiteral("保存记录失败!"));
-            userConnection.RollbackTrans();
+            connection.RollbackTrans();
             return false;
         }
     }
-    if (!userConnection.CommitTrans()) {
+    if (!connection.CommitTrans()) {
         // A commit the engine refused leaves nothing half-written: the transaction goes back.
-        userConnection.RollbackTrans();
+        connection.RollbackTrans();
         prompter.showMessage(QStringLiteral("保存记录失败!"));
         return false;
     }
     return true;
 }
 
-bool loadRecord(qint64 id, RecordForm *record)
+bool loadRecord(DbRecordset &recordset, qint64 id, RecordForm *record)
 {
-    userRecordset.Open(QStringLiteral("select * from lcsj where id=") + QString::number(id));
-    if (userRecordset.RecordCount() <= 0)
+    recordset.Open(QStringLiteral("select * from lcsj where id=") + QString::number(id));
+    if (recordset.RecordCount() <= 0)
         return false;
-    record->day = userRecordset.GetDateTime(RecordColumn::day).date();
-    record->type = userRecordset.GetText(RecordColumn::type);
-    record->name = userRecordset.GetText(RecordColumn::name);
-    record->person = userRecordset.GetText(RecordColumn::person);
-    record->remark = userRecordset.GetText(RecordColumn::remark);
-    const double income = userRecordset.GetNumber(RecordColumn::income);
+    record->day = recordset.GetDateTime(RecordColumn::day).date();
+    record->type = recordset.GetText(RecordColumn::type);
+    record->name = recordset.GetText(RecordColumn::name);
+    record->person = recordset.GetText(RecordColumn::person);
+    record->remark = recordset.GetText(RecordColumn::remark);
+    const double income = recordset.GetNumber(RecordColumn::income);
     record->income = isPositiveAmount(income);
-    record->amount = amountText(record->income ? income : userRecordset.GetNumber(RecordColumn::expense));
+    record->amount = amountText(record->income ? income : recordset.GetNumber(RecordColumn::expense));
     return true;
 }
 
-bool saveModifiedRecord(qint64 id, const EntryForm &form, const CheckedEntry &checked, Prompter &prompter)
+bool saveModifiedRecord(DbConnection &connection, qint64 id, const EntryForm &form, const CheckedEntry &checked,
+                        Prompter &prompter)
 {
     const QString now = dateText(Clock::now(), 0);
     const QString statement = QStringLiteral("update lcsj set xmlx=") + quoteText(form.type) + QStringLiteral(",xmmc=")
@@ -153,7 +155,7 @@ bool saveModifiedRecord(qint64 id, const EntryForm &form, const CheckedEntry &ch
         + QStringLiteral(",ry=") + quoteText(form.person) + QStringLiteral(",rq=") + quoteText(dateText(form.day, 1))
         + QStringLiteral(",bz=") + quoteText(form.remark) + QStringLiteral(",gxrq=") + quoteText(now)
         + QStringLiteral(" where id=") + QString::number(id);
-    if (!userConnection.Execute(statement)) {
+    if (!connection.Execute(statement)) {
         prompter.showMessage(QStringLiteral("保存记录失败！"));
         return false;
     }

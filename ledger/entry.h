@@ -3,6 +3,7 @@
 // transaction, loading and saving the record being modified. The page hands in its fields as
 // plain values and applies the results to its units.
 #include "common/prompter.h"
+#include "dataaccess/dbrecordset.h"
 
 #include <QDate>
 #include <QStringList>
@@ -52,7 +53,8 @@ struct LookupLists
 
 // Stores the type, name and person the lists do not hold yet, and adds them to the lists.
 // A new type empties the name list first when clearNamesOnNewType (adding, not modifying).
-bool addLookupValues(const EntryForm &form, LookupLists &lists, bool clearNamesOnNewType, Prompter &prompter);
+bool addLookupValues(DbConnection &connection, const EntryForm &form, LookupLists &lists, bool clearNamesOnNewType,
+                     Prompter &prompter);
 
 // One row of the pending list, as its seven cells show it.
 struct PendingRow
@@ -61,7 +63,7 @@ struct PendingRow
 };
 
 // Writes every pending row in one transaction; a failing insert writes none of them.
-bool saveNewRecords(const QList<PendingRow> &rows, Prompter &prompter);
+bool saveNewRecords(DbConnection &connection, const QList<PendingRow> &rows, Prompter &prompter);
 
 // A record loaded for modification, as the form shows it.
 struct RecordForm
@@ -72,7 +74,8 @@ struct RecordForm
     bool income = false;
 };
 
-bool loadRecord(qint64 id, RecordForm *record);
+bool loadRecord(DbRecordset &recordset, qint64 id, RecordForm *record);
 
 // Rewrites the record with the checked entry and a new updated-at stamp.
-bool saveModifiedRecord(qint64 id, const EntryForm &form, const CheckedEntry &checked, Prompter &prompter);
+bool saveModifiedRecord(DbConnection &connection, qint64 id, const EntryForm &form, const CheckedEntry &checked,
+                        Prompter &prompter);

@@ -3,7 +3,6 @@
 #include "common/datetext.h"
 #include "common/numbers.h"
 #include "common/sqltext.h"
-#include "dataaccess/instances.h"
 #include "reports/statistics.h"
 #include "reports/views.h"
 
@@ -67,7 +66,7 @@ PeriodFigures periodOf(const QString &caption, const QString &income, const QStr
 
 } // namespace
 
-bool computeShares(bool loggedIn, MoneyFlow flow, const QDate &start, const QDate &end,
+bool computeShares(DbRecordset &recordset, bool loggedIn, MoneyFlow flow, const QDate &start, const QDate &end,
                    const std::optional<QString> &type, Prompter &prompter, ShareChart *chart)
 {
     if (!viewAllowed(loggedIn, start, end, prompter))
@@ -83,17 +82,17 @@ bool computeShares(bool loggedIn, MoneyFlow flow, const QDate &start, const QDat
 
     ShareChart result;
     AmountTotal total;
-    userRecordset.Open(query);
-    const qint64 n = userRecordset.RecordCount();
+    recordset.Open(query);
+    const qint64 n = recordset.RecordCount();
     for (qint64 i = 0; i < n; ++i) {
-        const QString text = amountText(userRecordset.GetNumber(column));
+        const QString text = amountText(recordset.GetNumber(column));
         if (text != QStringLiteral("0.00")) {
-            result.groups.append({userRecordset.GetText(key), amountOf(text), {}});
+            result.groups.append({recordset.GetText(key), amountOf(text), {}});
             total.add(text);
         }
-        userRecordset.MoveNext();
+        recordset.MoveNext();
     }
-    userRecordset.Close();
+    recordset.Close();
     result.total = amountOfCents(total.cents, total.known);
     if (total.known && total.cents > 0)
         for (ShareGroup &g : result.groups)
@@ -105,7 +104,7 @@ bool computeShares(bool loggedIn, MoneyFlow flow, const QDate &start, const QDat
     return true;
 }
 
-MonthsChart computeMonthsChart(int year)
+MonthsChart computeMonthsChart(DbRecordset &recordset, int year)
 {
     // The statistics page's month sums, each over the month's range of days: the day column's
     // index reads the month's records alone, and no date is taken apart row by row, where
@@ -113,12 +112,12 @@ MonthsChart computeMonthsChart(int year)
     QList<Sums> months(12);
     for (int m = 0; m < 12; ++m) {
         const QDate from(year, m + 1, 1);
-        userRecordset.Open(QStringLiteral("select sum(zcje) as zc,sum(srje) as sr from lcsj where rq>=#") + dateText(from, 1)
-                           + QStringLiteral("# and rq<#") + dateText(from.addMonths(1), 1) + u'#');
-        months[m].expense = amountText(userRecordset.GetNumber(QStringLiteral("zc")));
-        months[m].income = amountText(userRecordset.GetNumber(QStringLiteral("sr")));
+        recordset.Open(QStringLiteral("select sum(zcje) as zc,sum(srje) as sr from lcsj where rq>=#")
+                       + dateText(from, 1) + QStringLiteral("# and rq<#") + dateText(from.addMonths(1), 1) + u'#');
+        months[m].expense = amountText(recordset.GetNumber(QStringLiteral("zc")));
+        months[m].income = amountText(recordset.GetNumber(QStringLiteral("sr")));
     }
-    userRecordset.Close();
+    recordset.Close();
     MonthsChart chart;
     chart.year = year;
     for (int m = 0; m < 12; ++m) {
@@ -128,19 +127,20 @@ MonthsChart computeMonthsChart(int year)
     return chart;
 }
 
-YearsChart computeYearsChart()
+YearsChart computeYearsChart(DbRecordset &recordset)
 {
     // Each year's sums as the statistics page sums the year.
     QMap<qint64, PeriodFigures> found;
-    userRecordset.Open(QStringLiteral("select year(rq) as nf,sum(zcje) as zc,sum(srje) as sr from lcsj group by year(rq)"));
-    const qint64 n = userRecordset.RecordCount();
+    recordset.Open(QStringLiteral("select year(rq) as nf,sum(zcje) as zc,sum(srje) as sr from lcsj group by year(rq)"));
+    const qint64 n = recordset.RecordCount();
     for (qint64 i = 0; i < n; ++i) {
-        const qint64 year = userRecordset.GetInteger(QStringLiteral("nf"));
-        found.insert(year, periodOf(QString::number(year), amountText(userRecordset.GetNumber(QStringLiteral("sr"))),
-                                    amountText(userRecordset.GetNumber(QStringLiteral("zc")))));
-        userRecordset.MoveNext();
+        const qint64 year = recordset.GetInteger(QStringLiteral("nf"));
+        found.insert(year,
+                     periodOf(QString::number(year), amountText(recordset.GetNumber(QStringLiteral("sr"))),
+                              amountText(recordset.GetNumber(QStringLiteral("zc")))));
+        recordset.MoveNext();
     }
-    userRecordset.Close();
+    recordset.Close();
 
     YearsChart chart;
     if (found.isEmpty())

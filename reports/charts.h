@@ -3,6 +3,7 @@
 // and the years of the whole ledger. Every amount is the text the view, summary or statistics page
 // shows for the same range, with the value the chart draws; the window only draws them.
 #include "common/prompter.h"
+#include "dataaccess/dbrecordset.h"
 
 #include <QDate>
 #include <QList>
@@ -34,7 +35,7 @@ struct ShareChart
 
 // The expense or income of the range summed by item type, or within the given type by item name.
 // Refused with the view's messages when nobody is logged in or the range ends before it starts.
-bool computeShares(bool loggedIn, MoneyFlow flow, const QDate &start, const QDate &end,
+bool computeShares(DbRecordset &recordset, bool loggedIn, MoneyFlow flow, const QDate &start, const QDate &end,
                    const std::optional<QString> &type, Prompter &prompter, ShareChart *chart);
 
 struct PeriodFigures
@@ -53,7 +54,7 @@ struct MonthsChart
 };
 
 // The twelve months of the year, each summed as the statistics page sums it, with their balances.
-MonthsChart computeMonthsChart(int year);
+MonthsChart computeMonthsChart(DbRecordset &recordset, int year);
 
 struct YearsChart
 {
@@ -61,4 +62,4 @@ struct YearsChart
 };
 
 // Every year of the ledger with its sums, its balance and the running balance.
-YearsChart computeYearsChart();
+YearsChart computeYearsChart(DbRecordset &recordset);

@@ -2,24 +2,23 @@
 
 #include "common/clock.h"
 #include "common/numbers.h"
-#include "dataaccess/instances.h"
 
 #include <QHash>
 
 namespace {
 
-Sums sumsOf(const QString &query, const QString &expense, const QString &income)
+Sums sumsOf(DbRecordset &recordset, const QString &query, const QString &expense, const QString &income)
 {
-    userRecordset.Open(query);
+    recordset.Open(query);
     Sums s;
-    s.expense = amountText(userRecordset.GetNumber(expense));
-    s.income = amountText(userRecordset.GetNumber(income));
+    s.expense = amountText(recordset.GetNumber(expense));
+    s.income = amountText(recordset.GetNumber(income));
     return s;
 }
 
 } // namespace
 
-bool computeStatistics(bool loggedIn, int year, Prompter &prompter, Statistics *statistics)
+bool computeStatistics(DbRecordset &recordset, bool loggedIn, int year, Prompter &prompter, Statistics *statistics)
 {
     if (!loggedIn) {
         prompter.showMessage(QStringLiteral("请先登录！"));
@@ -30,37 +29,41 @@ bool computeStatistics(bool loggedIn, int year, Prompter &prompter, Statistics *
     statistics->currentCaption = QStringLiteral("当月（%1月）").arg(now.month());
     statistics->previousCaption = QStringLiteral("上月（%1月）").arg(before.month());
     const QString sums = QStringLiteral("select sum(zcje) as zcje1,sum(srje) as srje1 from lcsj");
-    statistics->allTime = sumsOf(sums, QStringLiteral("zcje1"), QStringLiteral("srje1"));
-    statistics->current = sumsOf(sums + QStringLiteral(" where month(rq)=Month(now()) and year(rq)=year(now())"),
+    statistics->allTime = sumsOf(recordset, sums, QStringLiteral("zcje1"), QStringLiteral("srje1"));
+    statistics->current = sumsOf(recordset,
+                                 sums + QStringLiteral(" where month(rq)=Month(now()) and year(rq)=year(now())"),
                                  QStringLiteral("zcje1"), QStringLiteral("srje1"));
-    statistics->previous = sumsOf(sums + QStringLiteral(" where month(rq)=Month(DateAdd('M',-1,now())) and "
+    statistics->previous = sumsOf(recordset,
+                                  sums + QStringLiteral(" where month(rq)=Month(DateAdd('M',-1,now())) and "
                                                         "year(rq)=year(DateAdd('M',-1,now()))"),
                                   QStringLiteral("zcje1"), QStringLiteral("srje1"));
-    statistics->year = computeYear(year);
+    statistics->year = computeYear(recordset, year);
     return true;
 }
 
-YearStatistics computeYear(int year)
+YearStatistics computeYear(DbRecordset &recordset, int year)
 {
     const QString y = QString::number(year);
     YearStatistics result;
     result.months = QList<Sums>(12);
-    userRecordset.Open(QStringLiteral("select month(rq)&'月' as yf,sum(zcje) as zc,sum(srje) as sr from lcsj where year(rq)=")
-                       + y + QStringLiteral(" group by month(rq)"));
+    recordset.Open(
+        QStringLiteral("select month(rq)&'月' as yf,sum(zcje) as zc,sum(srje) as sr from lcsj where year(rq)=") + y
+        + QStringLiteral(" group by month(rq)"));
     // Each row is a month that has records, named "3月"; months without a row stay 0.00.
-    const qint64 n = userRecordset.RecordCount();
+    const qint64 n = recordset.RecordCount();
     for (qint64 i = 0; i < n; ++i) {
-        const QString month = userRecordset.GetText(QStringLiteral("yf"));
+        const QString month = recordset.GetText(QStringLiteral("yf"));
         for (int m = 1; m <= 12; ++m) {
             if (month == QString::number(m) + QStringLiteral("月")) {
-                result.months[m - 1].expense = amountText(userRecordset.GetNumber(QStringLiteral("zc")));
-                result.months[m - 1].income = amountText(userRecordset.GetNumber(QStringLiteral("sr")));
+                result.months[m - 1].expense = amountText(recordset.GetNumber(QStringLiteral("zc")));
+                result.months[m - 1].income = amountText(recordset.GetNumber(QStringLiteral("sr")));
             }
         }
-        userRecordset.MoveNext();
+        recordset.MoveNext();
     }
-    result.total = sumsOf(QStringLiteral("select sum(zcje) as zc1,sum(srje) as sr1 from lcsj where year(rq)=") + y,
-                          QStringLiteral("zc1"), QStringLiteral("sr1"));
+    result.total
+        = sumsOf(recordset, QStringLiteral("select sum(zcje) as zc1,sum(srje) as sr1 from lcsj where year(rq)=") + y,
+                 QStringLiteral("zc1"), QStringLiteral("sr1"));
     result.caption = QStringLiteral("（") + y + QStringLiteral("）");
     return result;
 }

@@ -2,6 +2,7 @@
 // The statistics page: all-time sums, this month and last month by the program's clock, and the
 // twelve months and the total of a chosen year. Everything is summed by the database each time.
 #include "common/prompter.h"
+#include "dataaccess/dbrecordset.h"
 
 #include <QList>
 #include <QStringList>
@@ -28,8 +29,8 @@ struct Statistics
 };
 
 // "请先登录！" and false when nobody is logged in.
-bool computeStatistics(bool loggedIn, int year, Prompter &prompter, Statistics *statistics);
-YearStatistics computeYear(int year);
+bool computeStatistics(DbRecordset &recordset, bool loggedIn, int year, Prompter &prompter, Statistics *statistics);
+YearStatistics computeYear(DbRecordset &recordset, int year);
 
 // The years 2000 to this year + 4, and the index of this year.
 QStringList yearList(int *currentIndex);

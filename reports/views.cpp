@@ -2,7 +2,6 @@
 
 #include "common/datetext.h"
 #include "common/numbers.h"
-#include "dataaccess/instances.h"
 #include "ledger/schema.h"
 
 #include <QHash>
@@ -35,11 +34,12 @@ constexpr std::size_t sharedTextLimit = 1 << 15;
 class SharedTexts
 {
 public:
+    explicit SharedTexts(DbRecordset &recordset) : recordset(recordset) {}
     QString text(const DbField &field, qsizetype width = -1)
     {
         QByteArrayView bytes;
-        if (!userRecordset.GetTextBytes(field, &bytes)) {
-            const QString read = userRecordset.GetText(field);
+        if (!recordset.GetTextBytes(field, &bytes)) {
+            const QString read = recordset.GetText(field);
             return width < 0 ? read : read.left(width);
         }
         const std::string_view key(bytes.data(), size_t(bytes.size()));
@@ -60,6 +60,7 @@ public:
     }
 
 private:
+    DbRecordset &recordset;
     struct Hash
     {
         using is_transparent = void;
@@ -72,10 +73,11 @@ private:
 class SharedAmounts
 {
 public:
+    explicit SharedAmounts(DbRecordset &recordset) : recordset(recordset) {}
     QString text(const DbField &field)
     {
         // Keyed by the bits, so -0 and 0 keep texts of their own.
-        const double value = userRecordset.GetNumber(field);
+        const double value = recordset.GetNumber(field);
         const auto bits = std::bit_cast<quint64>(value);
         const auto found = known.find(bits);
         if (found != known.end())
@@ -87,13 +89,14 @@ public:
     }
 
 private:
+    DbRecordset &recordset;
     std::unordered_map<quint64, QString> known;
 };
 
 } // namespace
 
-bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start, const QDate &end,
-               Prompter &prompter, QList<ViewRow> *rows)
+bool queryView(DbRecordset &recordset, bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start,
+               const QDate &end, Prompter &prompter, QList<ViewRow> *rows)
 {
     if (!viewAllowed(loggedIn, start, end, prompter))
         return false;
@@ -103,36 +106,36 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
     if (mode == summaryMode) {
         const QString key = grouping == ViewGrouping::ItemType ? RecordColumn::type : RecordColumn::name;
         const QString days = QString::number(start.daysTo(end) + 1) + QStringLiteral("天");
-        userRecordset.Open(QStringLiteral("select ") + key + QStringLiteral(",sum(zcje) as zcje1,sum(srje) as srje1")
-                           + range + QStringLiteral(" group by ") + key);
-        const qint64 n = userRecordset.RecordCount();
+        recordset.Open(QStringLiteral("select ") + key + QStringLiteral(",sum(zcje) as zcje1,sum(srje) as srje1")
+                       + range + QStringLiteral(" group by ") + key);
+        const qint64 n = recordset.RecordCount();
         rows->reserve(n);
         for (qint64 i = 0; i < n; ++i) {
-            rows->append({0, {userRecordset.GetText(key), QString(),
-                              amountText(userRecordset.GetNumber(QStringLiteral("zcje1"))),
-                              amountText(userRecordset.GetNumber(QStringLiteral("srje1"))), QString(), days, QString()}});
-            userRecordset.MoveNext();
+            rows->append({0,
+                          {recordset.GetText(key), QString(), amountText(recordset.GetNumber(QStringLiteral("zcje1"))),
+                           amountText(recordset.GetNumber(QStringLiteral("srje1"))), QString(), days, QString()}});
+            recordset.MoveNext();
         }
         // The rows hold what the view shows; the recordset's copy of them is let go.
-        userRecordset.Close();
+        recordset.Close();
         return true;
     }
     // Read row by row into the view's rows: the ledger is held once, by the rows.
     DbField id("id"), type(RecordColumn::type), name(RecordColumn::name), expense(RecordColumn::expense),
         income(RecordColumn::income), person(RecordColumn::person), day(RecordColumn::day), remark(RecordColumn::remark);
     bool located = false;
-    SharedTexts types, names, persons, days, remarks;
-    SharedAmounts amounts;
+    SharedTexts types(recordset), names(recordset), persons(recordset), days(recordset), remarks(recordset);
+    SharedAmounts amounts(recordset);
     // Only the columns the view shows: the dates a record was added and changed are not read.
     const QString shown = QStringList{QStringLiteral("id"), RecordColumn::type, RecordColumn::name, RecordColumn::expense,
                                       RecordColumn::income, RecordColumn::person, RecordColumn::day, RecordColumn::remark}
                               .join(u',');
-    userRecordset.OpenEach(QStringLiteral("select ") + shown + range + QStringLiteral(" order by rq"), [&] {
+    recordset.OpenEach(QStringLiteral("select ") + shown + range + QStringLiteral(" order by rq"), [&] {
         if (!located) {
             // The columns by position from the first row on, not looked up by name in every cell.
             for (DbField *f : {&id, &type, &name, &expense, &income, &person, &day, &remark})
-                for (int i = 0; i < int(userRecordset.FieldCount()); ++i)
-                    if (userRecordset.FieldName(i).compare(f->name, Qt::CaseInsensitive) == 0) {
+                for (int i = 0; i < int(recordset.FieldCount()); ++i)
+                    if (recordset.FieldName(i).compare(f->name, Qt::CaseInsensitive) == 0) {
                         *f = DbField(i);
                         break;
                     }
@@ -148,7 +151,7 @@ bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const 
         cells.append(persons.text(person));
         cells.append(days.text(day, 10)); // the stored day is its own YYYY-MM-DD text
         cells.append(remarks.text(remark));
-        rows->append({userRecordset.GetInteger(id), std::move(cells)});
+        rows->append({recordset.GetInteger(id), std::move(cells)});
     });
     return true;
 }

@@ -2,6 +2,7 @@
 // The view page's list: records of a date range one by one (detail) or summed by item type or
 // item name (summary), and the totals of what the list shows.
 #include "common/prompter.h"
+#include "dataaccess/dbrecordset.h"
 
 #include <QDate>
 #include <QList>
@@ -28,8 +29,8 @@ bool viewAllowed(bool loggedIn, const QDate &start, const QDate &end, Prompter &
 
 // Queries the view of the range into rows. Refused with its message when nobody is logged in or
 // the range ends before it starts; rows are then left as they were.
-bool queryView(bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start, const QDate &end,
-               Prompter &prompter, QList<ViewRow> *rows);
+bool queryView(DbRecordset &recordset, bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start,
+               const QDate &end, Prompter &prompter, QList<ViewRow> *rows);
 
 struct Totals
 {

@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 #include "viewpage.h"
 
+#include "dataaccess/instances.h"
 #include "exchange/excelexchange.h"
 #include "exchange/migration.h"
 #include "ui/units.h"
@@ -20,23 +21,28 @@ BackupPage::BackupPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView
         connect(button, &GraphicButton::clicked, this, std::move(action));
     };
     onClick(backup.backUp, [this] { backupLedger(main->session, prompter); });
-    onClick(backup.exportLedger, [this] { exportLedger(prompter); });
-    onClick(backup.importLedger, [this, showDetail] { importLedger(prompter, showDetail); });
+    onClick(backup.exportLedger, [this] { exportLedger(userConnection, userRecordset, prompter); });
+    onClick(backup.importLedger,
+            [this, showDetail] { importLedger(userConnection, userRecordset, prompter, showDetail); });
     onClick(owner->page(QStringLiteral("backup"))->requiredUnit<GraphicButton>(QStringLiteral("导入账单按钮")),
             [this, showDetail] { openBillImport(main, prompter, main->session.currentUser, showDetail); });
-    onClick(backup.compact, [this, endThenRefresh] { compactLedger(main->session, prompter, endThenRefresh); });
+    onClick(backup.compact, [this, endThenRefresh] {
+        compactLedger(userConnection, userRecordset, main->session, prompter, endThenRefresh);
+    });
     onClick(backup.restore, [this] { restoreFrom(QString()); });
     onClick(backup.confirmPassword, [this, endThenRefresh] {
-        restore = confirmBackupPassword(main->session, backup.password->text(), prompter, endThenRefresh);
+        restore = confirmBackupPassword(userConnection, userRecordset, auxConnection, auxRecordset, main->session,
+                                        backup.password->text(), prompter, endThenRefresh);
         if (restore == RestoreState::Idle)
             showBackupPrompt(false);
     });
     onClick(backup.cancelPassword, [this] {
-        restore = cancelBackupPassword();
+        restore = cancelBackupPassword(auxConnection, auxRecordset);
         showBackupPrompt(false);
     });
     connect(main, &MainWindow::migrationRequested, this, [this, endThenRefresh, showDetail] {
-        migrateOlderVersion(main->session, prompter, endThenRefresh, showDetail);
+        migrateOlderVersion(userConnection, userRecordset, auxConnection, auxRecordset, main->session, prompter,
+                            endThenRefresh, showDetail);
     });
     connect(main, &MainWindow::automaticBackupsRequested, this, [this] {
         if (!copies) {
@@ -55,7 +61,8 @@ void BackupPage::restoreFrom(const QString &copy)
     if (!copy.isEmpty())
         main->showPage(QStringLiteral("备份"));
     showBackupPrompt(false);
-    restore = restoreLedger(main->session, prompter, [this] { main->logOut(); }, copy);
+    restore = restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, main->session, prompter,
+                            [this] { main->logOut(); }, copy);
     showBackupPrompt(restore == RestoreState::AwaitingPassword);
 }
 

@@ -3,6 +3,7 @@
 #include "shelldressing.h"
 
 #include "common/prompter.h"
+#include "dataaccess/instances.h"
 #include "exchange/paybills.h"
 #include "ledger/entry.h"
 #include "ui/layoutwindow.h"
@@ -99,8 +100,8 @@ LayoutWindow *createBillImportWindow(QWidget *mainWindow, Prompter &prompter, co
         return nullptr;
     }
     const QString defaultType = state->bill.kind == BillKind::WeChat ? QStringLiteral("微信支付") : QStringLiteral("支付宝");
-    state->records = proposedRecords(state->bill, defaultType, person, rememberedChoices());
-    markHeldRecords(&state->records);
+    state->records = proposedRecords(state->bill, defaultType, person, rememberedChoices(userRecordset));
+    markHeldRecords(userRecordset, &state->records);
 
     auto *window = new LayoutWindow(QStringLiteral("paybill"), mainWindow);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -156,7 +157,7 @@ LayoutWindow *createBillImportWindow(QWidget *mainWindow, Prompter &prompter, co
         units.rows->selectRow(row);
     });
     QObject::connect(units.save, &GraphicButton::clicked, window, [window, state, &prompter, imported] {
-        if (saveBillRecords(state->path, state->records, state->choices, prompter)) {
+        if (saveBillRecords(userConnection, userRecordset, state->path, state->records, state->choices, prompter)) {
             window->close();
             if (imported)
                 imported();

@@ -6,6 +6,7 @@
 #include "common/datetext.h"
 #include "common/numbers.h"
 #include "common/prompter.h"
+#include "dataaccess/instances.h"
 #include "reports/statistics.h"
 #include "ui/units.h"
 
@@ -317,7 +318,7 @@ void ChartWindow::redraw()
         return;
     }
     if (current == ChartTab::Months) {
-        const MonthsChart months = computeMonthsChart(year);
+        const MonthsChart months = computeMonthsChart(userRecordset, year);
         units.caption->setText(QStringLiteral("%1年每月的收入、支出和结余").arg(year));
         if (months.empty)
             return showEmptyState(QStringLiteral("%1年没有收支记录。\n\n请点击上方的年份，换一个年份看看。").arg(year));
@@ -333,7 +334,7 @@ void ChartWindow::redraw()
         drawPeriods(periods, false);
         return;
     }
-    const YearsChart years = computeYearsChart();
+    const YearsChart years = computeYearsChart(userRecordset);
     if (years.years.isEmpty()) {
         units.caption->setText(QStringLiteral("历年的收入、支出和结余"));
         return showEmptyState(QStringLiteral("账本中还没有收支记录。\n\n在“添加”页面记下收入和支出后，这里会画出每一年的收支。"));
@@ -349,7 +350,7 @@ void ChartWindow::drawShares()
     const QString flow = flowName(shownFlow);
     const QString range = dateText(start, 1) + QStringLiteral(" 至 ") + dateText(end, 1);
     ShareChart result;
-    if (!computeShares(true, shownFlow, start, end, opened, prompter, &result)) {
+    if (!computeShares(userRecordset, true, shownFlow, start, end, opened, prompter, &result)) {
         units.caption->setText(range);
         return showEmptyState(QStringLiteral("请在“查看”页面选择正确的日期范围。"));
     }

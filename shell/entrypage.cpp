@@ -10,6 +10,7 @@
 #include "common/prompter.h"
 #include "common/settings.h"
 #include "common/settingkeys.h"
+#include "dataaccess/instances.h"
 #include "reports/views.h"
 #include "ui/listview.h"
 #include "ui/units.h"
@@ -80,7 +81,7 @@ EntryPage::EntryPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView, 
     connect(entry.types, &QComboBox::textActivated, this, [this](const QString &type) {
         LookupLists lists = lookupLists();
         QString typeBox = type, nameBox;
-        loadItemNames(type, lists.names, nameBox);
+        loadItemNames(userRecordset, type, lists.names, nameBox);
         applyLookupLists(lists);
         entry.type->setText(typeBox);
         entry.name->setText(nameBox);
@@ -99,7 +100,7 @@ EntryPage::EntryPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView, 
         if (key->key() == Qt::Key_Delete) {
             LookupLists lists = lookupLists();
             QString text = entry.name->text();
-            if (deleteItemName(text, lists.names, text, prompter)) {
+            if (deleteItemName(userConnection, text, lists.names, text, prompter)) {
                 applyLookupLists(lists);
                 entry.name->setText(text);
                 return true;
@@ -112,7 +113,8 @@ EntryPage::EntryPage(MainWindow *owner, Prompter &prompts, ViewPage &shownView, 
             LookupLists lists = lookupLists();
             QString typeText = entry.type->text();
             QString nameText = entry.name->text();
-            if (deleteItemType(typeText, lists.types, typeText, lists.names, nameText, prompter)) {
+            if (deleteItemType(userConnection, userRecordset, typeText, lists.types, typeText, lists.names, nameText,
+                               prompter)) {
                 applyLookupLists(lists);
                 entry.type->setText(typeText);
                 entry.name->setText(nameText);
@@ -134,9 +136,9 @@ void EntryPage::loadLookupLists()
     };
     QStringList types, names, persons;
     QString type, itemName, person;
-    loadItemTypes(types, type);
-    loadItemNames(type, names, itemName);
-    loadPersons(main->session.currentUser, persons, person);
+    loadItemTypes(userRecordset, types, type);
+    loadItemNames(userRecordset, type, names, itemName);
+    loadPersons(userRecordset, main->session.currentUser, persons, person);
     fill(entry.types, entry.type, types, type);
     fill(entry.names, entry.name, names, itemName);
     fill(entry.persons, entry.person, persons, person);
@@ -211,7 +213,7 @@ bool EntryPage::checkAndKeepLookups(const EntryForm &form, bool adding, CheckedE
     if (checked->becameExpense)
         setAmountKind(false);
     LookupLists lists = lookupLists();
-    const bool stored = addLookupValues(form, lists, adding, prompter);
+    const bool stored = addLookupValues(userConnection, form, lists, adding, prompter);
     applyLookupLists(lists);
     return stored;
 }
@@ -254,7 +256,8 @@ void EntryPage::saveEntries()
     if (editingId > 0) {
         const EntryForm form = entryForm();
         CheckedEntry checked;
-        if (!checkAndKeepLookups(form, false, &checked) || !saveModifiedRecord(editingId, form, checked, prompter))
+        if (!checkAndKeepLookups(form, false, &checked)
+            || !saveModifiedRecord(userConnection, editingId, form, checked, prompter))
             return;
         viewPage.showView(detailMode);
         resetEntryForm();
@@ -266,7 +269,7 @@ void EntryPage::saveEntries()
     for (int r = 0; r < pending->rowCount(); ++r)
         rows.append({pending->cellText(r, 0), pending->cellText(r, 1), pending->cellText(r, 2), pending->cellText(r, 3),
                      pending->cellText(r, 4), pending->cellText(r, 5), pending->cellText(r, 6)});
-    if (!saveNewRecords(rows, prompter))
+    if (!saveNewRecords(userConnection, rows, prompter))
         return; // the pending rows stay, to be corrected and saved again
     viewPage.showView(detailMode);
     main->showPage(QStringLiteral("查看"));
@@ -289,7 +292,7 @@ void EntryPage::modifySelected()
     editingId = viewPage.list()->itemValue(viewPage.list()->selectedRow());
     resetEntryForm();
     RecordForm record;
-    if (!loadRecord(editingId, &record)) {
+    if (!loadRecord(userRecordset, editingId, &record)) {
         prompter.showMessage(QStringLiteral("读取记录失败！"));
         return;
     }
@@ -303,7 +306,7 @@ void EntryPage::modifySelected()
     entry.remark->setText(record.remark);
     LookupLists lists = lookupLists();
     QString ignored;
-    loadItemNames(record.type, lists.names, ignored);
+    loadItemNames(userRecordset, record.type, lists.names, ignored);
     applyLookupLists(lists);
     main->showPage(QStringLiteral("修改"));
 }

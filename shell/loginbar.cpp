@@ -5,6 +5,7 @@
 #include "newuserwindow.h"
 
 #include "common/program.h"
+#include "dataaccess/instances.h"
 #include "ui/units.h"
 #include "users/administration.h"
 #include "users/userdirectory.h"
@@ -21,7 +22,7 @@ LoginBar::LoginBar(MainWindow *owner, Prompter &prompts, QObject *parent)
 void LoginBar::logIn()
 {
     const QString name = view.loginName->text();
-    switch (::logIn(main->session, name, view.loginPassword->text(), prompter)) {
+    switch (::logIn(userConnection, userRecordset, main->session, name, view.loginPassword->text(), prompter)) {
     case LoginOutcome::WrongPassword:
         view.loginPassword->selectAll();
         return;
@@ -56,7 +57,9 @@ void LoginBar::registerFromWindow()
     if (!registration)
         return;
     const QString name = newUser.name->text();
-    if (registerUser(name, newUser.password->text(), newUser.confirmPassword->text(), prompter) != AdminOutcome::Done)
+    if (registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, name,
+                     newUser.password->text(), newUser.confirmPassword->text(), prompter)
+        != AdminOutcome::Done)
         return;
     view.userList->addItem(name);
     registration->close();
@@ -65,7 +68,7 @@ void LoginBar::registerFromWindow()
 void LoginBar::refillUserList()
 {
     QStringList names;
-    fillUserList(names);
+    fillUserList(directoryRecordset, names);
     view.userList->clear();
     view.userList->addItems(names);
 }

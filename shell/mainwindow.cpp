@@ -16,6 +16,7 @@
 #include "common/files.h"
 #include "common/settings.h"
 #include "common/settingkeys.h"
+#include "dataaccess/instances.h"
 #include "exchange/autobackup.h"
 #include "exchange/backup.h"
 #include "exchange/migration.h"
@@ -149,7 +150,8 @@ StartupResult MainWindow::start(SingleInstance *guard)
     reminderDataCheck();
     // The user directory, whose names fill the login bar.
     QStringList users;
-    if (openUserDirectory(windowPrompter(), users) == DirectoryOpen::EndProgram)
+    if (openUserDirectory(directoryConnection, directoryRecordset, windowPrompter(), users)
+        == DirectoryOpen::EndProgram)
         return StartupResult::DirectoryUnusable;
     // Working copies of a restore or a migration that a kill cut off are whole copies of someone's
     // ledger; each operation starts from a fresh copy, so none is needed past a run.

@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 
 #include "common/numbers.h"
+#include "dataaccess/instances.h"
 #include "ui/units.h"
 
 StatisticsPage::StatisticsPage(MainWindow *owner, Prompter &prompts, QObject *parent)
@@ -37,7 +38,8 @@ void StatisticsPage::showYear(const YearStatistics &year)
 void StatisticsPage::showStatistics()
 {
     Statistics s;
-    if (!computeStatistics(main->session.loggedIn, int(textToInteger(statistics.year->text())), prompter, &s))
+    if (!computeStatistics(userRecordset, main->session.loggedIn, int(textToInteger(statistics.year->text())), prompter,
+                           &s))
         return;
     statistics.currentCaption->setText(s.currentCaption);
     statistics.previousCaption->setText(s.previousCaption);
@@ -53,6 +55,6 @@ void StatisticsPage::showStatistics()
 void StatisticsPage::chooseYear(const QString &year)
 {
     statistics.year->setText(year);
-    showYear(computeYear(int(textToInteger(year))));
+    showYear(computeYear(userRecordset, int(textToInteger(year))));
     main->page(QStringLiteral("statistics"))->setFocus();
 }

@@ -3,6 +3,7 @@
 #include "loginbar.h"
 #include "mainwindow.h"
 
+#include "dataaccess/instances.h"
 #include "ui/units.h"
 #include "users/administration.h"
 
@@ -16,8 +17,9 @@ UserPage::UserPage(MainWindow *owner, Prompter &prompts, LoginBar &bar, QObject 
 
 void UserPage::changePassword()
 {
-    const AdminOutcome outcome = ::changePassword(user.name->text(), user.oldPassword->text(), user.newPassword->text(),
-                                                  user.confirmPassword->text(), prompter);
+    const AdminOutcome outcome
+        = ::changePassword(userConnection, userRecordset, user.name->text(), user.oldPassword->text(),
+                           user.newPassword->text(), user.confirmPassword->text(), prompter);
     if (outcome == AdminOutcome::Refused)
         return; // the boxes keep their texts
     if (outcome == AdminOutcome::Done)
@@ -28,10 +30,12 @@ void UserPage::changePassword()
 
 void UserPage::deleteUser()
 {
-    const AdminOutcome outcome = ::deleteUser(main->session, user.name->text(), user.oldPassword->text(), prompter, [this] {
+    const auto afterDeletion = [this] {
         main->logOut();
         loginBar.refillUserList();
-    });
+    };
+    const AdminOutcome outcome = ::deleteUser(directoryConnection, userConnection, userRecordset, main->session,
+                                              user.name->text(), user.oldPassword->text(), prompter, afterDeletion);
     if (outcome == AdminOutcome::Done)
         main->showPage(QStringLiteral("查看"));
 }

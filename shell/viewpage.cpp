@@ -6,6 +6,7 @@
 #include "common/clock.h"
 #include "common/datetext.h"
 #include "common/prompter.h"
+#include "dataaccess/instances.h"
 #include "ledger/lookups.h"
 #include "reports/printing/listprinting.h"
 #include "ui/listview.h"
@@ -59,7 +60,7 @@ void ViewPage::showView(const QString &wanted, ViewGrouping grouping)
     // The rows shown so far are let go before the new ones are read, so a long ledger is held once.
     view.list->clearRows();
     QList<ViewRow> rows;
-    if (!queryView(main->session.loggedIn, wanted, grouping, start, end, prompter, &rows))
+    if (!queryView(userRecordset, main->session.loggedIn, wanted, grouping, start, end, prompter, &rows))
         return;
     mode = wanted;
     const Totals totals = computeTotals(rows, start, end);
@@ -114,7 +115,7 @@ void ViewPage::deleteSelected()
         prompter.showMessage(QStringLiteral("请选择要删除的记录！"));
         return;
     }
-    deleteRecord(list->itemValue(row), prompter, [this, list, row] {
+    deleteRecord(userConnection, list->itemValue(row), prompter, [this, list, row] {
         list->removeRow(row);
         list->setColumnWidth(6, remarkColumnWidth(list->rowCount(), list->columnWidth(6), 18));
         recomputeTotals();

@@ -8,7 +8,7 @@
 #include "common/files.h"
 #include "common/sqltext.h"
 #include "dataaccess/databasefile.h"
-#include "dataaccess/instances.h"
+#include "dataaccess/dbrecordset.h"
 #include "ledger/templates.h"
 
 namespace {
@@ -30,14 +30,14 @@ bool setLedgerAside(const QString &ledger, const QString &keptAs)
 }
 
 // The open ledger's account row has the name and the password: the user page's two checks.
-bool isOwnAccount(const QString &name, const QString &password, Prompter &prompter)
+bool isOwnAccount(DbRecordset &ledgerRows, const QString &name, const QString &password, Prompter &prompter)
 {
-    userRecordset.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
-    if (userRecordset.RecordCount() <= 0) {
+    ledgerRows.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
+    if (ledgerRows.RecordCount() <= 0) {
         prompter.showMessage(QStringLiteral("用户名不存在，请重新输入！"));
         return false;
     }
-    if (passwordDigest(password) != userRecordset.GetText(QStringLiteral("yhmm"))) {
+    if (passwordDigest(password) != ledgerRows.GetText(QStringLiteral("yhmm"))) {
         prompter.showMessage(QStringLiteral("原密码错误，请重新输入！"));
         return false;
     }
@@ -56,8 +56,9 @@ bool isUsableUserName(const QString &name)
     return true;
 }
 
-AdminOutcome registerUser(const QString &name, const QString &password, const QString &confirmation,
-                          Prompter &prompter)
+AdminOutcome registerUser(DbConnection &directoryDb, DbRecordset &directoryRows, DbConnection &ledgerDb,
+                          DbRecordset &ledgerRows, const QString &name, const QString &password,
+                          const QString &confirmation, Prompter &prompter)
 {
     const QString now = dateText(Clock::now(), 0);
     if (name.isEmpty()) {
@@ -81,8 +82,8 @@ AdminOutcome registerUser(const QString &name, const QString &password, const QS
         prompter.showMessage(QStringLiteral("用户名不能含有 / \\ 或控制字符，也不能是 . 或 ..，请重新输入！"));
         return AdminOutcome::Refused;
     }
-    directoryRecordset.Open(QStringLiteral("select * from yhlbsj where yhmc=") + quoteText(name));
-    if (directoryRecordset.RecordCount() > 0) {
+    directoryRows.Open(QStringLiteral("select * from yhlbsj where yhmc=") + quoteText(name));
+    if (directoryRows.RecordCount() > 0) {
         prompter.showMessage(QStringLiteral("用户名已存在！"));
         return AdminOutcome::Refused;
     }
@@ -105,10 +106,10 @@ AdminOutcome registerUser(const QString &name, const QString &password, const QS
     bool placed = false;
     // Undoes the steps done so far, so a failed registration leaves the name free.
     const auto undo = [&](const QString &message) {
-        userRecordset.Close();
-        userConnection.Close();
+        ledgerRows.Close();
+        ledgerDb.Close();
         if (listed)
-            directoryConnection.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name));
+            directoryDb.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name));
         removeDatabaseFiles(pending);
         if (placed)
             deleteFile(path);
@@ -119,31 +120,31 @@ AdminOutcome registerUser(const QString &name, const QString &password, const QS
     };
     if (!writeTemplate(ledgerTemplate(), pending))
         return undo(QStringLiteral("注册用户失败！[02]"));
-    if (!directoryConnection.Execute(QStringLiteral("insert into yhlbsj(yhmc,yhsjkmc) values (") + quoteText(name) + u','
-                                     + quoteText(name + QStringLiteral("_lc.dat")) + u')'))
+    if (!directoryDb.Execute(QStringLiteral("insert into yhlbsj(yhmc,yhsjkmc) values (") + quoteText(name) + u','
+                             + quoteText(name + QStringLiteral("_lc.dat")) + u')'))
         return undo(QStringLiteral("注册用户失败！[01]"));
     listed = true;
-    userRecordset.Close();
-    userConnection.Close();
-    if (!userConnection.OpenJet(pending, databasePassword))
+    ledgerRows.Close();
+    ledgerDb.Close();
+    if (!ledgerDb.OpenJet(pending, databasePassword))
         return undo(QStringLiteral("注册用户失败！[02]"));
-    if (!userConnection.Execute(QStringLiteral("insert into yhsj(yhmc,yhmm,tjrq,gxrq) values (") + quoteText(name) + u','
-                                + quoteText(passwordDigest(password)) + u',' + quoteText(now) + u',' + quoteText(now)
-                                + u')'))
+    if (!ledgerDb.Execute(QStringLiteral("insert into yhsj(yhmc,yhmm,tjrq,gxrq) values (") + quoteText(name) + u','
+                          + quoteText(passwordDigest(password)) + u',' + quoteText(now) + u',' + quoteText(now) + u')'))
         return undo(QStringLiteral("注册用户失败！[03]"));
-    userConnection.Close();
+    ledgerDb.Close();
     if (!moveFile(pending, path))
         return undo(QStringLiteral("注册用户失败！[02]"));
     placed = true;
-    if (!userConnection.OpenJet(path, databasePassword))
+    if (!ledgerDb.OpenJet(path, databasePassword))
         return undo(QStringLiteral("注册用户失败！[02]"));
-    userRecordset.SetConnection(userConnection);
+    ledgerRows.SetConnection(ledgerDb);
     prompter.showMessage(QStringLiteral("注册用户成功！密码：") + password);
     return AdminOutcome::Done;
 }
 
-AdminOutcome changePassword(const QString &name, const QString &oldPassword, const QString &newPassword,
-                            const QString &confirmation, Prompter &prompter)
+AdminOutcome changePassword(DbConnection &ledgerDb, DbRecordset &ledgerRows, const QString &name,
+                            const QString &oldPassword, const QString &newPassword, const QString &confirmation,
+                            Prompter &prompter)
 {
     const QList<std::pair<QString, const char *>> required = {
         {name, "请输入用户名！"}, {oldPassword, "请输入原密码！"}, {newPassword, "请输入新密码！"},
@@ -158,10 +159,10 @@ AdminOutcome changePassword(const QString &name, const QString &oldPassword, con
         prompter.showMessage(QStringLiteral("二次输入的新密码不一样，请重新输入！"));
         return AdminOutcome::Refused;
     }
-    if (!isOwnAccount(name, oldPassword, prompter))
+    if (!isOwnAccount(ledgerRows, name, oldPassword, prompter))
         return AdminOutcome::Refused;
-    if (!userConnection.Execute(QStringLiteral("update yhsj set yhmm=") + quoteText(passwordDigest(newPassword))
-                                + QStringLiteral(" where yhmc=") + quoteText(name))) {
+    if (!ledgerDb.Execute(QStringLiteral("update yhsj set yhmm=") + quoteText(passwordDigest(newPassword))
+                          + QStringLiteral(" where yhmc=") + quoteText(name))) {
         prompter.showMessage(QStringLiteral("修改用户密码失败！"));
         return AdminOutcome::Failed;
     }
@@ -169,7 +170,8 @@ AdminOutcome changePassword(const QString &name, const QString &oldPassword, con
     return AdminOutcome::Done;
 }
 
-AdminOutcome deleteUser(Session &session, const QString &name, const QString &oldPassword, Prompter &prompter,
+AdminOutcome deleteUser(DbConnection &directoryDb, DbConnection &ledgerDb, DbRecordset &ledgerRows, Session &session,
+                        const QString &name, const QString &oldPassword, Prompter &prompter,
                         const std::function<void()> &afterDeletion)
 {
     if (name.isEmpty()) {
@@ -182,7 +184,7 @@ AdminOutcome deleteUser(Session &session, const QString &name, const QString &ol
     }
     if (!prompter.askConfirm(QStringLiteral("是否真的要删除用户（") + name + QStringLiteral(")？")))
         return AdminOutcome::Refused;
-    if (!isOwnAccount(name, oldPassword, prompter))
+    if (!isOwnAccount(ledgerRows, name, oldPassword, prompter))
         return AdminOutcome::Refused;
     if (!prompter.askConfirm(QStringLiteral("删除用户后，将删除该用户的所有数据？是否继续？")))
         return AdminOutcome::Refused;
@@ -194,17 +196,17 @@ AdminOutcome deleteUser(Session &session, const QString &name, const QString &ol
     const QString ledger = session.currentDbPath;
     const QString deleting = deletingLedgerPath(ledger);
     const auto keepUser = [&](const QString &message) {
-        userConnection.OpenJet(ledger, databasePassword);
-        userRecordset.SetConnection(userConnection);
+        ledgerDb.OpenJet(ledger, databasePassword);
+        ledgerRows.SetConnection(ledgerDb);
         prompter.showMessage(message);
         return AdminOutcome::Failed;
     };
-    userRecordset.Close();
-    userConnection.Close();
+    ledgerRows.Close();
+    ledgerDb.Close();
     removeDatabaseFiles(deleting);
     if (!moveFile(ledger, deleting))
         return keepUser(QStringLiteral("删除用户失败！"));
-    if (!directoryConnection.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name))) {
+    if (!directoryDb.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name))) {
         moveFile(deleting, ledger);
         return keepUser(QStringLiteral("删除用户失败！[01]"));
     }

@@ -6,9 +6,10 @@
 #include "common/files.h"
 #include "common/sqltext.h"
 #include "dataaccess/databasefile.h"
-#include "dataaccess/instances.h"
+#include "dataaccess/dbrecordset.h"
 
-LoginOutcome logIn(Session &session, const QString &name, const QString &password, Prompter &prompter)
+LoginOutcome logIn(DbConnection &ledgerDb, DbRecordset &ledgerRows, Session &session, const QString &name,
+                   const QString &password, Prompter &prompter)
 {
     if (name.isEmpty()) {
         prompter.showMessage(QStringLiteral("请输入用户名！"));
@@ -23,15 +24,15 @@ LoginOutcome logIn(Session &session, const QString &name, const QString &passwor
         prompter.showMessage(QStringLiteral("用户数据库不存在，可能已经删除！"));
         return LoginOutcome::Refused;
     }
-    userRecordset.Close();
-    userConnection.Close();
-    if (!openJetShowingConversion(userConnection, session.currentDbPath, databasePassword, prompter)) {
+    ledgerRows.Close();
+    ledgerDb.Close();
+    if (!openJetShowingConversion(ledgerDb, session.currentDbPath, databasePassword, prompter)) {
         prompter.showMessage(QStringLiteral("连接用户数据库失败！"));
         return LoginOutcome::Refused;
     }
-    userRecordset.SetConnection(userConnection);
-    userRecordset.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
-    const QString stored = userRecordset.GetText(QStringLiteral("yhmm"));
+    ledgerRows.SetConnection(ledgerDb);
+    ledgerRows.Open(QStringLiteral("select * from yhsj where yhmc=") + quoteText(name));
+    const QString stored = ledgerRows.GetText(QStringLiteral("yhmm"));
     if (stored.isEmpty() || passwordDigest(password) != stored) {
         session.loggedIn = false;
         prompter.showMessage(QStringLiteral("密码错误,请重新输入！"));

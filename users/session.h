@@ -1,7 +1,8 @@
 #pragma once
-// Who is logged in, and logging in: the ledger of the name opened on userConnection and the
+// Who is logged in, and logging in: the ledger of the name opened on the ledger connection and the
 // password checked against the digest stored in it.
 #include "common/prompter.h"
+#include "dataaccess/dbrecordset.h"
 
 #include <QString>
 
@@ -18,9 +19,10 @@ enum class LoginOutcome {
     WrongPassword, // "密码错误,请重新输入！" was shown; the password box keeps its text, selected
 };
 
-// Neither text is trimmed. userConnection and userRecordset end up on the named ledger when its
+// Neither text is trimmed. ledgerDb and ledgerRows end up on the named ledger when its
 // file could be opened, whatever the password.
-LoginOutcome logIn(Session &session, const QString &name, const QString &password, Prompter &prompter);
+LoginOutcome logIn(DbConnection &ledgerDb, DbRecordset &ledgerRows, Session &session, const QString &name,
+                   const QString &password, Prompter &prompter);
 
 // Ends the session; the name and the path stay, as the ledger stays open until the next login.
 void logOutSession(Session &session);

@@ -4,7 +4,7 @@
 #include "common/program.h"
 #include "common/sqltext.h"
 #include "dataaccess/databasefile.h"
-#include "dataaccess/instances.h"
+#include "dataaccess/dbrecordset.h"
 #include "dataaccess/jet/jetconversion.h"
 #include "ledger/templates.h"
 
@@ -46,10 +46,10 @@ QString passingName(const QString &ledger, const QString &suffix)
     return info.dir().filePath(u'.' + info.fileName() + suffix);
 }
 
-bool isListed(const QString &name)
+bool isListed(DbRecordset &directoryRows, const QString &name)
 {
-    directoryRecordset.Open(QStringLiteral("select * from yhlbsj where yhmc=") + quoteText(name));
-    return directoryRecordset.RecordCount() > 0;
+    directoryRows.Open(QStringLiteral("select * from yhlbsj where yhmc=") + quoteText(name));
+    return directoryRows.RecordCount() > 0;
 }
 
 // True when the ledger file opens whole and holds the account row of the name. A ledger whose
@@ -110,7 +110,7 @@ void removeLeftoverCopies(const QString &ledger)
     removeStalePartialCopies(ledger);
 }
 
-void recoverInterruptedUserChanges()
+void recoverInterruptedUserChanges(DbConnection &directoryDb, DbRecordset &directoryRows)
 {
     const QDir data(programPath(QStringLiteral("data")));
     for (const QString &file : databaseFilesIn(data.path())) {
@@ -123,9 +123,9 @@ void recoverInterruptedUserChanges()
         const QString passing = data.filePath(file);
         const QString ledger = data.filePath(ledgerFile);
         const QString name = ledgerFile.chopped(ledgerSuffix.size());
-        if (!isListed(name) || fileExists(existingLedgerPath(name))) {
+        if (!isListed(directoryRows, name) || fileExists(existingLedgerPath(name))) {
             // A deletion that unlisted the name had its copies to go as well.
-            if (!pending && !isListed(name))
+            if (!pending && !isListed(directoryRows, name))
                 removeAutomaticBackups(ledger);
             removeDatabaseFiles(passing);
             continue;
@@ -138,7 +138,7 @@ void recoverInterruptedUserChanges()
             moveFile(passing, ledger);
             continue;
         }
-        directoryConnection.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name));
+        directoryDb.Execute(QStringLiteral("delete from yhlbsj where yhmc=") + quoteText(name));
         removeDatabaseFiles(passing);
     }
     removeCompactionLeftovers(data.path());
@@ -162,10 +162,11 @@ void mentionKeptWindowsFiles(Prompter &prompter)
                                               : QStringLiteral("。本程序不再使用它们，确认数据无误后可以删除。")));
 }
 
-DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList)
+DirectoryOpen openUserDirectory(DbConnection &directoryDb, DbRecordset &directoryRows, Prompter &prompter,
+                                QStringList &userList)
 {
     const QString path = userDirectoryPath();
-    if (!directoryConnection.OpenJet(path, databasePassword)) {
+    if (!directoryDb.OpenJet(path, databasePassword)) {
         if (fileExists(path)) {
             prompter.showMessage(QStringLiteral("连接用户数据库失败！用户数据库可能已经打开！"));
             return DirectoryOpen::EndProgram;
@@ -174,23 +175,23 @@ DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList)
             prompter.showMessage(QStringLiteral("新建用户数据库失败！"));
             return DirectoryOpen::EndProgram;
         }
-        directoryConnection.OpenJet(path, databasePassword);
+        directoryDb.OpenJet(path, databasePassword);
     }
-    if (!directoryRecordset.SetConnection(directoryConnection))
+    if (!directoryRows.SetConnection(directoryDb))
         prompter.showMessage(QStringLiteral("置用户记录集失败！"));
-    recoverInterruptedUserChanges();
-    fillUserList(userList);
+    recoverInterruptedUserChanges(directoryDb, directoryRows);
+    fillUserList(directoryRows, userList);
     mentionKeptWindowsFiles(prompter);
     return DirectoryOpen::Opened;
 }
 
-void fillUserList(QStringList &userList)
+void fillUserList(DbRecordset &directoryRows, QStringList &userList)
 {
-    directoryRecordset.Open(QStringLiteral("select * from yhlbsj order by yhmc"));
-    const qint64 n = directoryRecordset.RecordCount();
+    directoryRows.Open(QStringLiteral("select * from yhlbsj order by yhmc"));
+    const qint64 n = directoryRows.RecordCount();
     userList.clear();
     for (qint64 i = 0; i < n; ++i) {
-        userList.append(directoryRecordset.GetText(QStringLiteral("yhmc")));
-        directoryRecordset.MoveNext();
+        userList.append(directoryRows.GetText(QStringLiteral("yhmc")));
+        directoryRows.MoveNext();
     }
 }

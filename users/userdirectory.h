@@ -1,6 +1,7 @@
 #pragma once
 // The user directory (data/yhlb.dat) and where each user's ledger lives.
 #include "common/prompter.h"
+#include "dataaccess/dbrecordset.h"
 
 #include <QStringList>
 
@@ -31,14 +32,15 @@ void removeLeftoverCopies(const QString &ledger);
 // Finishes or undoes the registrations and deletions that were cut off, by whether their name is
 // listed in the open directory, and removes the copies interrupted work left in the data folder.
 // Runs when the directory is opened.
-void recoverInterruptedUserChanges();
+void recoverInterruptedUserChanges(DbConnection &directoryDb, DbRecordset &directoryRows);
 
 enum class DirectoryOpen { Opened, EndProgram };
 
-// Opens the directory on directoryConnection, writing the empty directory first when there is
+// Opens the directory on directoryDb, writing the empty directory first when there is
 // none, and fills the list with the user names. EndProgram after the message when the directory
 // cannot be used at all.
-DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList);
+DirectoryOpen openUserDirectory(DbConnection &directoryDb, DbRecordset &directoryRows, Prompter &prompter,
+                                QStringList &userList);
 
 // Tells the person about the Windows program's files that opening the directory or a ledger
 // converted and kept beside them ("yhlb.dat.jet", "<name>_lc.dat.jet"): what they are and that
@@ -46,4 +48,4 @@ DirectoryOpen openUserDirectory(Prompter &prompter, QStringList &userList);
 void mentionKeptWindowsFiles(Prompter &prompter);
 
 // Replaces the list with the user names of the directory, in the order the database sorts them.
-void fillUserList(QStringList &userList);
+void fillUserList(DbRecordset &directoryRows, QStringList &userList);

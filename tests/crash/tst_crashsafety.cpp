@@ -7,6 +7,7 @@
 
 #include "common/files.h"
 #include "dataaccess/databasefile.h"
+#include "dataaccess/instances.h"
 #include "support/filebytes.h"
 #include "users/passworddigest.h"
 
@@ -435,17 +436,17 @@ void TestCrashSafety::buildFixture()
     ScriptedPrompter prompter;
     prompter.answers = QList<bool>(8, true);
     QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
-    QCOMPARE(registerUser(owner, ownerPassword, ownerPassword, prompter), AdminOutcome::Done);
-    QCOMPARE(registerUser(bystander, bystanderPassword, bystanderPassword, prompter), AdminOutcome::Done);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, owner, ownerPassword, ownerPassword, prompter), AdminOutcome::Done);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, bystander, bystanderPassword, bystanderPassword, prompter), AdminOutcome::Done);
     Session session;
-    QCOMPARE(logIn(session, bystander, bystanderPassword, prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, bystander, bystanderPassword, prompter), LoginOutcome::LoggedIn);
     addRecords(200, 100000);
 
-    QCOMPARE(logIn(session, owner, ownerPassword, prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, owner, ownerPassword, prompter), LoginOutcome::LoggedIn);
     addRecords(800, 200000);
     prompter.files = {workbookPath()};
-    exportLedger(prompter);
+    exportLedger(userConnection, userRecordset, prompter);
     prompter.files = {backupPath()};
     backupLedger(session, prompter);
     QCOMPARE(prompter.messages.mid(prompter.messages.size() - 2), (QStringList{"导出数据成功！", "备份数据成功！"}));
@@ -553,7 +554,7 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, O
     ScriptedPrompter prompter;
     prompter.answers = QList<bool>(8, true);
     QStringList users;
-    if (openUserDirectory(prompter, users) != DirectoryOpen::Opened)
+    if (openUserDirectory(directoryConnection, directoryRecordset, prompter, users) != DirectoryOpen::Opened)
         faults.append(QStringLiteral("start-up ends the program: ") + prompter.messages.join(u' '));
 
     const FolderState started = readFolder(folder);
@@ -591,7 +592,7 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, O
     Session session;
     const auto login = [&](const QString &name, const QString &password) {
         prompter.messages.clear();
-        const LoginOutcome outcome = logIn(session, name, password, prompter);
+        const LoginOutcome outcome = logIn(userConnection, userRecordset, session, name, password, prompter);
         if (outcome != LoginOutcome::LoggedIn)
             faults.append(name + QStringLiteral(" cannot log in (") + prompter.messages.join(u' ') + u')');
         return outcome == LoginOutcome::LoggedIn;
@@ -599,7 +600,7 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, O
     const auto freeName = [&](const QString &name, const QString &password) {
         prompter.messages.clear();
         prompter.answers = QList<bool>(8, true);
-        if (registerUser(name, password, password, prompter) != AdminOutcome::Done)
+        if (registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, name, password, password, prompter) != AdminOutcome::Done)
             faults.append(name + QStringLiteral(" cannot register again (") + prompter.messages.join(u' ') + u')');
         else
             login(name, password);
@@ -616,7 +617,7 @@ QStringList TestCrashSafety::judge(const QString &path, const QString &folder, O
         } else if (login(owner, ownerPassword)) {
             // The next run of the deletion removes the user whole.
             prompter.answers = QList<bool>(8, true);
-            if (deleteUser(session, owner, ownerPassword, prompter, {}) != AdminOutcome::Done || fileExists(ledgerPath(owner)))
+            if (deleteUser(directoryConnection, userConnection, userRecordset, session, owner, ownerPassword, prompter, {}) != AdminOutcome::Done || fileExists(ledgerPath(owner)))
                 faults.append(QStringLiteral("the next deletion fails (") + prompter.messages.join(u' ') + u')');
         }
     } else if (path == QLatin1String("password")) {

@@ -74,11 +74,11 @@ inline void closeAll()
 inline bool startUp(const QString &path, Session &session, Prompter &prompter)
 {
     QStringList users;
-    if (openUserDirectory(prompter, users) != DirectoryOpen::Opened)
+    if (openUserDirectory(directoryConnection, directoryRecordset, prompter, users) != DirectoryOpen::Opened)
         return false;
     if (path.startsWith(QLatin1String("register")) || path == QLatin1String("startup"))
         return true;
-    return logIn(session, owner, ownerPassword, prompter) == LoginOutcome::LoggedIn;
+    return logIn(userConnection, userRecordset, session, owner, ownerPassword, prompter) == LoginOutcome::LoggedIn;
 }
 
 // Runs the operation with every question answered yes; true when it ends in its success message.
@@ -88,29 +88,29 @@ inline bool runWritePath(const QString &path, Session &session, ScriptedPrompter
     const auto logOut = [&session] { logOutSession(session); };
     QString success;
     if (path == QLatin1String("save")) {
-        return saveNewRecords(pendingRows(), prompter);
+        return saveNewRecords(userConnection, pendingRows(), prompter);
     } else if (path == QLatin1String("import")) {
         prompter.files = {workbookPath()};
-        importLedger(prompter, {});
+        importLedger(userConnection, userRecordset, prompter, {});
         success = QStringLiteral("导入理财数据成功！");
     } else if (path == QLatin1String("restore")) {
         prompter.files = {backupPath()};
-        if (restoreLedger(session, prompter, logOut) != RestoreState::Idle)
+        if (restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut) != RestoreState::Idle)
             return false;
         success = QStringLiteral("恢复数据成功！");
     } else if (path == QLatin1String("compact")) {
-        compactLedger(session, prompter, logOut);
+        compactLedger(userConnection, userRecordset, session, prompter, logOut);
         success = QStringLiteral("压缩数据库成功！");
     } else if (path == QLatin1String("migrate")) {
         prompter.files = {olderVersionPath()};
-        migrateOlderVersion(session, prompter, logOut, {});
+        migrateOlderVersion(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut, {});
         success = QStringLiteral("恢复旧版数据库成功！");
     } else if (path.startsWith(QLatin1String("register"))) {
-        return registerUser(newcomer, newcomerPassword, newcomerPassword, prompter) == AdminOutcome::Done;
+        return registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, newcomer, newcomerPassword, newcomerPassword, prompter) == AdminOutcome::Done;
     } else if (path == QLatin1String("password")) {
-        return changePassword(owner, ownerPassword, newPassword, newPassword, prompter) == AdminOutcome::Done;
+        return changePassword(userConnection, userRecordset, owner, ownerPassword, newPassword, newPassword, prompter) == AdminOutcome::Done;
     } else if (path == QLatin1String("delete")) {
-        return deleteUser(session, owner, ownerPassword, prompter, {}) == AdminOutcome::Done;
+        return deleteUser(directoryConnection, userConnection, userRecordset, session, owner, ownerPassword, prompter, {}) == AdminOutcome::Done;
     } else if (path == QLatin1String("autobackup")) {
         // The log-out's copy; a rerun finds the ledger copied already.
         return backUpAtSessionEnd(session.currentDbPath, prompter) != AutomaticBackup::Failed;

@@ -17,10 +17,10 @@ inline void openFixtureSession(const QTemporaryDir &dir, const QDateTime &now, S
     setProgramDirectory(dir.path());
     Clock::setFixed(now);
     QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
-    QCOMPARE(registerUser("张三", "secret", "secret", prompter), AdminOutcome::Done);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "张三", "secret", "secret", prompter), AdminOutcome::Done);
     session = Session();
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
 }
 
 inline void closeFixtureSession()

@@ -205,7 +205,7 @@ void TestAutoBackup::restoreOfAnAutomaticCopy()
     Clock::setFixed(Clock::now().addSecs(300));
     int logOuts = 0;
     prompter.answers = {true, true};
-    QCOMPARE(restoreLedger(session, prompter, [&] { ++logOuts; logOutSession(session); }, copy), RestoreState::Idle);
+    QCOMPARE(restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, [&] { ++logOuts; logOutSession(session); }, copy), RestoreState::Idle);
     QCOMPARE(prompter.questions, (QStringList{"恢复数据前请先备份好数据！是否断续？", "恢复数据将删除原数据库，是否真的要恢复数据？"}));
     QCOMPARE(prompter.fileKinds, QStringList());
     QCOMPARE(prompter.messages, QStringList{"恢复数据成功！"});
@@ -243,10 +243,10 @@ void TestAutoBackup::longWorkReportsItsProgress()
     if (work == "backup") {
         backupLedger(session, prompter);
     } else if (work == "compact") {
-        compactLedger(session, prompter, logOut);
+        compactLedger(userConnection, userRecordset, session, prompter, logOut);
     } else if (work == "restore") {
         QVERIFY(copyFileReplacing(session.currentDbPath, backup));
-        QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::Idle);
+        QCOMPARE(restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut), RestoreState::Idle);
     } else {
         QCOMPARE(backUpAtSessionEnd(session.currentDbPath, prompter), AutomaticBackup::Written);
     }
@@ -262,16 +262,16 @@ void TestAutoBackup::deletedUsersCopiesNeverReachANewcomer()
     QCOMPARE(backUpAtSessionEnd(path, prompter), AutomaticBackup::Written);
     // The deletion's own questions cover the copies; answered no, they stay.
     prompter.answers = {true, false};
-    QCOMPARE(deleteUser(session, "张三", "secret", prompter, {}), AdminOutcome::Refused);
+    QCOMPARE(deleteUser(directoryConnection, userConnection, userRecordset, session, "张三", "secret", prompter, {}), AdminOutcome::Refused);
     QCOMPARE(automaticCopies(path).size(), 1);
     prompter.answers = {true, true};
-    QCOMPARE(deleteUser(session, "张三", "secret", prompter, {}), AdminOutcome::Done);
+    QCOMPARE(deleteUser(directoryConnection, userConnection, userRecordset, session, "张三", "secret", prompter, {}), AdminOutcome::Done);
     QVERIFY(!QFileInfo::exists(automaticBackupFolder(path)));
 
     // Copies a deletion cut off left behind are set aside when the name is registered again.
     QVERIFY(QDir().mkpath(automaticBackupFolder(path)));
     QVERIFY(QFile::copy(dir->filePath("data/yhlb.dat"), automaticBackupFolder(path) + "/2026-01-01 08-00-00.lcabak"));
-    QCOMPARE(registerUser("张三", "other", "other", prompter), AdminOutcome::Done);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "张三", "other", "other", prompter), AdminOutcome::Done);
     QCOMPARE(automaticCopies(ledgerPath("张三")).size(), 0);
     QVERIFY(QFile::exists(dir->filePath("data/backups-aside/张三/2026-01-01 08-00-00.lcabak")));
 }

@@ -106,7 +106,7 @@ void TestExchange::exportAndImport()
     addRecords({"'生活','早餐',12.50,0,'张三','2012-11-05','豆浆'", "'工资','月薪',0,8000,'张三','2012-11-10',''"});
     const QString book = dir->filePath("理财数据(2024-01-05).xls");
     prompter.files = {book};
-    exportLedger(prompter);
+    exportLedger(userConnection, userRecordset, prompter);
     QCOMPARE(prompter.messages, QStringList{"导出数据成功！"});
     // Excel 97-2003 is the first kind offered, so the dialog opens on it.
     QCOMPARE(prompter.fileFilters.size(), 1);
@@ -114,36 +114,36 @@ void TestExchange::exportAndImport()
     // The export adds its sheet to a workbook that exists, so the dialog asks nothing about replacing it.
     QCOMPARE(prompter.fileKinds, QStringList{"add to"});
     prompter.files = {book};
-    exportLedger(prompter);
+    exportLedger(userConnection, userRecordset, prompter);
     QCOMPARE(prompter.messages.last(), QStringLiteral("导出数据失败！"));
 
     int refreshed = 0;
     const auto refresh = [&] { ++refreshed; };
     prompter = ScriptedPrompter();
     prompter.answers = {true, false};
-    importLedger(prompter, refresh);
+    importLedger(userConnection, userRecordset, prompter, refresh);
     QVERIFY(prompter.messages.isEmpty() && prompter.fileFilters.isEmpty());
     // The same workbook again adds nothing.
     prompter.answers = {true, true};
     prompter.files = {book};
-    importLedger(prompter, refresh);
+    importLedger(userConnection, userRecordset, prompter, refresh);
     QCOMPARE(prompter.messages, QStringList{"导入理财数据成功！共 0 个记录"});
     QCOMPARE(refreshed, 1);
     // A row that differs only in its remark is the same record.
     QVERIFY(userConnection.Execute("update lcsj set bz='另一个备注' where xmmc='早餐'"));
     prompter.answers = {true, true};
     prompter.files = {book};
-    importLedger(prompter, refresh);
+    importLedger(userConnection, userRecordset, prompter, refresh);
     QCOMPARE(prompter.messages.last(), QStringLiteral("导入理财数据成功！共 0 个记录"));
     QVERIFY(userConnection.Execute("delete from lcsj"));
     prompter.answers = {true, true};
     prompter.files = {book};
-    importLedger(prompter, refresh);
+    importLedger(userConnection, userRecordset, prompter, refresh);
     QCOMPARE(prompter.messages.last(), QStringLiteral("导入理财数据成功！共 2 个记录"));
     QCOMPARE(ledger().size(), 2);
     prompter.answers = {true, true};
     prompter.files = {dir->filePath("none.xls")};
-    importLedger(prompter, refresh);
+    importLedger(userConnection, userRecordset, prompter, refresh);
     QCOMPARE(prompter.messages.last(), QStringLiteral("导入理财数据失败！"));
     QCOMPARE(refreshed, 3);
 }
@@ -205,7 +205,7 @@ void TestExchange::importKeepsWhatTheLedgerHolds()
     prompter.answers = {true, true};
     prompter.files = {book};
     int refreshed = 0;
-    importLedger(prompter, [&] { ++refreshed; });
+    importLedger(userConnection, userRecordset, prompter, [&] { ++refreshed; });
     QCOMPARE(prompter.messages, QStringList{message});
     QCOMPARE(refreshed, ledger.isEmpty() ? 0 : 1);
     QCOMPARE(rowsOf(userRecordset, "select * from lcsj", {"xmlx", "xmmc", "zcje", "srje"}), ledger);
@@ -214,7 +214,7 @@ void TestExchange::importKeepsWhatTheLedgerHolds()
         QVERIFY(writeXlsSheet(book, "lcsj", columns, {ordinary, row}));
         prompter.answers = {true, true};
         prompter.files = {book};
-        importLedger(prompter, [&] { ++refreshed; });
+        importLedger(userConnection, userRecordset, prompter, [&] { ++refreshed; });
         QCOMPARE(prompter.messages.last(), message);
         QCOMPARE(rowsOf(userRecordset, "select count(*) as n from lcsj", {"n"}), QStringList{"0"});
     }
@@ -238,11 +238,11 @@ void TestExchange::backupAndRestore()
     prompter = ScriptedPrompter();
     prompter.answers = {true, true};
     prompter.files = {backup};
-    QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::Idle);
+    QCOMPARE(restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut), RestoreState::Idle);
     QCOMPARE(prompter.messages, QStringList{"恢复数据成功！"});
     QCOMPARE(logOuts, 1);
     QVERIFY(!QFile::exists(restoreCopyPath()));
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
     QCOMPARE(ledger().size(), 1);
 }
 
@@ -251,24 +251,24 @@ void TestExchange::restoreWithAnOlderPassword()
     const QString backup = dir->filePath("old.lcabak");
     prompter.files = {backup};
     backupLedger(session, prompter);
-    QCOMPARE(changePassword("张三", "secret", "new", "new", prompter), AdminOutcome::Done);
+    QCOMPARE(changePassword(userConnection, userRecordset, "张三", "secret", "new", "new", prompter), AdminOutcome::Done);
     prompter = ScriptedPrompter();
     prompter.answers = {true, true};
     prompter.files = {backup};
-    QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::AwaitingPassword);
-    QCOMPARE(confirmBackupPassword(session, "new", prompter, logOut), RestoreState::AwaitingPassword);
+    QCOMPARE(restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut), RestoreState::AwaitingPassword);
+    QCOMPARE(confirmBackupPassword(userConnection, userRecordset, auxConnection, auxRecordset, session, "new", prompter, logOut), RestoreState::AwaitingPassword);
     QCOMPARE(prompter.messages, QStringList{"密码错误，请重新输入！"});
-    QCOMPARE(confirmBackupPassword(session, "secret", prompter, logOut), RestoreState::Idle);
+    QCOMPARE(confirmBackupPassword(userConnection, userRecordset, auxConnection, auxRecordset, session, "secret", prompter, logOut), RestoreState::Idle);
     QCOMPARE(prompter.messages.last(), QStringLiteral("恢复数据成功！"));
     QCOMPARE(logOuts, 1);
     // The restored ledger takes the current password.
-    QCOMPARE(logIn(session, "张三", "new", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "new", prompter), LoginOutcome::LoggedIn);
     // A pending restore cancelled leaves no copy behind.
     prompter.answers = {true, true};
     prompter.files = {backup};
-    QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::AwaitingPassword);
+    QCOMPARE(restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut), RestoreState::AwaitingPassword);
     QVERIFY(QFile::exists(restoreCopyPath()));
-    QCOMPARE(cancelBackupPassword(), RestoreState::Idle);
+    QCOMPARE(cancelBackupPassword(auxConnection, auxRecordset), RestoreState::Idle);
     QVERIFY(!QFile::exists(restoreCopyPath()));
 }
 
@@ -293,9 +293,9 @@ void TestExchange::restoreRefusals()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(9000, 'j'));
     } else if (kind == "other") {
-        QCOMPARE(registerUser("李四", "secret", "secret", prompter), AdminOutcome::Done);
+        QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "李四", "secret", "secret", prompter), AdminOutcome::Done);
         chosen = ledgerPath("李四");
-        QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+        QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
     } else if (kind == "windows") {
         chosen = dir->filePath("alice_lc.dat");
         QVERIFY(QFile::copy(QStringLiteral(KELM_TEST_DATA_DIR "/jet/fixtures/alice_lc.dat"), chosen));
@@ -304,17 +304,17 @@ void TestExchange::restoreRefusals()
         const QString backup = dir->filePath("old.lcabak");
         prompter.files = {backup};
         backupLedger(session, prompter);
-        QCOMPARE(changePassword("张三", "secret", "new", "new", prompter), AdminOutcome::Done);
+        QCOMPARE(changePassword(userConnection, userRecordset, "张三", "secret", "new", "new", prompter), AdminOutcome::Done);
         prompter.answers = {true, true};
         prompter.files = {backup};
-        QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::AwaitingPassword);
+        QCOMPARE(restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut), RestoreState::AwaitingPassword);
         chosen = dir->filePath("gone.lcabak");
     }
     const QStringList before = ledger();
     prompter = ScriptedPrompter();
     prompter.answers = {true, true};
     prompter.files = {chosen};
-    QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::Idle);
+    QCOMPARE(restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut), RestoreState::Idle);
     QCOMPARE(prompter.messages, QStringList{message});
     QVERIFY(session.loggedIn);
     QCOMPARE(ledger(), before);
@@ -325,16 +325,16 @@ void TestExchange::restoreRefusals()
 void TestExchange::compaction()
 {
     prompter.answers = {false};
-    compactLedger(session, prompter, logOut);
+    compactLedger(userConnection, userRecordset, session, prompter, logOut);
     QCOMPARE(logOuts, 0);
     QVERIFY(session.loggedIn);
     addRecords({"'生活','早餐',1.00,0,'张三','2012-11-05',''", "'生活','午餐',2.00,0,'张三','2012-11-06',''"});
     const QStringList before = ledger();
     prompter.answers = {true};
-    compactLedger(session, prompter, logOut);
+    compactLedger(userConnection, userRecordset, session, prompter, logOut);
     QCOMPARE(prompter.messages, QStringList{"压缩数据库成功！"});
     QCOMPARE(logOuts, 1);
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
     QCOMPARE(ledger(), before);
     // A ledger the engine cannot compact: logged out all the same.
     if (databaseServer())
@@ -345,7 +345,7 @@ void TestExchange::compaction()
     f.write(QByteArray(5000, 'j'));
     f.close();
     prompter.answers = {true};
-    compactLedger(session, prompter, logOut);
+    compactLedger(userConnection, userRecordset, session, prompter, logOut);
     QCOMPARE(prompter.messages.last(), QStringLiteral("压缩数据库失败！"));
     QCOMPARE(logOuts, 2);
 }
@@ -400,7 +400,7 @@ void TestExchange::migration()
     prompter.answers = {true, true};
     prompter.files = {file};
     int refreshed = 0;
-    migrateOlderVersion(session, prompter, logOut, [&] { ++refreshed; });
+    migrateOlderVersion(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut, [&] { ++refreshed; });
     QCOMPARE(prompter.messages, messages);
     const QStringList now = this->ledger();
     if (ledger.isEmpty())
@@ -422,21 +422,21 @@ void TestExchange::migrationAsksBeforeEmptying()
     // Into an empty ledger: no question at all.
     const QString first = olderVersionFile("first.lc", "张三", "secret", {"'生活','早餐',3.5,0,'张三','2005-6-7',''"});
     prompter.files = {first};
-    migrateOlderVersion(session, prompter, logOut, {});
+    migrateOlderVersion(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut, {});
     QVERIFY(prompter.questions.isEmpty());
     QCOMPARE(prompter.messages, QStringList{"恢复旧版数据库成功！"});
     QVERIFY(userConnection.Execute("delete from lcsj"));
     prompter = ScriptedPrompter();
 
     Session nobody;
-    migrateOlderVersion(nobody, prompter, logOut, {});
+    migrateOlderVersion(userConnection, userRecordset, auxConnection, auxRecordset, nobody, prompter, logOut, {});
     QCOMPARE(prompter.messages, QStringList{"请先登录！(用户名必须与旧版数据的用户相同，并且密码也要相同！)"});
     addRecords({"'现有','记录',9.00,0,'张三','2023-12-31',''"});
     const QString file = olderVersionFile("张三.lc", "张三", "secret", {"'生活','早餐',3.5,0,'张三','2005-6-7',''"});
     prompter = ScriptedPrompter();
     prompter.answers = {true, false};
     prompter.files = {file};
-    migrateOlderVersion(session, prompter, logOut, {});
+    migrateOlderVersion(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut, {});
     QCOMPARE(prompter.questions, (QStringList{"恢复旧版数据将会删除清空当前用户现有数据！是否继续？", "是否真的要删除清空当前用户的所有数据？"}));
     QCOMPARE(ledger().size(), 1);
     QVERIFY(fileExists(session.currentDbPath + ".bak"));
@@ -457,7 +457,7 @@ void TestExchange::migrationKeepsEarlierCopies()
         prompter.answers = {true, true};
         prompter.files = {file};
         const QByteArray current = fileBytes(session.currentDbPath);
-        migrateOlderVersion(session, prompter, logOut, {});
+        migrateOlderVersion(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut, {});
         QCOMPARE(prompter.messages, QStringList{"恢复旧版数据库成功！"});
         QCOMPARE(fileBytes(copy), current);
     }
@@ -476,14 +476,14 @@ void TestExchange::windowsFilesRestoreAndMigrate()
     QFile::remove(dir->filePath("data/张三_lc.dat"));
     QVERIFY(QFile::copy(fixtures + "张三_lc.dat", dir->filePath("data/张三_lc.dat")));
     QFile::setPermissions(dir->filePath("data/张三_lc.dat"), QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
     QCOMPARE(ledger().size(), 12);
     // The person learns once what the kept Windows file is and that it may go.
     QCOMPARE(prompter.messages, QStringList{"已将Windows版的数据文件转换为本程序的格式，原文件保留为data文件夹中的"
                                             "“张三_lc.dat.jet”。本程序不再使用它，确认数据无误后可以删除。"});
     QVERIFY(QFile::exists(dir->filePath("data/张三_lc.dat.jet")));
     prompter = ScriptedPrompter();
-    QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
     QCOMPARE(prompter.messages, QStringList());
 
     const QString backup = dir->filePath("old.lcabak");
@@ -491,18 +491,18 @@ void TestExchange::windowsFilesRestoreAndMigrate()
     prompter = ScriptedPrompter();
     prompter.answers = {true, true};
     prompter.files = {backup};
-    QCOMPARE(restoreLedger(session, prompter, logOut), RestoreState::AwaitingPassword);
+    QCOMPARE(restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut), RestoreState::AwaitingPassword);
     // The restore dialog lists backups and the ledger files of both programs.
     const QString offered = prompter.fileFilters.value(0);
     const QStringList patterns = offered.mid(offered.indexOf(u'|') + 1).split(u';');
     for (const QString name : {"old.lcabak", "张三_lc.dat"})
         QVERIFY2(QDir::match(patterns, name), qPrintable(offered + u' ' + name));
-    QCOMPARE(confirmBackupPassword(session, "654321", prompter, logOut), RestoreState::Idle);
+    QCOMPARE(confirmBackupPassword(userConnection, userRecordset, auxConnection, auxRecordset, session, "654321", prompter, logOut), RestoreState::Idle);
     QCOMPARE(prompter.messages, QStringList{"恢复数据成功！"});
     // Nothing of the working copy stays behind, and the Windows backup itself is untouched.
     QCOMPARE(QDir(dir->filePath("data")).entryList({"temp*"}, QDir::Files), QStringList());
     QVERIFY(QFile::exists(backup));
-    QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
     QCOMPARE(ledger().size(), 4);
 
     const QString older = dir->filePath("张三.lc");
@@ -510,7 +510,7 @@ void TestExchange::windowsFilesRestoreAndMigrate()
     prompter = ScriptedPrompter();
     prompter.answers = {true, true};
     prompter.files = {older};
-    migrateOlderVersion(session, prompter, logOut, {});
+    migrateOlderVersion(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, logOut, {});
     QCOMPARE(prompter.messages, QStringList{"恢复旧版数据库成功！"});
     QCOMPARE(QDir(dir->filePath("data")).entryList({"temp*"}, QDir::Files | QDir::Hidden), QStringList());
 }

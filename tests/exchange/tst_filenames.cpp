@@ -59,10 +59,10 @@ bool TestFileNames::prepare(const QString &folderName, const QString &userName)
     user = userName;
     prompter = ScriptedPrompter();
     QStringList users;
-    if (openUserDirectory(prompter, users) != DirectoryOpen::Opened || registerUser(user, "secret", "secret", prompter) != AdminOutcome::Done)
+    if (openUserDirectory(directoryConnection, directoryRecordset, prompter, users) != DirectoryOpen::Opened || registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, user, "secret", "secret", prompter) != AdminOutcome::Done)
         return false;
     session = Session();
-    const bool in = logIn(session, user, "secret", prompter) == LoginOutcome::LoggedIn;
+    const bool in = logIn(userConnection, userRecordset, session, user, "secret", prompter) == LoginOutcome::LoggedIn;
     prompter = ScriptedPrompter();
     return in;
 }
@@ -120,12 +120,12 @@ void TestFileNames::operations()
 
     if (all || operation == "folder" || operation == "user") {
         QStringList users;
-        fillUserList(users);
+        fillUserList(directoryRecordset, users);
         QCOMPARE(users, QStringList{user});
-        QCOMPARE(changePassword(user, "secret", "new", "new", prompter), AdminOutcome::Done);
-        QCOMPARE(logIn(session, user, "new", prompter), LoginOutcome::LoggedIn);
+        QCOMPARE(changePassword(userConnection, userRecordset, user, "secret", "new", "new", prompter), AdminOutcome::Done);
+        QCOMPARE(logIn(userConnection, userRecordset, session, user, "new", prompter), LoginOutcome::LoggedIn);
         QCOMPARE(recordCount(), 1);
-        QCOMPARE(changePassword(user, "new", "secret", "secret", prompter), AdminOutcome::Done);
+        QCOMPARE(changePassword(userConnection, userRecordset, user, "new", "secret", "secret", prompter), AdminOutcome::Done);
     }
     if (all || operation == "backup" || operation == "restore") {
         prompter = ScriptedPrompter();
@@ -139,9 +139,9 @@ void TestFileNames::operations()
         prompter = ScriptedPrompter();
         prompter.answers = {true, true};
         prompter.files = {file + ".lcabak"};
-        QCOMPARE(restoreLedger(session, prompter, [this] { logOutSession(session); }), RestoreState::Idle);
+        QCOMPARE(restoreLedger(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, [this] { logOutSession(session); }), RestoreState::Idle);
         QCOMPARE(prompter.messages, QStringList{"恢复数据成功！"});
-        QCOMPARE(logIn(session, user, "secret", prompter), LoginOutcome::LoggedIn);
+        QCOMPARE(logIn(userConnection, userRecordset, session, user, "secret", prompter), LoginOutcome::LoggedIn);
         QCOMPARE(recordCount(), 1);
     }
     if (all || operation == "export" || operation == "import") {
@@ -149,7 +149,7 @@ void TestFileNames::operations()
         const QString written = all || operation == "export" ? file + ".xls" : base->filePath("导出.xls");
         prompter = ScriptedPrompter();
         prompter.files = {written};
-        exportLedger(prompter);
+        exportLedger(userConnection, userRecordset, prompter);
         QCOMPARE(prompter.messages, QStringList{"导出数据成功！"});
         QVERIFY(QFile::exists(written));
         if (written != file + ".xls")
@@ -160,7 +160,7 @@ void TestFileNames::operations()
         prompter = ScriptedPrompter();
         prompter.answers = {true, true};
         prompter.files = {file + ".xls"};
-        importLedger(prompter, {});
+        importLedger(userConnection, userRecordset, prompter, {});
         QCOMPARE(prompter.messages, QStringList{"导入理财数据成功！共 1 个记录"});
         QCOMPARE(recordCount(), 1);
     }
@@ -172,25 +172,25 @@ void TestFileNames::operations()
         prompter = ScriptedPrompter();
         prompter.answers = {true, true};
         prompter.files = {file + ".lc"};
-        migrateOlderVersion(session, prompter, [this] { logOutSession(session); }, {});
+        migrateOlderVersion(userConnection, userRecordset, auxConnection, auxRecordset, session, prompter, [this] { logOutSession(session); }, {});
         QCOMPARE(prompter.messages, QStringList{"恢复旧版数据库成功！"});
         QCOMPARE(recordCount(), 1);
     }
     if (all) {
         prompter = ScriptedPrompter();
         prompter.answers = {true};
-        compactLedger(session, prompter, [this] { logOutSession(session); });
+        compactLedger(userConnection, userRecordset, session, prompter, [this] { logOutSession(session); });
         QCOMPARE(prompter.messages, QStringList{"压缩数据库成功！"});
-        QCOMPARE(logIn(session, user, "secret", prompter), LoginOutcome::LoggedIn);
+        QCOMPARE(logIn(userConnection, userRecordset, session, user, "secret", prompter), LoginOutcome::LoggedIn);
         QCOMPARE(recordCount(), 1);
     }
     if (all || operation == "user") {
         prompter = ScriptedPrompter();
         prompter.answers = {true, true};
-        QCOMPARE(deleteUser(session, user, "secret", prompter, {}), AdminOutcome::Done);
+        QCOMPARE(deleteUser(directoryConnection, userConnection, userRecordset, session, user, "secret", prompter, {}), AdminOutcome::Done);
         QVERIFY(!QFile::exists(ledgerPath(user)));
         QStringList users;
-        fillUserList(users);
+        fillUserList(directoryRecordset, users);
         QCOMPARE(users, QStringList());
     }
 }

@@ -64,10 +64,10 @@ void TestFormats::init()
     Clock::setFixed(QDateTime(QDate(2024, 1, 5), QTime(9, 30)));
     prompter = StoppingPrompter();
     QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
-    QCOMPARE(registerUser("张三", "secret", "secret", prompter), AdminOutcome::Done);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "张三", "secret", "secret", prompter), AdminOutcome::Done);
     session = Session();
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
     prompter = StoppingPrompter();
 }
 
@@ -115,7 +115,7 @@ bool TestFormats::exportTo(const QString &path, int filter)
     prompter.files = {path};
     prompter.filterChoice = filter;
     prompter.messages.clear();
-    exportLedger(prompter);
+    exportLedger(userConnection, userRecordset, prompter);
     return prompter.messages == QStringList{"导出数据成功！"};
 }
 
@@ -149,7 +149,7 @@ void TestFormats::roundTrip()
     for (const QString &added : {QString::number(records), QStringLiteral("0")}) {
         prompter.answers = {true, true};
         prompter.files = {path};
-        importLedger(prompter, {});
+        importLedger(userConnection, userRecordset, prompter, {});
         QCOMPARE(prompter.messages.last(), "导入理财数据成功！共 " + added + " 个记录");
         QCOMPARE(ledger(), before);
     }
@@ -222,7 +222,7 @@ void TestFormats::stoppedImport()
     prompter.files = {path};
     prompter.messages.clear();
     prompter.stopAt = stopAt;
-    importLedger(prompter, [] { QFAIL("the view is refreshed after a stopped import"); });
+    importLedger(userConnection, userRecordset, prompter, [] { QFAIL("the view is refreshed after a stopped import"); });
     QCOMPARE(prompter.steps, stopAt);
     QCOMPARE(prompter.messages, QStringList{});
     QCOMPARE(ledger(), before);
@@ -230,7 +230,7 @@ void TestFormats::stoppedImport()
     prompter.stopAt = 0;
     prompter.answers = {true, true};
     prompter.files = {path};
-    importLedger(prompter, {});
+    importLedger(userConnection, userRecordset, prompter, {});
     QCOMPARE(prompter.messages, QStringList{"导入理财数据成功！共 1500 个记录"});
 }
 
@@ -264,7 +264,7 @@ void TestFormats::badFiles()
     QVERIFY(writeFileBytes(path, bytes));
     prompter.answers = {true, true};
     prompter.files = {path};
-    importLedger(prompter, [] { QFAIL("the view is refreshed after a failed import"); });
+    importLedger(userConnection, userRecordset, prompter, [] { QFAIL("the view is refreshed after a failed import"); });
     QCOMPARE(prompter.messages, QStringList{"导入理财数据失败！"});
     QCOMPARE(ledger(), before);
 }

@@ -226,10 +226,10 @@ void TestPayBills::savesOnceAndRemembersChoices()
     };
     PayBill wechat;
     QVERIFY(readPayBill(billDir + "wechat.csv", &wechat, nullptr));
-    QVERIFY(rememberedChoices().isEmpty());
+    QVERIFY(rememberedChoices(userRecordset).isEmpty());
     CounterpartyChoices choices{{"早餐铺", {"餐饮", "早点"}}};
     qint64 added = -1;
-    QVERIFY(saveBillRecords(billDir + "wechat.csv", proposedRecords(wechat, "微信支付", "张三", choices), choices,
+    QVERIFY(saveBillRecords(userConnection, userRecordset, billDir + "wechat.csv", proposedRecords(wechat, "微信支付", "张三", choices), choices,
                             prompter, &added));
     QCOMPARE(added, 4); // the two transfers between own accounts stay out
     QCOMPARE(ledgerCount(), 4);
@@ -243,7 +243,7 @@ void TestPayBills::savesOnceAndRemembersChoices()
     QCOMPARE(userRecordset.GetText(0), QString("1")); // the entry page offers the new name
 
     // The next bill arrives sorted as chosen.
-    const CounterpartyChoices remembered = rememberedChoices();
+    const CounterpartyChoices remembered = rememberedChoices(userRecordset);
     QCOMPARE(remembered.value("早餐铺").type, QString("餐饮"));
     QCOMPARE(remembered.value("早餐铺").name, QString("早点"));
 
@@ -253,7 +253,7 @@ void TestPayBills::savesOnceAndRemembersChoices()
     prompter = ScriptedPrompter();
     QList<BillRecord> again = proposedRecords(wechat, "微信支付", "张三", remembered);
     // The window shows the rows the ledger holds as such, and offers none of them for import.
-    QCOMPARE(markHeldRecords(&again), 4);
+    QCOMPARE(markHeldRecords(userRecordset, &again), 4);
     QStringList held;
     for (const BillRecord &r : again) {
         QVERIFY(!r.import);
@@ -262,12 +262,12 @@ void TestPayBills::savesOnceAndRemembersChoices()
     }
     QCOMPARE(held, QStringList({"妈妈", "早点", "水果店", "水果店"}));
     again.first().import = true; // chosen again by hand: still not written twice
-    QVERIFY(saveBillRecords(billDir + "wechat.csv", again, {}, prompter, &added));
+    QVERIFY(saveBillRecords(userConnection, userRecordset, billDir + "wechat.csv", again, {}, prompter, &added));
     QCOMPARE(added, 0);
     QCOMPARE(prompter.messages, QStringList{"导入账单成功！共 0 个记录"});
     PayBill alipay;
     QVERIFY(readPayBill(billDir + "alipay-newer.csv", &alipay, nullptr));
-    QVERIFY(saveBillRecords(billDir + "alipay-newer.csv", proposedRecords(alipay, "支付宝", "张三", remembered),
+    QVERIFY(saveBillRecords(userConnection, userRecordset, billDir + "alipay-newer.csv", proposedRecords(alipay, "支付宝", "张三", remembered),
                             remembered, prompter, &added));
     QCOMPARE(added, 3);
     QCOMPARE(ledgerCount(), 7);

@@ -199,7 +199,7 @@ void TestJetFiles::dataFolderFromWindows()
 
     ScriptedPrompter prompter;
     QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
     // Each kept original is named to the person once, after the file it belonged to is in use.
     const auto kept = [](const QString &names, const QString &them) {
         return QStringLiteral("已将Windows版的数据文件转换为本程序的格式，原文件保留为data文件夹中的") + names
@@ -213,9 +213,9 @@ void TestJetFiles::dataFolderFromWindows()
     QCOMPARE(fileBytes(data("yhlb.dat.jet")), directoryBefore);
 
     Session session;
-    QCOMPARE(logIn(session, "张三", "000000", prompter), LoginOutcome::WrongPassword);
-    QCOMPARE(logIn(session, "alice", "000000", prompter), LoginOutcome::WrongPassword);
-    QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "000000", prompter), LoginOutcome::WrongPassword);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "alice", "000000", prompter), LoginOutcome::WrongPassword);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "123456", prompter), LoginOutcome::LoggedIn);
     QCOMPARE(session.currentUser, QStringLiteral("张三"));
     QVERIFY(userRecordset.Open("select count(*) as n, sum(zcje) as e, sum(srje) as i from lcsj"));
     QCOMPARE(userRecordset.GetInteger("n"), 12);
@@ -225,7 +225,7 @@ void TestJetFiles::dataFolderFromWindows()
     QVERIFY(userRecordset.Open("select count(*) as n from lcsj where rq>=#2013-05-02# and rq<=#2013-05-10#"));
     QCOMPARE(userRecordset.GetInteger("n"), 4);
 
-    QCOMPARE(logIn(session, "alice", "alice pw", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "alice", "alice pw", prompter), LoginOutcome::LoggedIn);
     QVERIFY(userRecordset.Open("select count(*) as n from lcsj"));
     QCOMPARE(userRecordset.GetInteger("n"), 0);
     // Both ledgers were converted by the refused logins; the next login names both.
@@ -421,11 +421,11 @@ void TestJetFiles::otherProgramRefused()
     QVERIFY(!place(file, "yhlb.dat").isEmpty());
     ScriptedPrompter prompter;
     QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::EndProgram);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::EndProgram);
     QCOMPARE(prompter.messages, QStringList{"连接用户数据库失败！用户数据库可能已经打开！"});
     QVERIFY(!place(file, "张三_lc.dat").isEmpty());
     Session session;
-    QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::Refused);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "123456", prompter), LoginOutcome::Refused);
     QCOMPARE(prompter.messages.last(), QStringLiteral("连接用户数据库失败！"));
     QCOMPARE(fileBytes(data("张三_lc.dat")), before);
 }
@@ -533,7 +533,7 @@ void TestJetFiles::badInputRefused()
     QCOMPARE(filesIn(dir->filePath("data")), QStringList{"张三_lc.dat"});
     ScriptedPrompter prompter;
     Session session;
-    QCOMPARE(logIn(session, "张三", "123456", prompter), LoginOutcome::Refused);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "123456", prompter), LoginOutcome::Refused);
     QCOMPARE(prompter.messages, QStringList{"连接用户数据库失败！"});
 }
 

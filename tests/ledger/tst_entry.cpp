@@ -153,11 +153,11 @@ void TestEntry::amountKey()
 
 void TestEntry::savingPendingRows()
 {
-    QVERIFY(!saveNewRecords({}, prompter));
+    QVERIFY(!saveNewRecords(userConnection, {}, prompter));
     QCOMPARE(prompter.messages, QStringList{"请先添加记录！"});
     const QList<PendingRow> rows = {{"生活", "早餐", "12.50", "0.00", "张三", "2012-12-01", "Tom's treat"},
                                     {"工资", "月薪", "0.00", "5000.00", "李四", "2012-12-02", ""}};
-    QVERIFY(saveNewRecords(rows, prompter));
+    QVERIFY(saveNewRecords(userConnection, rows, prompter));
     QCOMPARE(rowsOf(userRecordset, "select * from lcsj order by id", {"xmlx", "xmmc", "zcje", "srje", "ry", "rq", "bz", "tjrq", "gxrq"}),
              (QStringList{"生活|早餐|12.5|0|张三|2012-12-01|Tom's treat|2012-12-15 20:30:05|2012-12-15 20:30:05",
                           "工资|月薪|0|5000|李四|2012-12-02||2012-12-15 20:30:05|2012-12-15 20:30:05"}));
@@ -167,11 +167,11 @@ void TestEntry::failingInsertSavesNothing()
 {
     const QList<PendingRow> rows = {{"生活", "早餐", "1.00", "0.00", "张三", "2012-12-01", ""},
                                     {"生活", "午餐", "2.00", "0.00", QString(21, u'人'), "2012-12-01", ""}};
-    QVERIFY(!saveNewRecords(rows, prompter));
+    QVERIFY(!saveNewRecords(userConnection, rows, prompter));
     QCOMPARE(prompter.messages, QStringList{"保存记录失败!"});
     QCOMPARE(rowsOf(userRecordset, "select count(*) as n from lcsj", {"n"}), QStringList{"0"});
     // The connection is ready for the next save.
-    QVERIFY(saveNewRecords(rows.mid(0, 1), prompter));
+    QVERIFY(saveNewRecords(userConnection, rows.mid(0, 1), prompter));
 }
 
 void TestEntry::newLookupValues()
@@ -180,27 +180,27 @@ void TestEntry::newLookupValues()
     // A new type while adding: its name list starts empty, so a name known elsewhere is stored
     // under the new type.
     EntryForm form{"交通", "早餐", "李四", "", QDate(2012, 12, 1), "2", expenseKind};
-    QVERIFY(addLookupValues(form, lists, true, prompter));
+    QVERIFY(addLookupValues(userConnection, form, lists, true, prompter));
     QCOMPARE(lists.types, (QStringList{"生活", "交通"}));
     QCOMPARE(lists.names, (QStringList{"早餐"}));
     QCOMPARE(lists.persons, (QStringList{"张三", "李四"}));
     QCOMPARE(rowsOf(userRecordset, "select * from xmmcsj", {"xmmc", "xmlx"}), QStringList{"早餐|交通"});
     // While modifying the list keeps its names, so a name still listed is not stored again.
     form.type = "医疗";
-    QVERIFY(addLookupValues(form, lists, false, prompter));
+    QVERIFY(addLookupValues(userConnection, form, lists, false, prompter));
     QCOMPARE(rowsOf(userRecordset, "select count(*) as n from xmmcsj", {"n"}), QStringList{"1"});
     // A type too long for its column.
     form.type = QString(51, u'类');
-    QVERIFY(!addLookupValues(form, lists, true, prompter));
+    QVERIFY(!addLookupValues(userConnection, form, lists, true, prompter));
     QCOMPARE(prompter.messages, QStringList{"保存项目类型失败！"});
 }
 
 void TestEntry::modifyingKeepsAddedAt()
 {
-    QVERIFY(saveNewRecords({{"工资", "月薪", "0.00", "5000.00", "张三", "2012-12-01", "备注"}}, prompter));
+    QVERIFY(saveNewRecords(userConnection, {{"工资", "月薪", "0.00", "5000.00", "张三", "2012-12-01", "备注"}}, prompter));
     RecordForm record;
-    QVERIFY(!loadRecord(99, &record));
-    QVERIFY(loadRecord(1, &record));
+    QVERIFY(!loadRecord(userRecordset, 99, &record));
+    QVERIFY(loadRecord(userRecordset, 1, &record));
     QVERIFY(record.income);
     QCOMPARE(record.amount, QStringLiteral("5000.00"));
     QCOMPARE(record.day, QDate(2012, 12, 1));
@@ -208,7 +208,7 @@ void TestEntry::modifyingKeepsAddedAt()
     const EntryForm form{record.type, record.name, record.person, record.remark, record.day, record.amount, incomeKind};
     CheckedEntry checked;
     QVERIFY(checkEntry(form, prompter, &checked));
-    QVERIFY(saveModifiedRecord(1, form, checked, prompter));
+    QVERIFY(saveModifiedRecord(userConnection, 1, form, checked, prompter));
     QCOMPARE(rowsOf(userRecordset, "select * from lcsj", {"srje", "rq", "bz", "tjrq", "gxrq"}),
              QStringList{"5000|2012-12-01|备注|2012-12-15 20:30:05|2012-12-16 07:00:00"});
 }
@@ -217,9 +217,9 @@ void TestEntry::lookupsAndDefaults()
 {
     QStringList types, names, persons;
     QString typeBox, nameBox, personBox;
-    loadItemTypes(types, typeBox);
-    loadItemNames(typeBox, names, nameBox);
-    loadPersons("张三", persons, personBox);
+    loadItemTypes(userRecordset, types, typeBox);
+    loadItemNames(userRecordset, typeBox, names, nameBox);
+    loadPersons(userRecordset, "张三", persons, personBox);
     QCOMPARE(QStringList({typeBox, nameBox, personBox}), (QStringList{"生活", "早餐", "张三"}));
     QVERIFY(types.isEmpty() && names.isEmpty() && persons.isEmpty());
     for (const char *s : {"insert into xmlxsj(xmlx) values ('交通')", "insert into xmlxsj(xmlx) values ('餐饮')",
@@ -227,13 +227,13 @@ void TestEntry::lookupsAndDefaults()
                           "insert into xmmcsj(xmmc,xmlx) values ('Taxi','交通')", "insert into rysj(ry) values ('李四')",
                           "insert into rysj(ry) values ('bob')", "insert into rysj(ry) values ('Alice')"})
         QVERIFY(userConnection.Execute(QString::fromUtf8(s)));
-    loadItemTypes(types, typeBox);
-    loadItemNames(typeBox, names, nameBox);
-    loadPersons("张三", persons, personBox);
+    loadItemTypes(userRecordset, types, typeBox);
+    loadItemNames(userRecordset, typeBox, names, nameBox);
+    loadPersons(userRecordset, "张三", persons, personBox);
     QCOMPARE(types, (QStringList{"餐饮", "交通"}));
     QCOMPARE(typeBox, QStringLiteral("餐饮"));
     QCOMPARE(nameBox, QStringLiteral("早餐"));
-    loadItemNames("交通", names, nameBox);
+    loadItemNames(userRecordset, "交通", names, nameBox);
     QCOMPARE(names, (QStringList{"Taxi", "地铁", "公交"}));
     QCOMPARE(persons, (QStringList{"Alice", "bob", "李四"}));
     QCOMPARE(personBox, QStringLiteral("Alice"));
@@ -248,15 +248,15 @@ void TestEntry::deletingTypesAndNames()
     QStringList types{"交通", "生活"}, names{"早餐", "地铁"};
     QString typeBox = "交通", nameBox = "早餐";
     prompter.answers = {false};
-    QVERIFY(!deleteItemName("早餐", names, nameBox, prompter));
+    QVERIFY(!deleteItemName(userConnection, "早餐", names, nameBox, prompter));
     QCOMPARE(rowsOf(userRecordset, "select count(*) as n from xmmcsj", {"n"}), QStringList{"3"});
     prompter.answers = {true};
-    QVERIFY(deleteItemName("早餐", names, nameBox, prompter));
+    QVERIFY(deleteItemName(userConnection, "早餐", names, nameBox, prompter));
     QCOMPARE(rowsOf(userRecordset, "select xmmc from xmmcsj", {"xmmc"}), QStringList{"地铁"});
     QCOMPARE(names, QStringList{"地铁"});
     QCOMPARE(nameBox, QStringLiteral("地铁"));
     prompter.answers = {true};
-    QVERIFY(deleteItemType("交通", types, typeBox, names, nameBox, prompter));
+    QVERIFY(deleteItemType(userConnection, userRecordset, "交通", types, typeBox, names, nameBox, prompter));
     QCOMPARE(prompter.questions.last(), QStringLiteral("删除项目类型后，与之相关的项目名称也会一起删除！是否继续？"));
     QCOMPARE(types, QStringList{"生活"});
     QCOMPARE(typeBox, QStringLiteral("生活"));
@@ -266,12 +266,12 @@ void TestEntry::deletingTypesAndNames()
 
 void TestEntry::deletingARecord()
 {
-    QVERIFY(saveNewRecords({{"生活", "早餐", "1.00", "0.00", "张三", "2012-12-01", ""}}, prompter));
+    QVERIFY(saveNewRecords(userConnection, {{"生活", "早餐", "1.00", "0.00", "张三", "2012-12-01", ""}}, prompter));
     prompter.answers = {false};
-    QVERIFY(!deleteRecord(1, prompter, {}));
+    QVERIFY(!deleteRecord(userConnection, 1, prompter, {}));
     prompter.answers = {true};
     bool removed = false;
-    QVERIFY(deleteRecord(1, prompter, [&] { removed = true; }));
+    QVERIFY(deleteRecord(userConnection, 1, prompter, [&] { removed = true; }));
     QVERIFY(removed);
     QCOMPARE(prompter.messages, QStringList{"删除记录成功！"});
     QCOMPARE(rowsOf(userRecordset, "select count(*) as n from lcsj", {"n"}), QStringList{"0"});

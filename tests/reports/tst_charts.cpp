@@ -94,9 +94,9 @@ void TestCharts::sharesAreTheSummaryFigures()
     QFETCH(QDate, start);
     QFETCH(QDate, end);
     QList<ViewRow> byType, byName, detail;
-    QVERIFY(queryView(true, summaryMode, ViewGrouping::ItemType, start, end, prompter, &byType));
-    QVERIFY(queryView(true, summaryMode, ViewGrouping::ItemName, start, end, prompter, &byName));
-    QVERIFY(queryView(true, detailMode, ViewGrouping::None, start, end, prompter, &detail));
+    QVERIFY(queryView(userRecordset, true, summaryMode, ViewGrouping::ItemType, start, end, prompter, &byType));
+    QVERIFY(queryView(userRecordset, true, summaryMode, ViewGrouping::ItemName, start, end, prompter, &byName));
+    QVERIFY(queryView(userRecordset, true, detailMode, ViewGrouping::None, start, end, prompter, &detail));
     const Totals totals = computeTotals(detail, start, end);
     QMap<QString, QString> typeOfName;
     for (const ViewRow &r : detail)
@@ -109,7 +109,7 @@ void TestCharts::sharesAreTheSummaryFigures()
             if (r.cells[cell] != "0.00")
                 expected.insert(r.cells[0], r.cells[cell]);
         ShareChart chart;
-        QVERIFY(computeShares(true, flow, start, end, std::nullopt, prompter, &chart));
+        QVERIFY(computeShares(userRecordset, true, flow, start, end, std::nullopt, prompter, &chart));
         QMap<QString, QString> shown;
         for (const ShareGroup &g : chart.groups)
             shown.insert(g.name, g.amount.text);
@@ -118,7 +118,7 @@ void TestCharts::sharesAreTheSummaryFigures()
 
         for (const ShareGroup &type : chart.groups) {
             ShareChart names;
-            QVERIFY(computeShares(true, flow, start, end, type.name, prompter, &names));
+            QVERIFY(computeShares(userRecordset, true, flow, start, end, type.name, prompter, &names));
             QMap<QString, QString> expectedNames, shownNames;
             for (const ViewRow &r : byName)
                 if (typeOfName.value(r.cells[0]) == type.name && r.cells[cell] != "0.00")
@@ -154,7 +154,7 @@ void TestCharts::sharesInOrderWithTheirPart()
     QFETCH(QStringList, groups);
     QFETCH(QString, total);
     ShareChart chart;
-    QVERIFY(computeShares(true, MoneyFlow(flow), QDate(2012, 1, 1), QDate(2012, 12, 31),
+    QVERIFY(computeShares(userRecordset, true, MoneyFlow(flow), QDate(2012, 1, 1), QDate(2012, 12, 31),
                           type == "*" ? std::nullopt : std::optional<QString>(type), prompter, &chart));
     QCOMPARE(groupTexts(chart), groups);
     QCOMPARE(chart.total.text, total);
@@ -176,7 +176,7 @@ void TestCharts::sharesRefusedAsTheViewIs()
     QFETCH(QString, message);
     ShareChart chart;
     chart.groups.append({"kept", {}, {}});
-    QVERIFY(!computeShares(loggedIn, MoneyFlow::Expense, QDate(2012, 1, 1), end, std::nullopt, prompter, &chart));
+    QVERIFY(!computeShares(userRecordset, loggedIn, MoneyFlow::Expense, QDate(2012, 1, 1), end, std::nullopt, prompter, &chart));
     QCOMPARE(prompter.messages, QStringList{message});
     QCOMPARE(chart.groups.size(), 1);
 }
@@ -194,8 +194,8 @@ void TestCharts::monthsAreTheStatisticsFigures()
 {
     QFETCH(int, year);
     QFETCH(bool, empty);
-    const YearStatistics statistics = computeYear(year);
-    const MonthsChart chart = computeMonthsChart(year);
+    const YearStatistics statistics = computeYear(userRecordset, year);
+    const MonthsChart chart = computeMonthsChart(userRecordset, year);
     QCOMPARE(chart.empty, empty);
     QCOMPARE(chart.months.size(), 12);
     AmountTotal balance;
@@ -218,11 +218,11 @@ void TestCharts::monthsAreTheStatisticsFigures()
 
 void TestCharts::yearsAreTheStatisticsFigures()
 {
-    const YearsChart chart = computeYearsChart();
+    const YearsChart chart = computeYearsChart(userRecordset);
     QStringList captions;
     for (const PeriodFigures &y : chart.years) {
         captions << y.caption;
-        const YearStatistics statistics = computeYear(y.caption.toInt());
+        const YearStatistics statistics = computeYear(userRecordset, y.caption.toInt());
         QCOMPARE(y.expense.text, statistics.total.expense);
         QCOMPARE(y.income.text, statistics.total.income);
     }
@@ -236,7 +236,7 @@ void TestCharts::yearsAreTheStatisticsFigures()
 
     // The last running balance is the all-time income less the all-time expense.
     Statistics all;
-    QVERIFY(computeStatistics(true, 2012, prompter, &all));
+    QVERIFY(computeStatistics(userRecordset, true, 2012, prompter, &all));
     qint64 income = 0, expense = 0;
     QVERIFY(amountTextCents(all.allTime.income, &income) && amountTextCents(all.allTime.expense, &expense));
     QCOMPARE(chart.years.last().runningBalance.text, centsText(income - expense));
@@ -245,9 +245,9 @@ void TestCharts::yearsAreTheStatisticsFigures()
 void TestCharts::yearsOfAnEmptyLedger()
 {
     QVERIFY(userConnection.Execute("delete from lcsj"));
-    QVERIFY(computeYearsChart().years.isEmpty());
+    QVERIFY(computeYearsChart(userRecordset).years.isEmpty());
     ShareChart chart;
-    QVERIFY(computeShares(true, MoneyFlow::Expense, QDate(2000, 1, 1), QDate(2030, 1, 1), std::nullopt, prompter, &chart));
+    QVERIFY(computeShares(userRecordset, true, MoneyFlow::Expense, QDate(2000, 1, 1), QDate(2030, 1, 1), std::nullopt, prompter, &chart));
     QVERIFY(chart.groups.isEmpty());
     QCOMPARE(chart.total.text, "0.00");
 }
@@ -262,15 +262,15 @@ void TestCharts::figuresBeyondTheLimit()
         QVERIFY(userConnection.Execute(QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,rq) values (%1,'x',%2)")
                                            .arg(QString::fromUtf8(r).section(',', 0, 0), QString::fromUtf8(r).section(',', 1))));
     ShareChart chart;
-    QVERIFY(computeShares(true, MoneyFlow::Expense, QDate(2015, 1, 1), QDate(2015, 12, 31), std::nullopt, prompter, &chart));
+    QVERIFY(computeShares(userRecordset, true, MoneyFlow::Expense, QDate(2015, 1, 1), QDate(2015, 12, 31), std::nullopt, prompter, &chart));
     QCOMPARE(groupTexts(chart), (QStringList{"小件 1.00 ", "大件 超出范围 "}));
     QCOMPARE(chart.total.text, amountOutOfRangeText);
     QVERIFY(!chart.total.known);
 
-    const MonthsChart months = computeMonthsChart(2015);
+    const MonthsChart months = computeMonthsChart(userRecordset, 2015);
     QCOMPARE(months.months[0].balance.text, "-9999999999999.99");
     QCOMPARE(months.months[1].balance.text, amountOutOfRangeText);
-    const YearsChart years = computeYearsChart();
+    const YearsChart years = computeYearsChart(userRecordset);
     QCOMPARE(years.years.size(), 2);
     QCOMPARE(years.years[0].expense.text, amountOutOfRangeText);
     QCOMPARE(years.years[1].balance.text, "3.00");

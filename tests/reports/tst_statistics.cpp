@@ -72,7 +72,7 @@ void TestStatistics::monthsByTheClock()
     QFETCH(QStringList, expected);
     Clock::setFixed(QDateTime(today, QTime(23, 59, 59)));
     Statistics s;
-    QVERIFY(computeStatistics(true, today.year(), prompter, &s));
+    QVERIFY(computeStatistics(userRecordset, true, today.year(), prompter, &s));
     QCOMPARE(QStringList({s.currentCaption, s.previousCaption, s.current.expense + '/' + s.current.income,
                           s.previous.expense + '/' + s.previous.income}),
              expected);
@@ -82,7 +82,7 @@ void TestStatistics::monthsByTheClock()
 void TestStatistics::yearOnlyMarchAndNovember()
 {
     QVERIFY(userConnection.Execute("delete from lcsj where month(rq)<>3 and month(rq)<>11"));
-    const YearStatistics y = computeYear(2012);
+    const YearStatistics y = computeYear(userRecordset, 2012);
     QStringList months;
     for (const Sums &m : y.months)
         months << m.expense + '/' + m.income;
@@ -94,7 +94,7 @@ void TestStatistics::yearOnlyMarchAndNovember()
 
 void TestStatistics::yearWithoutRecords()
 {
-    const YearStatistics y = computeYear(2005);
+    const YearStatistics y = computeYear(userRecordset, 2005);
     QCOMPARE(y.months.size(), 12);
     for (const Sums &m : y.months)
         QCOMPARE(m.expense + m.income, QStringLiteral("0.000.00"));
@@ -127,7 +127,7 @@ void TestStatistics::sumsAreExact()
     QVERIFY(userConnection.CommitTrans());
     Clock::setFixed(QDateTime(QDate(2012, 5, 20), QTime(12, 0)));
     Statistics s;
-    QVERIFY(computeStatistics(true, 2012, prompter, &s));
+    QVERIFY(computeStatistics(userRecordset, true, 2012, prompter, &s));
     QCOMPARE(QStringList({s.allTime.expense, s.current.expense, s.year.months[4].expense, s.year.total.expense}),
              QStringList(4, sum));
 }
@@ -164,7 +164,7 @@ void TestStatistics::bordersInEveryZone()
                                        + ",0,'张三'," + r.section(',', 1) + ")"));
     Clock::setFixed(QDateTime(QDate(2012, 11, 1), QTime(0, 0, 30)));
     Statistics s;
-    QVERIFY(computeStatistics(true, 2012, prompter, &s));
+    QVERIFY(computeStatistics(userRecordset, true, 2012, prompter, &s));
     QStringList months;
     for (const Sums &m : s.year.months)
         months << m.expense;
@@ -188,7 +188,7 @@ void TestStatistics::yearList()
 void TestStatistics::needsLogin()
 {
     Statistics s;
-    QVERIFY(!computeStatistics(false, 2012, prompter, &s));
+    QVERIFY(!computeStatistics(userRecordset, false, 2012, prompter, &s));
     QCOMPARE(prompter.messages, QStringList{"请先登录！"});
 }
 

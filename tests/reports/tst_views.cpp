@@ -3,6 +3,8 @@
 
 #include "dataaccess/instances.h"
 #include "common/numbers.h"
+#include "ledger/entry.h"
+#include "reports/statistics.h"
 #include "reports/views.h"
 #include "support/scriptedprompter.h"
 
@@ -18,6 +20,7 @@ private slots:
     void summariesOrderMixedNames_data();
     void summariesOrderMixedNames();
     void repeatedTextsStayTheirOwn();
+    void aLedgerOfItsOwn();
     void totals_data();
     void totals();
     void remarkColumn_data();
@@ -71,7 +74,7 @@ void TestViews::views()
     QFETCH(int, grouping);
     QFETCH(QStringList, rows);
     QList<ViewRow> view;
-    QVERIFY(queryView(true, mode, ViewGrouping(grouping), QDate(2012, 11, 1), QDate(2012, 11, 30), prompter, &view));
+    QVERIFY(queryView(userRecordset, true, mode, ViewGrouping(grouping), QDate(2012, 11, 1), QDate(2012, 11, 30), prompter, &view));
     QStringList shown;
     for (const ViewRow &row : view)
         shown << QString::number(row.id) + ':' + row.cells.join(u'|');
@@ -88,7 +91,7 @@ void TestViews::repeatedTextsStayTheirOwn()
     for (const QString &r : records)
         QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values (" + r + ")"));
     QList<ViewRow> view;
-    QVERIFY(queryView(true, detailMode, ViewGrouping::None, QDate(2012, 11, 20), QDate(2012, 11, 21), prompter, &view));
+    QVERIFY(queryView(userRecordset, true, detailMode, ViewGrouping::None, QDate(2012, 11, 20), QDate(2012, 11, 21), prompter, &view));
     QStringList shown;
     for (const ViewRow &row : view)
         shown << QString::number(row.id) + ':' + row.cells.join(u'|');
@@ -96,14 +99,43 @@ void TestViews::repeatedTextsStayTheirOwn()
                                  "7:生活|早餐|1.00|0.00|张三|2012-11-20|x", "9:生活 |早餐|" + amountText(1.005) + "|0.00|张三|2012-11-20|x"}));
 }
 
+void TestViews::aLedgerOfItsOwn()
+{
+    // Records saved, viewed and summed on a connection of the caller's own, while the program's
+    // ledger objects are closed: nothing reaches for them, and they stay closed.
+    userRecordset.Close();
+    userConnection.Close();
+    DbConnection connection;
+    DbRecordset recordset;
+    QVERIFY(folder->openLedger("李四", connection, recordset));
+    QVERIFY(saveNewRecords(connection, {{"生活", "早餐", "3.50", "0.00", "李四", "2012-05-02", ""},
+                                        {"工资", "月薪", "0.00", "800.00", "李四", "2012-05-20", "五月"}},
+                           prompter));
+    QList<ViewRow> view;
+    QVERIFY(queryView(recordset, true, detailMode, ViewGrouping::None, QDate(2012, 5, 1), QDate(2012, 5, 31), prompter, &view));
+    QStringList shown;
+    for (const ViewRow &row : view)
+        shown << QString::number(row.id) + ':' + row.cells.join(u'|');
+    QCOMPARE(shown, (QStringList{"1:生活|早餐|3.50|0.00|李四|2012-05-02|", "2:工资|月薪|0.00|800.00|李四|2012-05-20|五月"}));
+    Statistics s;
+    QVERIFY(computeStatistics(recordset, true, 2012, prompter, &s));
+    QCOMPARE(QStringList({s.allTime.expense, s.allTime.income, s.year.months[4].expense, s.year.total.income}),
+             (QStringList{"3.50", "800.00", "3.50", "800.00"}));
+    QCOMPARE(prompter.messages, QStringList());
+    QVERIFY(!userConnection.IsOpen());
+    QVERIFY(!userRecordset.IsOpen());
+    recordset.Close();
+    connection.Close();
+}
+
 void TestViews::refusalsKeepTheList()
 {
     QList<ViewRow> view{{7, {"keep"}}};
-    QVERIFY(!queryView(false, detailMode, ViewGrouping::None, QDate(2012, 11, 1), QDate(2012, 11, 30), prompter, &view));
-    QVERIFY(!queryView(true, detailMode, ViewGrouping::None, QDate(2012, 11, 2), QDate(2012, 11, 1), prompter, &view));
+    QVERIFY(!queryView(userRecordset, false, detailMode, ViewGrouping::None, QDate(2012, 11, 1), QDate(2012, 11, 30), prompter, &view));
+    QVERIFY(!queryView(userRecordset, true, detailMode, ViewGrouping::None, QDate(2012, 11, 2), QDate(2012, 11, 1), prompter, &view));
     QCOMPARE(prompter.messages, (QStringList{"请先登录！", "结束日期不能小于开始日期！"}));
     QCOMPARE(view.size(), 1);
-    QVERIFY(queryView(true, detailMode, ViewGrouping::None, QDate(2013, 1, 1), QDate(2013, 1, 1), prompter, &view));
+    QVERIFY(queryView(userRecordset, true, detailMode, ViewGrouping::None, QDate(2013, 1, 1), QDate(2013, 1, 1), prompter, &view));
     QVERIFY(view.isEmpty());
     const Totals t = computeTotals(view, QDate(2013, 1, 1), QDate(2013, 1, 1));
     QCOMPARE(QStringList({t.expense, t.income, t.balance, t.days, t.dailyExpense}),
@@ -130,7 +162,7 @@ void TestViews::summariesOrderMixedNames()
         QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values (" + r
                                        + ",0.00,'张三','2013-02-01')"));
     QList<ViewRow> view;
-    QVERIFY(queryView(true, summaryMode, ViewGrouping(grouping), QDate(2013, 2, 1), QDate(2013, 2, 28), prompter, &view));
+    QVERIFY(queryView(userRecordset, true, summaryMode, ViewGrouping(grouping), QDate(2013, 2, 1), QDate(2013, 2, 28), prompter, &view));
     QStringList shown;
     for (const ViewRow &row : view)
         shown << row.cells.value(0);

@@ -5,6 +5,7 @@
 
 #include "common/clock.h"
 #include "common/numbers.h"
+#include "dataaccess/instances.h"
 #include "reports/statistics.h"
 #include "reports/views.h"
 #include "shell/chartwindow.h"
@@ -212,9 +213,9 @@ void TestChartWindow::sharesAreTheSummaryFigures()
     const int cell = MoneyFlow(flow) == MoneyFlow::Expense ? 2 : 3;
 
     QList<ViewRow> byType, byName, detail;
-    QVERIFY(queryView(true, summaryMode, ViewGrouping::ItemType, start, end, prompter, &byType));
-    QVERIFY(queryView(true, summaryMode, ViewGrouping::ItemName, start, end, prompter, &byName));
-    QVERIFY(queryView(true, detailMode, ViewGrouping::None, start, end, prompter, &detail));
+    QVERIFY(queryView(userRecordset, true, summaryMode, ViewGrouping::ItemType, start, end, prompter, &byType));
+    QVERIFY(queryView(userRecordset, true, summaryMode, ViewGrouping::ItemName, start, end, prompter, &byName));
+    QVERIFY(queryView(userRecordset, true, detailMode, ViewGrouping::None, start, end, prompter, &detail));
     QMap<QString, QString> types, typeOfName;
     for (const ViewRow &r : byType)
         if (r.cells[cell] != "0.00")
@@ -296,7 +297,7 @@ void TestChartWindow::monthsAreTheStatisticsFigures()
 
 void TestChartWindow::checkMonths(ChartWindow *chart, int year)
 {
-    const YearStatistics statistics = computeYear(year);
+    const YearStatistics statistics = computeYear(userRecordset, year);
     QMap<QString, QString> income, expense;
     QStringList balance;
     for (int m = 0; m < 12; ++m) {
@@ -321,14 +322,14 @@ void TestChartWindow::yearsAreTheStatisticsFigures()
     QCOMPARE(categoriesOf(chart->chart()), (QStringList{"2012", "2013", "2014"}));
     QStringList balances;
     for (const QString &y : categoriesOf(chart->chart())) {
-        const YearStatistics statistics = computeYear(y.toInt());
+        const YearStatistics statistics = computeYear(userRecordset, y.toInt());
         QCOMPARE(barsOf(chart->chart(), "收入").value(y), statistics.total.income);
         QCOMPARE(barsOf(chart->chart(), "支出").value(y), statistics.total.expense);
         balances << centsDifference(statistics.total.income, statistics.total.expense);
     }
     QCOMPARE(lineOf(chart->chart(), "结余"), balances);
     Statistics all;
-    QVERIFY(computeStatistics(true, 2012, prompter, &all));
+    QVERIFY(computeStatistics(userRecordset, true, 2012, prompter, &all));
     QCOMPARE(lineOf(chart->chart(), "累计结余"),
              (QStringList{"6110.65", "6110.65", centsDifference(all.allTime.income, all.allTime.expense)}));
 }

@@ -5,6 +5,7 @@
 #include "common/program.h"
 #include "common/settings.h"
 #include "common/settingkeys.h"
+#include "dataaccess/instances.h"
 #include "shell/helpwindow.h"
 #include "shell/entrypage.h"
 #include "shell/mainwindow.h"
@@ -259,7 +260,7 @@ void TestMainWindow::userListIsFilledSorted()
 {
     ScriptedPrompter prompter;
     QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
     for (const char *name : {"b", "a", "c"})
         QVERIFY(directoryConnection.Execute(QStringLiteral("insert into yhlbsj(yhmc,yhsjkmc) values ('%1','%1_lc.dat')").arg(name)));
     directoryRecordset.Close();
@@ -587,7 +588,7 @@ void TestMainWindow::dropDownProxies()
 {
     ScriptedPrompter prompter;
     QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
     for (const char *name : {"李四", "张三"})
         QVERIFY(directoryConnection.Execute(QStringLiteral("insert into yhlbsj(yhmc,yhsjkmc) values ('%1','%1_lc.dat')").arg(name)));
     directoryRecordset.Close();

@@ -271,7 +271,7 @@ void TestSessionPages::backupPage()
     QCOMPARE(prompter.messages.last(), QStringLiteral("导出数据成功！"));
 
     // A backup with an older password: the prompt shows until the old password is typed.
-    QCOMPARE(changePassword("张三", "pw", "new", "new", prompter), AdminOutcome::Done);
+    QCOMPARE(changePassword(userConnection, userRecordset, "张三", "pw", "new", "new", prompter), AdminOutcome::Done);
     QVERIFY(userConnection.Execute("delete from lcsj"));
     prompter.answers = {true, true};
     prompter.files = {saved};

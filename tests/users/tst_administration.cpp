@@ -55,8 +55,8 @@ void TestAdministration::init()
     Clock::setFixed(QDateTime(QDate(2012, 12, 15), QTime(20, 30, 5)));
     prompter = ScriptedPrompter();
     QStringList list;
-    QCOMPARE(openUserDirectory(prompter, list), DirectoryOpen::Opened);
-    QCOMPARE(registerUser("张三", "secret", "secret", prompter), AdminOutcome::Done);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, list), DirectoryOpen::Opened);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "张三", "secret", "secret", prompter), AdminOutcome::Done);
     prompter = ScriptedPrompter();
 }
 
@@ -73,7 +73,7 @@ void TestAdministration::cleanup()
 QStringList TestAdministration::users()
 {
     QStringList list;
-    fillUserList(list);
+    fillUserList(directoryRecordset, list);
     return list;
 }
 
@@ -117,7 +117,7 @@ void TestAdministration::registration()
     QFETCH(QString, confirmation);
     QFETCH(QString, message);
     QFETCH(QStringList, listed);
-    registerUser(name, password, confirmation, prompter);
+    registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, name, password, confirmation, prompter);
     QCOMPARE(prompter.messages, QStringList{message});
     QCOMPARE(users(), listed);
     QCOMPARE(dataFiles().size(), listed.size() + 1);
@@ -126,8 +126,8 @@ void TestAdministration::registration()
 void TestAdministration::registrationKeepsAnExistingLedger()
 {
     // Another letter case is the same name.
-    QCOMPARE(registerUser("ZHANG", "a", "a", prompter), AdminOutcome::Done);
-    QCOMPARE(registerUser("zhang", "a", "a", prompter), AdminOutcome::Refused);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "ZHANG", "a", "a", prompter), AdminOutcome::Done);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "zhang", "a", "a", prompter), AdminOutcome::Refused);
     QCOMPARE(prompter.messages.last(), QStringLiteral("用户名已存在！"));
 
     // A ledger whose directory row is gone: asked, and kept aside on yes, never overwritten.
@@ -135,28 +135,28 @@ void TestAdministration::registrationKeepsAnExistingLedger()
     const QString ledger = dir->filePath("data/ZHANG_lc.dat");
     QVERIFY(writeTemplate(ledgerTemplate(), ledger + ".bak"));
     prompter.answers = {false};
-    QCOMPARE(registerUser("ZHANG", "b", "b", prompter), AdminOutcome::Refused);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "ZHANG", "b", "b", prompter), AdminOutcome::Refused);
     QCOMPARE(prompter.questions.last(), QStringLiteral("已存在相同用户名的数据，是否要删除后新建？"));
     prompter.answers = {true};
-    QCOMPARE(registerUser("ZHANG", "b", "b", prompter), AdminOutcome::Done);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "ZHANG", "b", "b", prompter), AdminOutcome::Done);
     QVERIFY(fileExists(ledger + ".bak"));
     QVERIFY(fileExists(ledger + ".bak1"));
     Session session;
-    QCOMPARE(logIn(session, "ZHANG", "b", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "ZHANG", "b", prompter), LoginOutcome::LoggedIn);
 }
 
 void TestAdministration::failedRegistrationLeavesNothing()
 {
     // 51 characters do not fit the directory: failed with its code, and nothing stays behind.
     const QString name(51, u'名');
-    QCOMPARE(registerUser(name, "pw", "pw", prompter), AdminOutcome::Failed);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, name, "pw", "pw", prompter), AdminOutcome::Failed);
     QCOMPARE(prompter.messages, QStringList{"注册用户失败！[01]"});
     QCOMPARE(users(), QStringList{"张三"});
     QCOMPARE(dataFiles(), (QStringList{"yhlb.dat", "张三_lc.dat"}));
     // A ledger put aside for the attempt comes back.
     QVERIFY(writeTemplate(ledgerTemplate(), dir->filePath("data/" + name + "_lc.dat")));
     prompter.answers = {true};
-    QCOMPARE(registerUser(name, "pw", "pw", prompter), AdminOutcome::Failed);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, name, "pw", "pw", prompter), AdminOutcome::Failed);
     QVERIFY(fileExists(dir->filePath("data/" + name + "_lc.dat")));
     QVERIFY(!fileExists(dir->filePath("data/" + name + "_lc.dat.bak")));
 }
@@ -201,7 +201,7 @@ void TestAdministration::login()
         QVERIFY(moveFile(dir->filePath("data/张三_lc.dat"), dir->filePath("data/李四_lc.dat")));
     }
     Session session;
-    QCOMPARE(int(logIn(session, name, password, prompter)), outcome);
+    QCOMPARE(int(logIn(userConnection, userRecordset, session, name, password, prompter)), outcome);
     QCOMPARE(prompter.messages, messages);
     QCOMPARE(session.loggedIn, outcome == int(LoginOutcome::LoggedIn));
     QCOMPARE(session.currentUser, session.loggedIn ? name : QString());
@@ -209,14 +209,14 @@ void TestAdministration::login()
 
 void TestAdministration::loginAfterARestart()
 {
-    QVERIFY(registerUser("李四", "pw2", "pw2", prompter) == AdminOutcome::Done);
+    QVERIFY(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "李四", "pw2", "pw2", prompter) == AdminOutcome::Done);
     userConnection.Close();
     directoryConnection.Close();
     QStringList list;
-    QCOMPARE(openUserDirectory(prompter, list), DirectoryOpen::Opened);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, list), DirectoryOpen::Opened);
     QCOMPARE(list, (QStringList{"李四", "张三"}));
     Session session;
-    QCOMPARE(logIn(session, "李四", "pw2", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "李四", "pw2", prompter), LoginOutcome::LoggedIn);
     QCOMPARE(session.currentDbPath, dir->filePath("data/李四_lc.dat"));
     userRecordset.Open("select * from yhsj");
     QCOMPARE(userRecordset.GetText("tjrq"), QStringLiteral("2012-12-15 20:30:05"));
@@ -253,32 +253,32 @@ void TestAdministration::passwordChange()
     QFETCH(QString, message);
     QFETCH(QString, works);
     Session session;
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
-    QCOMPARE(int(changePassword(boxes[0], boxes[1], boxes[2], boxes[3], prompter)), outcome);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(int(changePassword(userConnection, userRecordset, boxes[0], boxes[1], boxes[2], boxes[3], prompter)), outcome);
     QCOMPARE(prompter.messages, QStringList{message});
-    QCOMPARE(logIn(session, "张三", works, prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", works, prompter), LoginOutcome::LoggedIn);
 }
 
 void TestAdministration::deletion()
 {
-    QCOMPARE(registerUser("李四", "pw", "pw", prompter), AdminOutcome::Done);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "李四", "pw", "pw", prompter), AdminOutcome::Done);
     Session session;
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
     prompter = ScriptedPrompter();
     // Only the own name is found in the open ledger.
     prompter.answers = {true};
-    QCOMPARE(deleteUser(session, "李四", "pw", prompter, {}), AdminOutcome::Refused);
+    QCOMPARE(deleteUser(directoryConnection, userConnection, userRecordset, session, "李四", "pw", prompter, {}), AdminOutcome::Refused);
     QCOMPARE(prompter.messages, QStringList{"用户名不存在，请重新输入！"});
     prompter.answers = {true};
-    QCOMPARE(deleteUser(session, "张三", "wrong", prompter, {}), AdminOutcome::Refused);
+    QCOMPARE(deleteUser(directoryConnection, userConnection, userRecordset, session, "张三", "wrong", prompter, {}), AdminOutcome::Refused);
     prompter.answers = {true, false};
-    QCOMPARE(deleteUser(session, "张三", "secret", prompter, {}), AdminOutcome::Refused);
+    QCOMPARE(deleteUser(directoryConnection, userConnection, userRecordset, session, "张三", "secret", prompter, {}), AdminOutcome::Refused);
     QVERIFY(session.loggedIn);
 
     prompter = ScriptedPrompter();
     prompter.answers = {true, true};
     QStringList listAfter;
-    QCOMPARE(deleteUser(session, "张三", "secret", prompter, [&] { fillUserList(listAfter); prompter.showMessage("<refilled>"); }),
+    QCOMPARE(deleteUser(directoryConnection, userConnection, userRecordset, session, "张三", "secret", prompter, [&] { fillUserList(directoryRecordset, listAfter); prompter.showMessage("<refilled>"); }),
              AdminOutcome::Done);
     QCOMPARE(prompter.questions, (QStringList{"是否真的要删除用户（张三)？", "删除用户后，将删除该用户的所有数据？是否继续？"}));
     QCOMPARE(prompter.messages, (QStringList{"<refilled>", "删除用户成功！"}));
@@ -295,7 +295,7 @@ void TestAdministration::reopenDirectory()
     directoryRecordset.Close();
     directoryConnection.Close();
     QStringList list;
-    QCOMPARE(openUserDirectory(prompter, list), DirectoryOpen::Opened);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, list), DirectoryOpen::Opened);
 }
 
 void TestAdministration::interruptedChangesAreFinishedOrUndone_data()
@@ -320,7 +320,7 @@ void TestAdministration::interruptedChangesAreFinishedOrUndone()
     QFETCH(bool, listed);
     QFETCH(bool, account);
     QFETCH(bool, whole);
-    QCOMPARE(registerUser("李四", "pw", "pw", prompter), AdminOutcome::Done);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "李四", "pw", "pw", prompter), AdminOutcome::Done);
     userRecordset.Close();
     userConnection.Close();
     const QString ledger = dir->filePath("data/李四_lc.dat");
@@ -340,14 +340,14 @@ void TestAdministration::interruptedChangesAreFinishedOrUndone()
     const QStringList others{"yhlb.dat", "张三_lc.dat"};
     if (whole) {
         QCOMPARE(users(), (QStringList{"李四", "张三"}));
-        QCOMPARE(logIn(session, "李四", "pw", prompter), LoginOutcome::LoggedIn);
+        QCOMPARE(logIn(userConnection, userRecordset, session, "李四", "pw", prompter), LoginOutcome::LoggedIn);
         QCOMPARE(dataFiles(), others + QStringList{"李四_lc.dat"});
     } else {
         QCOMPARE(users(), QStringList{"张三"});
         QCOMPARE(dataFiles(), others);
-        QCOMPARE(registerUser("李四", "new", "new", prompter), AdminOutcome::Done);
+        QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "李四", "new", "new", prompter), AdminOutcome::Done);
         QCOMPARE(prompter.questions, QStringList{});
-        QCOMPARE(logIn(session, "李四", "new", prompter), LoginOutcome::LoggedIn);
+        QCOMPARE(logIn(userConnection, userRecordset, session, "李四", "new", prompter), LoginOutcome::LoggedIn);
     }
 }
 
@@ -365,7 +365,7 @@ void TestAdministration::leftoverCopiesGo()
 
     // The next compaction of the ledger removes its own leftovers.
     Session session;
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
     userRecordset.Close();
     userConnection.Close();
     QCOMPARE(userConnection.CompactDatabase(data.filePath("张三_lc.dat"), databasePassword), CompactDone);
@@ -379,10 +379,10 @@ void TestAdministration::leftoverCopiesGo()
     QFile::remove(data.filePath(runningCopy));
 
     // A deleted user leaves no copy behind.
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
     QVERIFY(QFile::copy(data.filePath("张三_lc.dat"), data.filePath("张三_lc.dat.part999999999")));
     prompter.answers = {true, true};
-    QCOMPARE(deleteUser(session, "张三", "secret", prompter, {}), AdminOutcome::Done);
+    QCOMPARE(deleteUser(directoryConnection, userConnection, userRecordset, session, "张三", "secret", prompter, {}), AdminOutcome::Done);
     QCOMPARE(data.entryList(QDir::Files | QDir::Hidden), QStringList{"yhlb.dat"});
 }
 

@@ -58,7 +58,7 @@ void TestServerFolder::cleanup()
 qint64 TestServerFolder::countRecords(const QString &user, const QString &password)
 {
     Session session;
-    if (logIn(session, user, password, prompter) != LoginOutcome::LoggedIn || !userRecordset.Open("select count(*) from lcsj"))
+    if (logIn(userConnection, userRecordset, session, user, password, prompter) != LoginOutcome::LoggedIn || !userRecordset.Open("select count(*) from lcsj"))
         return -1;
     return userRecordset.GetText(0).toLongLong();
 }
@@ -120,11 +120,11 @@ void TestServerFolder::copiesGoBothWaysAndAreChecked()
 
     // Two users on the disk, one with three records.
     QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
-    QCOMPARE(registerUser("张三", "secret", "secret", prompter), AdminOutcome::Done);
-    QCOMPARE(registerUser("李四", "pw", "pw", prompter), AdminOutcome::Done);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "张三", "secret", "secret", prompter), AdminOutcome::Done);
+    QCOMPARE(registerUser(directoryConnection, directoryRecordset, userConnection, userRecordset, "李四", "pw", "pw", prompter), AdminOutcome::Done);
     Session session;
-    QCOMPARE(logIn(session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
+    QCOMPARE(logIn(userConnection, userRecordset, session, "张三", "secret", prompter), LoginOutcome::LoggedIn);
     for (const char *values : {"'生活','早餐',12.50,0,'张三','2012-11-01'", "'工资','月薪',0,5000.00,'张三','2012-11-15'",
                                "'生活','晚餐',0.10,0,'张三','2012-12-01'"})
         QVERIFY(userConnection.Execute(QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values (%1)").arg(values)));
@@ -142,7 +142,7 @@ void TestServerFolder::copiesGoBothWaysAndAreChecked()
 
     // On the server: the same users, the same records; one record more is made there.
     setDatabaseServer(server);
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
     QCOMPARE(users, (QStringList{"李四", "张三"}));
     QCOMPARE(countRecords("张三", "secret"), 3);
     QVERIFY(userConnection.Execute("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq) values ('交通','公交',2.00,0,'张三','2012-12-02')"));
@@ -156,7 +156,7 @@ void TestServerFolder::copiesGoBothWaysAndAreChecked()
     QCOMPARE(report.databases, 3);
     QCOMPARE(report.expense, 14.6);
     QVERIFY(QFile::exists(dir->filePath("data/张三_lc.dat.bak")));
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
     QCOMPARE(countRecords("张三", "secret"), 4);
     closeDataAccess();
 

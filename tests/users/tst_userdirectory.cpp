@@ -45,7 +45,7 @@ void TestUserDirectory::firstStartWritesTheDirectory()
 {
     ScriptedPrompter prompter;
     QStringList users{"stale"};
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
     QVERIFY(prompter.messages.isEmpty());
     QVERIFY(users.isEmpty());
     QVERIFY(fileExists(dir->filePath("data/yhlb.dat")));
@@ -58,11 +58,11 @@ void TestUserDirectory::namesComeSorted()
 {
     ScriptedPrompter prompter;
     QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::Opened);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::Opened);
     for (const char *name : {"b", "张三丰", "张三", "a", "gbkuser", "C", "李四", "a", "2号", "dave"})
         QVERIFY(directoryConnection.Execute(QStringLiteral("insert into yhlbsj(yhmc,yhsjkmc) values ('%1','%1_lc.dat')")
                                                 .arg(QString::fromUtf8(name))));
-    fillUserList(users);
+    fillUserList(directoryRecordset, users);
     // Digits and Latin letters first, letter case aside, then Chinese by pronunciation.
     QCOMPARE(users, (QStringList{"2号", "a", "a", "b", "C", "dave", "gbkuser", "李四", "张三", "张三丰"}));
 }
@@ -98,7 +98,7 @@ void TestUserDirectory::unusableDirectoryEndsTheProgram()
     }();
     ScriptedPrompter prompter;
     QStringList users;
-    QCOMPARE(openUserDirectory(prompter, users), DirectoryOpen::EndProgram);
+    QCOMPARE(openUserDirectory(directoryConnection, directoryRecordset, prompter, users), DirectoryOpen::EndProgram);
     QCOMPARE(prompter.messages, QStringList{message});
     // The file that was there is left as it was.
     QFile f(path);
