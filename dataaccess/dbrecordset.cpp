@@ -655,6 +655,15 @@ bool DbRecordset::GetTextBytes(const DbField &field, QByteArrayView *bytes)
 
 double DbRecordset::GetNumber(const DbField &field)
 {
+    if (streaming) {
+        // A number the engine holds as one is read from it as it is; anything else goes the long way.
+        const int column = columnIndex(field);
+        const int type = column < 0 ? SQLITE_NULL : sqlite3_column_type(streaming, column);
+        if (type == SQLITE_INTEGER)
+            return double(sqlite3_column_int64(streaming, column));
+        if (type == SQLITE_FLOAT)
+            return sqlite3_column_double(streaming, column);
+    }
     int column = -1;
     const Cell *c = cell(field, &column);
     double v = 0;
