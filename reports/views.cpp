@@ -6,7 +6,6 @@
 
 #include <QHash>
 
-#include <array>
 #include <bit>
 #include <string>
 #include <string_view>
@@ -47,15 +46,9 @@ public:
         // Rows in day order mostly repeat the day of the row before.
         if (last && last->first == key)
             return last->second;
-        // A small table by a quick look at the text goes before the full hash of every text.
-        const Node *&slot = recent[quickSlot(key)];
-        if (slot && slot->first == key) {
-            last = slot;
-            return slot->second;
-        }
         const auto found = known.find(key);
         if (found != known.end()) {
-            last = slot = &*found;
+            last = &*found;
             return found->second;
         }
         QString made = QString::fromUtf8(bytes);
@@ -73,18 +66,8 @@ private:
         using is_transparent = void;
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
     };
-    using Node = std::pair<const std::string, QString>;
-    static std::size_t quickSlot(std::string_view text)
-    {
-        const std::size_t n = text.size();
-        if (n == 0)
-            return 0;
-        const auto byte = [&](std::size_t i) { return std::size_t(static_cast<unsigned char>(text[i])); };
-        return (n * 31 + byte(0) * 7 + byte(n - 1) * 131 + byte(n / 2) * 17 + (n > 1 ? byte(n - 2) * 3 : 0)) & 255;
-    }
     std::unordered_map<std::string, QString, Hash, std::equal_to<>> known;
-    const Node *last = nullptr; // nodes stay where they are
-    std::array<const Node *, 256> recent{};
+    const std::pair<const std::string, QString> *last = nullptr; // nodes stay where they are
 };
 
 class SharedAmounts
