@@ -26,14 +26,7 @@ QTemporaryDir &dir()
 
 QString ledger100k()
 {
-    const QString path = dir().filePath("ledger.dat");
-    if (QFile::exists(path))
-        return path;
-    writeTemplate(ledgerTemplate(), path);
-    DbConnection c;
-    c.OpenJet(path, databasePassword);
-    addThirtyYears(c, 100000);
-    return path;
+    return thirtyYearLedgerFile(dir().path());
 }
 
 void detail_ours(benchmark::State &state)

@@ -14,7 +14,6 @@
 
 #include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -29,14 +28,7 @@ QTemporaryDir &dir()
 // The ledger file, made once; outside the data folder, so it stays a file with a server chosen.
 QString ledgerFile()
 {
-    const QString path = dir().filePath("ledger.dat");
-    if (QFile::exists(path))
-        return path;
-    writeTemplate(ledgerTemplate(), path);
-    DbConnection c;
-    c.OpenJet(path, databasePassword);
-    addThirtyYears(c, 100000);
-    return path;
+    return thirtyYearLedgerFile(dir().path());
 }
 
 // The same ledger on the server, copied from the file once.

@@ -1,8 +1,12 @@
 #include "ledgerbench.h"
 
+#include "dataaccess/databasefile.h"
 #include "dataaccess/dbconnection.h"
+#include "ledger/templates.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <sqlite3.h>
 #include <sys/resource.h>
 
@@ -18,6 +22,18 @@ void addThirtyYears(DbConnection &connection, int count)
                 .arg(day.toString(Qt::ISODate)));
     }
     connection.CommitTrans();
+}
+
+QString thirtyYearLedgerFile(const QString &folder)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("ledger.dat"));
+    if (QFile::exists(path))
+        return path;
+    writeTemplate(ledgerTemplate(), path);
+    DbConnection c;
+    c.OpenJet(path, databasePassword);
+    addThirtyYears(c, 100000);
+    return path;
 }
 
 namespace {

@@ -25,6 +25,10 @@ struct sqlite3;
 // the ledger both view benchmarks read.
 void addThirtyYears(DbConnection &connection, int count);
 
+// The ledger file folder/ledger.dat with 100,000 records over thirty years (addThirtyYears),
+// made from the ledger template the first time it is asked for.
+QString thirtyYearLedgerFile(const QString &folder);
+
 // Adds count records of a household spread evenly over the days from first to last, in one
 // transaction: a dozen item types with their names, everyday amounts, salaries and other income,
 // drawn from a fixed sequence so every run writes the same ledger.

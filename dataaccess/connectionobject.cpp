@@ -510,6 +510,25 @@ QString identifier(const QString &name)
     return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
+// The cells a sheet gets for a column of the declared type (either engine's name for it): days,
+// numbers, or else texts.
+XlsColumnType sheetColumnType(const QString &declared)
+{
+    const QString type = declared.toUpper();
+    if (type.startsWith(QLatin1String("DATETIME")))
+        return XlsColumnType::Date;
+    if (type.startsWith(QLatin1String("DOUBLE")) || type.startsWith(QLatin1String("INTEGER"))
+        || type.startsWith(QLatin1String("BOOLEAN")))
+        return XlsColumnType::Number;
+    return XlsColumnType::Text;
+}
+
+// The encoding of a CSV file the statement writes: GBK when its character set says 936.
+CsvLayout::Encoding sheetEncoding(const WorkbookStatement &w)
+{
+    return w.characterSet == QLatin1String("936") ? CsvLayout::Gb18030 : CsvLayout::Utf8;
+}
+
 } // namespace
 
 bool ConnectionObject::openWorkbook(const QString &filePath)
@@ -649,13 +668,9 @@ bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
     for (int i = 0; i < count; ++i) {
         XlsColumn c;
         c.title = QString::fromUtf8(sqlite3_column_name(statement, i));
-        const QString declared = QString::fromUtf8(sqlite3_column_decltype(statement, i)).toUpper();
+        const QString declared = QString::fromUtf8(sqlite3_column_decltype(statement, i));
         typed.append(!declared.isEmpty());
-        if (declared.startsWith(QLatin1String("DATETIME")))
-            c.type = XlsColumnType::Date;
-        else if (declared.startsWith(QLatin1String("DOUBLE")) || declared.startsWith(QLatin1String("INTEGER"))
-                 || declared.startsWith(QLatin1String("BOOLEAN")))
-            c.type = XlsColumnType::Number;
+        c.type = sheetColumnType(declared);
         columns.append(c);
     }
     // The rows go to the file as the engine gives them, so only the file's bytes are ever held.
@@ -701,8 +716,7 @@ bool ConnectionObject::exportToWorkbook(const WorkbookStatement &w)
         return RowPull::Row;
     };
     QString error;
-    const bool ok = writeSheetTable(w.path, w.sheet, columns, source,
-                                    w.characterSet == QLatin1String("936") ? CsvLayout::Gb18030 : CsvLayout::Utf8, &error);
+    const bool ok = writeSheetTable(w.path, w.sheet, columns, source, sheetEncoding(w), &error);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW)
         recordEngineError();
     else if (stopped)
@@ -762,11 +776,7 @@ bool ConnectionObject::exportServerResult(const WorkbookStatement &w)
     for (int i = 0; i < count; ++i) {
         XlsColumn c;
         c.title = QString::fromUtf8(PQfname(r, i));
-        const QString declared = pgDeclaredType(PQftype(r, i), PQfmod(r, i));
-        if (declared == QLatin1String("DATETIME"))
-            c.type = XlsColumnType::Date;
-        else if (declared == QLatin1String("DOUBLE") || declared == QLatin1String("INTEGER") || declared == QLatin1String("BOOLEAN"))
-            c.type = XlsColumnType::Number;
+        c.type = sheetColumnType(pgDeclaredType(PQftype(r, i), PQfmod(r, i)));
         columns.append(c);
     }
     // The rows go to the file in its kind as for the files; a long .xls table goes on over more sheets.
@@ -805,8 +815,7 @@ bool ConnectionObject::exportServerResult(const WorkbookStatement &w)
         return RowPull::Row;
     };
     QString error;
-    const bool ok = writeSheetTable(w.path, w.sheet, columns, source,
-                                    w.characterSet == QLatin1String("936") ? CsvLayout::Gb18030 : CsvLayout::Utf8, &error);
+    const bool ok = writeSheetTable(w.path, w.sheet, columns, source, sheetEncoding(w), &error);
     if (stopped)
         lastError = QStringLiteral("the work was stopped");
     else if (!ok)

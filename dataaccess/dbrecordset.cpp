@@ -790,6 +790,17 @@ bool DbRecordset::AddNew()
     return true;
 }
 
+size_t DbRecordset::rowCells(qint64 &row)
+{
+    if (row < 0) {
+        row = qint64(status.size());
+        cells.resize(cells.size() + columns.size());
+        status.push_back(New);
+        order.push_back(row);
+    }
+    return size_t(row) * columns.size();
+}
+
 // Reads the row with the given key again, into row (or a new row when row is -1).
 bool DbRecordset::readRow(qint64 row, qint64 key)
 {
@@ -803,14 +814,9 @@ bool DbRecordset::readRow(qint64 row, qint64 key)
             QStringLiteral("SELECT %1 FROM \"%2\" WHERE %3 = ?").arg(names.join(u','), table, keyName()), {key});
         if (!result || PQntuples(result.get()) == 0)
             return false;
-        if (row < 0) {
-            row = qint64(status.size());
-            cells.resize(cells.size() + columns.size());
-            status.push_back(New);
-            order.push_back(row);
-        }
+        const size_t first = rowCells(row);
         for (int i = 0; i < int(columns.size()); ++i)
-            cells[size_t(row) * columns.size() + size_t(i)] = readServerCell(result.get(), 0, i);
+            cells[first + size_t(i)] = readServerCell(result.get(), 0, i);
         return true;
     }
     sqlite3_stmt *statement = connection->prepareNative(QStringLiteral("SELECT %1 FROM \"%2\" WHERE rowid = ?")
@@ -820,14 +826,9 @@ bool DbRecordset::readRow(qint64 row, qint64 key)
         return false;
     const bool found = sqlite3_step(statement) == SQLITE_ROW;
     if (found) {
-        if (row < 0) {
-            row = qint64(status.size());
-            cells.resize(cells.size() + columns.size());
-            status.push_back(New);
-            order.push_back(row);
-        }
+        const size_t first = rowCells(row);
         for (int i = 0; i < int(columns.size()); ++i)
-            cells[size_t(row) * columns.size() + size_t(i)] = readCell(statement, i);
+            cells[first + size_t(i)] = readCell(statement, i);
     }
     connection->finish(statement);
     return found;

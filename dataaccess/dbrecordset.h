@@ -144,6 +144,8 @@ private:
     bool setValue(const DbField &field, const QVariant &value);
     bool flushPending();
     bool readRow(qint64 row, qint64 key);
+    // Where the cells of row begin; row -1 first becomes a new row at the end.
+    size_t rowCells(qint64 &row);
     int keyColumn() const;
     bool moveTo(qint64 position);
     void resetOrder();
