@@ -1,6 +1,7 @@
 // The detail view of a thirty-year ledger against the raw query of the same rows, and saving a
 // thousand pending entries against the same inserts through the raw API.
 #include "coldclock.h"
+#include "detailview.h"
 #include "ledgerbench.h"
 
 #include "common/program.h"
@@ -8,9 +9,7 @@
 #include "dataaccess/instances.h"
 #include "ledger/entry.h"
 #include "ledger/templates.h"
-#include "reports/views.h"
 
-#include <QDate>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -32,21 +31,7 @@ QString ledger100k()
 void detail_ours(benchmark::State &state)
 {
     userConnection.OpenJet(ledger100k(), databasePassword);
-    userRecordset.SetConnection(userConnection);
-    SilentPrompter prompter;
-    ColdClock cold(state);
-    for (auto _ : state) {
-        QList<ViewRow> rows;
-        queryView(userRecordset, true, detailMode, ViewGrouping::None, QDate(1990, 1, 1), QDate(2030, 12, 31), prompter,
-                  &rows);
-        const Totals totals = computeTotals(rows, QDate(1990, 1, 1), QDate(2030, 12, 31));
-        benchmark::DoNotOptimize(totals.expense);
-        if (rows.size() != 100000)
-            state.SkipWithError("the view lost rows");
-        cold.lap();
-    }
-    userRecordset.Close();
-    userConnection.Close();
+    timeThirtyYearDetailView(state);
     state.counters["peak_MB"] = peakMegabytes();
 }
 

@@ -2,6 +2,7 @@
 // server on this computer, against the same view of the same ledger in a file. The server is the
 // one KELM_TEST_SERVER names (test.sh's throw-away cluster, or tools/pgcluster.sh start).
 #include "coldclock.h"
+#include "detailview.h"
 #include "ledgerbench.h"
 
 #include "common/files.h"
@@ -10,9 +11,7 @@
 #include "dataaccess/instances.h"
 #include "dataaccess/pg/serverstore.h"
 #include "ledger/templates.h"
-#include "reports/views.h"
 
-#include <QDate>
 #include <QDir>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -53,21 +52,7 @@ void detailView(benchmark::State &state, const QString &ledger)
         state.SkipWithError("the ledger cannot be opened");
         return;
     }
-    userRecordset.SetConnection(userConnection);
-    SilentPrompter prompter;
-    ColdClock cold(state);
-    for (auto _ : state) {
-        QList<ViewRow> rows;
-        queryView(userRecordset, true, detailMode, ViewGrouping::None, QDate(1990, 1, 1), QDate(2030, 12, 31), prompter,
-                  &rows);
-        const Totals totals = computeTotals(rows, QDate(1990, 1, 1), QDate(2030, 12, 31));
-        benchmark::DoNotOptimize(totals.expense);
-        if (rows.size() != 100000)
-            state.SkipWithError("the view lost rows");
-        cold.lap();
-    }
-    userRecordset.Close();
-    userConnection.Close();
+    timeThirtyYearDetailView(state);
 }
 
 void detail_ours(benchmark::State &state)
