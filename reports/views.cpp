@@ -4,11 +4,8 @@
 #include "common/numbers.h"
 #include "ledger/schema.h"
 
-#include <QHash>
-
+#include <algorithm>
 #include <bit>
-#include <string>
-#include <string_view>
 #include <unordered_map>
 
 bool viewAllowed(bool loggedIn, const QDate &start, const QDate &end, Prompter &prompter)
@@ -26,167 +23,70 @@ bool viewAllowed(bool loggedIn, const QDate &start, const QDate &end, Prompter &
 
 namespace {
 
-// A long view repeats its item types, names, persons and days row after row: each such text is
-// made once and shared by every row that shows it, which spares a long ledger a string for each
-// of its cells. Only so many texts are kept, so a column of texts all different costs no more.
-constexpr std::size_t sharedTextLimit = 1 << 15;
-
-class SharedTexts
-{
-public:
-    explicit SharedTexts(DbRecordset &recordset) : recordset(recordset) {}
-    QString text(const DbField &field, qsizetype width = -1)
-    {
-        QByteArrayView bytes;
-        if (!recordset.GetTextBytes(field, &bytes)) {
-            const QString read = recordset.GetText(field);
-            return width < 0 ? read : read.left(width);
-        }
-        const std::string_view key(bytes.data(), size_t(bytes.size()));
-        // Rows in day order mostly repeat the day of the row before.
-        if (last && last->first == key)
-            return last->second;
-        const auto found = known.find(key);
-        if (found != known.end()) {
-            last = &*found;
-            return found->second;
-        }
-        QString made = QString::fromUtf8(bytes);
-        if (width >= 0)
-            made.truncate(width);
-        if (known.size() < sharedTextLimit)
-            known.emplace(std::string(key), made);
-        return made;
-    }
-
-private:
-    DbRecordset &recordset;
-    struct Hash
-    {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-    };
-    std::unordered_map<std::string, QString, Hash, std::equal_to<>> known;
-    const std::pair<const std::string, QString> *last = nullptr; // nodes stay where they are
-};
+// A long view repeats its amounts row after row: each amount's text and cents are made once.
+// Only so many are kept, so a column of amounts all different costs no more.
+constexpr std::size_t sharedAmountLimit = 1 << 15;
 
 class SharedAmounts
 {
 public:
     explicit SharedAmounts(DbRecordset &recordset) : recordset(recordset) {}
-    QString text(const DbField &field)
+    // Puts the field's amount as the list shows it into the row and adds it to the total.
+    void add(const DbField &field, TextTable &rows, AmountTotal &total)
     {
         // Keyed by the bits, so -0 and 0 keep texts of their own.
         const double value = recordset.GetNumber(field);
         const auto bits = std::bit_cast<quint64>(value);
+        const Shown *shown = nullptr;
+        Shown made;
         const auto found = known.find(bits);
-        if (found != known.end())
-            return found->second;
-        const QString made = amountText(value);
-        if (known.size() < sharedTextLimit)
-            known.emplace(bits, made);
-        return made;
+        if (found != known.end()) {
+            shown = &found->second;
+        } else {
+            const QString text = amountText(value);
+            made.text = text.toLatin1();
+            made.known = amountTextCents(text, &made.cents);
+            shown = known.size() < sharedAmountLimit ? &known.emplace(bits, made).first->second : &made;
+        }
+        rows.addCell(QByteArrayView(shown->text));
+        if (shown->known)
+            total.cents += shown->cents;
+        else
+            total.known = false;
     }
 
 private:
+    struct Shown
+    {
+        QByteArray text;
+        qint64 cents = 0;
+        bool known = false;
+    };
     DbRecordset &recordset;
-    std::unordered_map<quint64, QString> known;
+    std::unordered_map<quint64, Shown> known;
 };
 
-} // namespace
-
-bool queryView(DbRecordset &recordset, bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start,
-               const QDate &end, Prompter &prompter, QList<ViewRow> *rows)
+// Puts the field's text into the row as the engine holds it, at most width characters of it.
+void addText(DbRecordset &recordset, const DbField &field, TextTable &rows, qsizetype width = -1)
 {
-    if (!viewAllowed(loggedIn, start, end, prompter))
-        return false;
-    rows->clear();
-    const QString range = QStringLiteral(" from lcsj where rq>=#") + dateText(start, 1) + QStringLiteral("# and rq<=#")
-        + dateText(end, 1) + u'#';
-    if (mode == summaryMode) {
-        const QString key = grouping == ViewGrouping::ItemType ? RecordColumn::type : RecordColumn::name;
-        const QString days = QString::number(start.daysTo(end) + 1) + QStringLiteral("天");
-        recordset.Open(QStringLiteral("select ") + key + QStringLiteral(",sum(zcje) as zcje1,sum(srje) as srje1")
-                       + range + QStringLiteral(" group by ") + key);
-        const qint64 n = recordset.RecordCount();
-        rows->reserve(n);
-        for (qint64 i = 0; i < n; ++i) {
-            rows->append({0,
-                          {recordset.GetText(key), QString(), amountText(recordset.GetNumber(QStringLiteral("zcje1"))),
-                           amountText(recordset.GetNumber(QStringLiteral("srje1"))), QString(), days, QString()}});
-            recordset.MoveNext();
+    QByteArrayView bytes;
+    if (recordset.GetTextBytes(field, &bytes)) {
+        // A stored day is its own ASCII text: its characters are its bytes.
+        const bool ascii = width >= 0 && bytes.size() >= width
+            && std::all_of(bytes.begin(), bytes.begin() + width, [](char c) { return uchar(c) < 0x80; });
+        if (width < 0 || bytes.size() <= width || ascii) {
+            rows.addCell(width < 0 || bytes.size() <= width ? bytes : bytes.first(width));
+            return;
         }
-        // The rows hold what the view shows; the recordset's copy of them is let go.
-        recordset.Close();
-        return true;
+        rows.addCell(QString::fromUtf8(bytes).left(width));
+        return;
     }
-    // Read row by row into the view's rows: the ledger is held once, by the rows.
-    DbField id("id"), type(RecordColumn::type), name(RecordColumn::name), expense(RecordColumn::expense),
-        income(RecordColumn::income), person(RecordColumn::person), day(RecordColumn::day), remark(RecordColumn::remark);
-    bool located = false;
-    SharedTexts types(recordset), names(recordset), persons(recordset), days(recordset), remarks(recordset);
-    SharedAmounts amounts(recordset);
-    // Only the columns the view shows: the dates a record was added and changed are not read.
-    const QString shown = QStringList{QStringLiteral("id"), RecordColumn::type, RecordColumn::name, RecordColumn::expense,
-                                      RecordColumn::income, RecordColumn::person, RecordColumn::day, RecordColumn::remark}
-                              .join(u',');
-    recordset.OpenEach(QStringLiteral("select ") + shown + range + QStringLiteral(" order by rq"), [&] {
-        if (!located) {
-            // The columns by position from the first row on, not looked up by name in every cell.
-            for (DbField *f : {&id, &type, &name, &expense, &income, &person, &day, &remark})
-                for (int i = 0; i < int(recordset.FieldCount()); ++i)
-                    if (recordset.FieldName(i).compare(f->name, Qt::CaseInsensitive) == 0) {
-                        *f = DbField(i);
-                        break;
-                    }
-            located = true;
-        }
-        // The cells are moved in: a list built from braces would copy each text and drop the original.
-        QStringList cells;
-        cells.reserve(7);
-        cells.append(types.text(type));
-        cells.append(names.text(name));
-        cells.append(amounts.text(expense));
-        cells.append(amounts.text(income));
-        cells.append(persons.text(person));
-        cells.append(days.text(day, 10)); // the stored day is its own YYYY-MM-DD text
-        cells.append(remarks.text(remark));
-        rows->append({recordset.GetInteger(id), std::move(cells)});
-    });
-    return true;
+    const QString read = recordset.GetText(field);
+    rows.addCell(width < 0 ? read : read.left(width));
 }
 
-Totals computeTotals(const QList<ViewRow> &rows, const QDate &start, const QDate &end)
+Totals totalsOf(const AmountTotal &expense, const AmountTotal &income, const QDate &start, const QDate &end)
 {
-    // Exact cents: a total is never a figure a running double sum drifted from.
-    AmountTotal expense;
-    AmountTotal income;
-    // The rows of a long ledger share the texts of their amounts; each shared text is read once.
-    struct Read
-    {
-        qint64 cents;
-        bool known;
-    };
-    QHash<std::pair<const QChar *, qsizetype>, Read> read;
-    const auto add = [&read](AmountTotal &total, const QString &text) {
-        if (text.isEmpty())
-            return total.add(text);
-        const std::pair key(text.constData(), text.size());
-        auto found = read.constFind(key);
-        if (found == read.constEnd()) {
-            qint64 cents = 0;
-            const bool known = amountTextCents(text, &cents);
-            found = read.insert(key, {cents, known});
-        }
-        if (found->known)
-            total.cents += found->cents;
-        else
-            total.known = false;
-    };
-    for (const ViewRow &row : rows) {
-        add(expense, row.cells.value(2));
-        add(income, row.cells.value(3));
-    }
     const bool balanceKnown = expense.known && income.known;
     const __int128 balance = income.cents - expense.cents;
     const qint64 days = start.daysTo(end) + 1;
@@ -209,6 +109,98 @@ Totals computeTotals(const QList<ViewRow> &rows, const QDate &start, const QDate
     t.dailyExpense = perDay(expense);
     t.dailyIncome = perDay(income);
     return t;
+}
+
+} // namespace
+
+bool queryViewTable(DbRecordset &recordset, bool loggedIn, const QString &mode, ViewGrouping grouping,
+                    const QDate &start, const QDate &end, Prompter &prompter, TextTable *rows, Totals *totals)
+{
+    if (!viewAllowed(loggedIn, start, end, prompter))
+        return false;
+    *rows = TextTable(7);
+    AmountTotal expenseTotal, incomeTotal;
+    SharedAmounts amounts(recordset);
+    const QString range = QStringLiteral(" from lcsj where rq>=#") + dateText(start, 1) + QStringLiteral("# and rq<=#")
+        + dateText(end, 1) + u'#';
+    if (mode == summaryMode) {
+        const QString key = grouping == ViewGrouping::ItemType ? RecordColumn::type : RecordColumn::name;
+        const QByteArray days = (QString::number(start.daysTo(end) + 1) + QStringLiteral("天")).toUtf8();
+        const DbField keyField(key), expense(QStringLiteral("zcje1")), income(QStringLiteral("srje1"));
+        recordset.Open(QStringLiteral("select ") + key + QStringLiteral(",sum(zcje) as zcje1,sum(srje) as srje1")
+                       + range + QStringLiteral(" group by ") + key);
+        const qint64 n = recordset.RecordCount();
+        for (qint64 i = 0; i < n; ++i) {
+            rows->beginRow(0);
+            addText(recordset, keyField, *rows);
+            rows->addCell(QByteArrayView());
+            amounts.add(expense, *rows, expenseTotal);
+            amounts.add(income, *rows, incomeTotal);
+            rows->addCell(QByteArrayView());
+            rows->addCell(QByteArrayView(days));
+            recordset.MoveNext();
+        }
+        // The table holds what the view shows; the recordset's copy of it is let go.
+        recordset.Close();
+        *totals = totalsOf(expenseTotal, incomeTotal, start, end);
+        return true;
+    }
+    // Read row by row into the table: the ledger is held once, by the table, as bytes.
+    DbField id("id"), type(RecordColumn::type), name(RecordColumn::name), expense(RecordColumn::expense),
+        income(RecordColumn::income), person(RecordColumn::person), day(RecordColumn::day), remark(RecordColumn::remark);
+    bool located = false;
+    // Only the columns the view shows: the dates a record was added and changed are not read.
+    const QString shown = QStringList{QStringLiteral("id"), RecordColumn::type, RecordColumn::name, RecordColumn::expense,
+                                      RecordColumn::income, RecordColumn::person, RecordColumn::day, RecordColumn::remark}
+                              .join(u',');
+    recordset.OpenEach(QStringLiteral("select ") + shown + range + QStringLiteral(" order by rq"), [&] {
+        if (!located) {
+            // The columns by position from the first row on, not looked up by name in every cell.
+            for (DbField *f : {&id, &type, &name, &expense, &income, &person, &day, &remark})
+                for (int i = 0; i < int(recordset.FieldCount()); ++i)
+                    if (recordset.FieldName(i).compare(f->name, Qt::CaseInsensitive) == 0) {
+                        *f = DbField(i);
+                        break;
+                    }
+            located = true;
+        }
+        rows->beginRow(recordset.GetInteger(id));
+        addText(recordset, type, *rows);
+        addText(recordset, name, *rows);
+        amounts.add(expense, *rows, expenseTotal);
+        amounts.add(income, *rows, incomeTotal);
+        addText(recordset, person, *rows);
+        addText(recordset, day, *rows, 10); // the stored day is its own YYYY-MM-DD text
+        addText(recordset, remark, *rows);
+    });
+    *totals = totalsOf(expenseTotal, incomeTotal, start, end);
+    return true;
+}
+
+bool queryView(DbRecordset &recordset, bool loggedIn, const QString &mode, ViewGrouping grouping, const QDate &start,
+               const QDate &end, Prompter &prompter, QList<ViewRow> *rows)
+{
+    TextTable table;
+    Totals totals;
+    if (!queryViewTable(recordset, loggedIn, mode, grouping, start, end, prompter, &table, &totals))
+        return false;
+    rows->clear();
+    rows->reserve(table.rowCount());
+    for (qsizetype r = 0; r < table.rowCount(); ++r)
+        rows->append({table.value(r), table.rowTexts(r)});
+    return true;
+}
+
+Totals computeTotals(const QList<ViewRow> &rows, const QDate &start, const QDate &end)
+{
+    // Exact cents: a total is never a figure a running double sum drifted from.
+    AmountTotal expense;
+    AmountTotal income;
+    for (const ViewRow &row : rows) {
+        expense.add(row.cells.value(2));
+        income.add(row.cells.value(3));
+    }
+    return totalsOf(expense, income, start, end);
 }
 
 int remarkColumnWidth(qsizetype rowCount, int currentWidth, int threshold)

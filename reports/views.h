@@ -2,6 +2,7 @@
 // The view page's list: records of a date range one by one (detail) or summed by item type or
 // item name (summary), and the totals of what the list shows.
 #include "common/prompter.h"
+#include "common/texttable.h"
 #include "dataaccess/dbrecordset.h"
 
 #include <QDate>
@@ -39,6 +40,12 @@ struct Totals
     QString days;          // "30 天"
     QString dailyExpense, dailyIncome;
 };
+
+// The same view as the list holds it: a table of the seven cells whose row values are the record
+// ids, and the totals of what it shows, counted while the rows are read. Refused like queryView;
+// the table and totals are then left as they were.
+bool queryViewTable(DbRecordset &recordset, bool loggedIn, const QString &mode, ViewGrouping grouping,
+                    const QDate &start, const QDate &end, Prompter &prompter, TextTable *rows, Totals *totals);
 
 // The totals of the rows as shown (the two-decimal cells), over the days of the range.
 Totals computeTotals(const QList<ViewRow> &rows, const QDate &start, const QDate &end);

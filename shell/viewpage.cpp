@@ -59,17 +59,12 @@ void ViewPage::showView(const QString &wanted, ViewGrouping grouping)
         return;
     // The rows shown so far are let go before the new ones are read, so a long ledger is held once.
     view.list->clearRows();
-    QList<ViewRow> rows;
-    if (!queryView(userRecordset, main->session.loggedIn, wanted, grouping, start, end, prompter, &rows))
+    TextTable rows;
+    Totals totals;
+    if (!queryViewTable(userRecordset, main->session.loggedIn, wanted, grouping, start, end, prompter, &rows, &totals))
         return;
     mode = wanted;
-    const Totals totals = computeTotals(rows, start, end);
-    QList<ListRow> shown;
-    shown.reserve(rows.size());
-    for (ViewRow &row : rows)
-        shown.append({std::move(row.cells), int(row.id)});
-    rows.clear();
-    view.list->setRows(std::move(shown));
+    view.list->setRows(std::move(rows));
     view.list->setColumnWidth(6, remarkColumnWidth(view.list->rowCount(), view.list->columnWidth(6), 18));
     showTotals(totals);
 }

@@ -64,64 +64,72 @@ void ListModel::addColumn(const QString &title, Qt::Alignment alignment)
     beginInsertColumns({}, column, column);
     titles.append(title);
     alignments.append(alignment);
+    rows.setColumnCount(int(titles.size())); // the rows take the new column, empty
     endInsertColumns();
 }
 
-int ListModel::appendRow(ListRow row)
+int ListModel::appendRow(const ListRow &row)
 {
-    const int at = int(rows.size());
+    const int at = count();
     beginInsertRows({}, at, at);
-    rows.append(std::move(row));
+    rows.appendRow(row.cells, row.itemValue);
     endInsertRows();
     return at;
 }
 
-void ListModel::setRows(QList<ListRow> replacement)
+void ListModel::setRows(const QList<ListRow> &replacement)
+{
+    TextTable table(int(titles.size()));
+    for (const ListRow &row : replacement)
+        table.appendRow(row.cells, row.itemValue);
+    setRows(std::move(table));
+}
+
+void ListModel::setRows(TextTable replacement)
 {
     beginResetModel();
     rows = std::move(replacement);
+    if (rows.columnCount() != titles.size())
+        rows.setColumnCount(int(titles.size()));
     endResetModel();
 }
 
 void ListModel::removeRow(int row)
 {
-    if (row < 0 || row >= rows.size())
+    if (row < 0 || row >= count())
         return;
     beginRemoveRows({}, row, row);
-    rows.removeAt(row);
+    rows.removeRow(row);
     endRemoveRows();
 }
 
 void ListModel::setCellText(int row, int column, const QString &text)
 {
-    if (row < 0 || row >= rows.size() || column < 0 || column >= titles.size())
+    if (row < 0 || row >= count() || column < 0 || column >= titles.size())
         return;
-    QStringList &cells = rows[row].cells;
-    while (cells.size() <= column)
-        cells.append(QString());
-    cells[column] = text;
+    rows.setText(row, column, text);
     const QModelIndex changed = index(row, column);
     emit dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
 QModelIndex ListModel::index(int row, int column, const QModelIndex &parent) const
 {
-    if (parent.isValid() || row < 0 || row >= rows.size() || column < 0 || column >= titles.size())
+    if (parent.isValid() || row < 0 || row >= count() || column < 0 || column >= titles.size())
         return {};
     return createIndex(row, column);
 }
 
 QVariant ListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= rows.size())
+    if (!index.isValid() || index.row() >= count())
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return rows[index.row()].cells.value(index.column());
+        return rows.text(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(columnAlignment(index.column()) | Qt::AlignVCenter);
     case Qt::UserRole:
-        return rows[index.row()].itemValue;
+        return itemValue(index.row());
     default:
         return {};
     }
@@ -175,15 +183,19 @@ int ListView::appendRow(const QStringList &cells, int itemValue)
     return rows->appendRow({cells, itemValue});
 }
 
-void ListView::setRows(QList<ListRow> replacement)
+void ListView::setRows(const QList<ListRow> &replacement)
+{
+    rows->setRows(replacement);
+}
+
+void ListView::setRows(TextTable replacement)
 {
     rows->setRows(std::move(replacement));
 }
 
 QString ListView::cellText(int row, int column) const
 {
-    const ListRow *found = rows->row(row);
-    return found ? found->cells.value(column) : QString();
+    return rows->cellText(row, column);
 }
 
 void ListView::setCellText(int row, int column, const QString &text)
@@ -193,8 +205,7 @@ void ListView::setCellText(int row, int column, const QString &text)
 
 int ListView::itemValue(int row) const
 {
-    const ListRow *found = rows->row(row);
-    return found ? found->itemValue : 0;
+    return rows->itemValue(row);
 }
 
 void ListView::removeRow(int row)
@@ -209,7 +220,7 @@ void ListView::removeRow(int row)
 
 void ListView::clearRows()
 {
-    rows->setRows({});
+    rows->setRows(TextTable(columnCount()));
 }
 
 int ListView::selectedRow() const

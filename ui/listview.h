@@ -1,8 +1,10 @@
 #pragma once
 // A report-style list: column titles, full-row selection, an integer item value on every row,
 // rows in two alternating colours and a header painted in its own colours and font.
-// The rows live in a flat model of plain texts, so a list of a hundred thousand rows fills at
-// once and costs a few strings a row.
+// The rows live in a flat table of plain texts, so a list of a hundred thousand rows fills at
+// once and costs a few bytes a cell.
+#include "common/texttable.h"
+
 #include <QAbstractItemModel>
 #include <QHeaderView>
 #include <QTreeView>
@@ -44,16 +46,18 @@ public:
     QString columnTitle(int column) const { return titles.value(column); }
     Qt::Alignment columnAlignment(int column) const { return alignments.value(column, Qt::AlignLeft); }
 
-    int appendRow(ListRow row);
-    void setRows(QList<ListRow> replacement);
+    int appendRow(const ListRow &row);
+    void setRows(const QList<ListRow> &replacement);
+    void setRows(TextTable replacement);
     void removeRow(int row);
-    const ListRow *row(int row) const { return row >= 0 && row < rows.size() ? &rows[row] : nullptr; }
+    QString cellText(int row, int column) const { return rows.text(row, column); }
+    int itemValue(int row) const { return int(rows.value(row)); }
     void setCellText(int row, int column, const QString &text);
-    int count() const { return int(rows.size()); }
+    int count() const { return int(rows.rowCount()); }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &) const override { return {}; }
-    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(rows.size()); }
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : count(); }
     int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(titles.size()); }
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -62,7 +66,7 @@ public:
 private:
     QStringList titles;
     QList<Qt::Alignment> alignments;
-    QList<ListRow> rows;
+    TextTable rows;
 };
 
 class ListView : public QTreeView
@@ -78,8 +82,9 @@ public:
 
     // Appends a row with the cell texts and the item value; returns its index.
     int appendRow(const QStringList &cells, int itemValue = 0);
-    // Puts these rows in place of all rows, in one step.
-    void setRows(QList<ListRow> replacement);
+    // Puts these rows in place of all rows, in one step; a table's values are the item values.
+    void setRows(const QList<ListRow> &replacement);
+    void setRows(TextTable replacement);
     int rowCount() const { return rows->count(); }
     QString cellText(int row, int column) const;
     void setCellText(int row, int column, const QString &text);
