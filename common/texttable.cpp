@@ -1,10 +1,18 @@
 #include "common/texttable.h"
 
+#include <cstring>
+
 TextTable::Cell TextTable::store(QByteArrayView utf8)
 {
-    const Cell made{block.size(), utf8.size()};
-    block.append(utf8);
-    return made;
+    const auto offset = quint64(block.size());
+    const auto length = quint64(utf8.size());
+    if (length >= longText) {
+        block.append(reinterpret_cast<const char *>(&length), sizeof length);
+        block.append(utf8.data(), size_t(length));
+        return {offset << 24 | longText};
+    }
+    block.append(utf8.data(), size_t(length));
+    return {offset << 24 | length};
 }
 
 void TextTable::completeRow()
@@ -55,7 +63,7 @@ void TextTable::reserve(qsizetype rows, qsizetype bytesPerRow)
 {
     values.reserve(size_t(rows));
     cells.reserve(size_t(rows * columns));
-    block.reserve(rows * bytesPerRow);
+    block.reserve(size_t(rows * bytesPerRow));
 }
 
 QByteArrayView TextTable::bytes(qsizetype row, int column) const
@@ -65,8 +73,14 @@ QByteArrayView TextTable::bytes(qsizetype row, int column) const
     const size_t at = size_t(row) * size_t(columns) + size_t(column);
     if (at >= cells.size()) // a cell the last row has not been given yet
         return {};
-    const Cell c = cells[at];
-    return QByteArrayView(block.constData() + c.offset, c.length);
+    const quint64 packed = cells[at].packed;
+    const char *start = block.data() + (packed >> 24);
+    quint64 length = packed & longText;
+    if (length == longText) {
+        std::memcpy(&length, start, sizeof length);
+        start += sizeof length;
+    }
+    return QByteArrayView(start, qsizetype(length));
 }
 
 QString TextTable::text(qsizetype row, int column) const
@@ -105,7 +119,7 @@ void TextTable::removeRow(qsizetype row)
 void TextTable::clear()
 {
     // The memory goes back too: a long list is not held after it is gone.
-    block = QByteArray();
+    std::string().swap(block);
     std::vector<Cell>().swap(cells);
     std::vector<qint64>().swap(values);
     filled = 0;

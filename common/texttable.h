@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
 #include <vector>
 
 class TextTable
@@ -42,16 +43,19 @@ public:
     void clear();
 
 private:
+    // Where a cell's bytes start in the block (40 bits) and how many they are (24 bits). A text
+    // of 16 MB or more keeps its length in 8 bytes in front of its bytes instead.
     struct Cell
     {
-        qsizetype offset = 0, length = 0;
+        quint64 packed = 0;
     };
+    static constexpr quint64 longText = (quint64(1) << 24) - 1;
     void completeRow();
     Cell store(QByteArrayView utf8);
 
     int columns = 0;
     int filled = 0; // cells given to the last row so far
-    QByteArray block;
+    std::string block;
     std::vector<Cell> cells;    // row after row, columns cells each
     std::vector<qint64> values; // one per row
 };

@@ -639,11 +639,13 @@ bool DbRecordset::GetTextBytes(const DbField &field, QByteArrayView *bytes)
 {
     if (streaming) {
         // The engine's own bytes, good until the next row: no copy into the pool.
+        // One call to the engine for the cell; the value's own calls take no lock.
         const int column = columnIndex(field);
-        if (column < 0 || sqlite3_column_type(streaming, column) != SQLITE_TEXT)
+        sqlite3_value *value = column < 0 ? nullptr : sqlite3_column_value(streaming, column);
+        if (!value || sqlite3_value_type(value) != SQLITE_TEXT)
             return false;
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(streaming, column));
-        *bytes = QByteArrayView(text, sqlite3_column_bytes(streaming, column));
+        const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
+        *bytes = QByteArrayView(text, sqlite3_value_bytes(value));
         return true;
     }
     const Cell *c = cell(field);
@@ -658,11 +660,12 @@ double DbRecordset::GetNumber(const DbField &field)
     if (streaming) {
         // A number the engine holds as one is read from it as it is; anything else goes the long way.
         const int column = columnIndex(field);
-        const int type = column < 0 ? SQLITE_NULL : sqlite3_column_type(streaming, column);
+        sqlite3_value *value = column < 0 ? nullptr : sqlite3_column_value(streaming, column);
+        const int type = value ? sqlite3_value_type(value) : SQLITE_NULL;
         if (type == SQLITE_INTEGER)
-            return double(sqlite3_column_int64(streaming, column));
+            return double(sqlite3_value_int64(value));
         if (type == SQLITE_FLOAT)
-            return sqlite3_column_double(streaming, column);
+            return sqlite3_value_double(value);
     }
     int column = -1;
     const Cell *c = cell(field, &column);

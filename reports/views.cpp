@@ -37,16 +37,23 @@ public:
         // Keyed by the bits, so -0 and 0 keep texts of their own.
         const double value = recordset.GetNumber(field);
         const auto bits = std::bit_cast<quint64>(value);
-        const Shown *shown = nullptr;
+        // Most rows have no income: the amount of the row before comes first.
+        const Shown *shown = last && lastBits == bits ? last : nullptr;
         Shown made;
-        const auto found = known.find(bits);
-        if (found != known.end()) {
-            shown = &found->second;
-        } else {
-            const QString text = amountText(value);
-            made.text = text.toLatin1();
-            made.known = amountTextCents(text, &made.cents);
-            shown = known.size() < sharedAmountLimit ? &known.emplace(bits, made).first->second : &made;
+        if (!shown) {
+            const auto found = known.find(bits);
+            if (found != known.end()) {
+                shown = &found->second;
+            } else {
+                const QString text = amountText(value);
+                made.text = text.toUtf8();
+                made.known = amountTextCents(text, &made.cents);
+                shown = known.size() < sharedAmountLimit ? &known.emplace(bits, made).first->second : &made;
+            }
+            if (shown != &made) { // nodes stay where they are
+                last = shown;
+                lastBits = bits;
+            }
         }
         rows.addCell(QByteArrayView(shown->text));
         if (shown->known)
@@ -64,6 +71,8 @@ private:
     };
     DbRecordset &recordset;
     std::unordered_map<quint64, Shown> known;
+    const Shown *last = nullptr;
+    quint64 lastBits = 0;
 };
 
 // Puts the field's text into the row as the engine holds it, at most width characters of it.
@@ -120,7 +129,7 @@ bool queryViewTable(DbRecordset &recordset, bool loggedIn, const QString &mode, 
         return false;
     *rows = TextTable(7);
     AmountTotal expenseTotal, incomeTotal;
-    SharedAmounts amounts(recordset);
+    SharedAmounts expenses(recordset), incomes(recordset); // one per column: a column repeats its own amounts
     const QString range = QStringLiteral(" from lcsj where rq>=#") + dateText(start, 1) + QStringLiteral("# and rq<=#")
         + dateText(end, 1) + u'#';
     if (mode == summaryMode) {
@@ -134,8 +143,8 @@ bool queryViewTable(DbRecordset &recordset, bool loggedIn, const QString &mode, 
             rows->beginRow(0);
             addText(recordset, keyField, *rows);
             rows->addCell(QByteArrayView());
-            amounts.add(expense, *rows, expenseTotal);
-            amounts.add(income, *rows, incomeTotal);
+            expenses.add(expense, *rows, expenseTotal);
+            incomes.add(income, *rows, incomeTotal);
             rows->addCell(QByteArrayView());
             rows->addCell(QByteArrayView(days));
             recordset.MoveNext();
@@ -167,8 +176,8 @@ bool queryViewTable(DbRecordset &recordset, bool loggedIn, const QString &mode, 
         rows->beginRow(recordset.GetInteger(id));
         addText(recordset, type, *rows);
         addText(recordset, name, *rows);
-        amounts.add(expense, *rows, expenseTotal);
-        amounts.add(income, *rows, incomeTotal);
+        expenses.add(expense, *rows, expenseTotal);
+        incomes.add(income, *rows, incomeTotal);
         addText(recordset, person, *rows);
         addText(recordset, day, *rows, 10); // the stored day is its own YYYY-MM-DD text
         addText(recordset, remark, *rows);

@@ -20,6 +20,7 @@ private slots:
     void summariesOrderMixedNames_data();
     void summariesOrderMixedNames();
     void repeatedTextsStayTheirOwn();
+    void countedTotalsAreThoseOfTheShownCells();
     void aLedgerOfItsOwn();
     void totals_data();
     void totals();
@@ -81,6 +82,19 @@ void TestViews::views()
     QCOMPARE(shown, rows);
     const Totals t = computeTotals(view, QDate(2012, 11, 1), QDate(2012, 11, 30));
     QCOMPARE(QStringList({t.expense, t.income, t.balance, t.days}), (QStringList{"39.75", "5000.00", "4960.25", "30 天"}));
+    // The list's table holds the same rows, and the totals counted while reading them are the same.
+    TextTable table;
+    Totals counted;
+    QVERIFY(queryViewTable(userRecordset, true, mode, ViewGrouping(grouping), QDate(2012, 11, 1), QDate(2012, 11, 30),
+                           prompter, &table, &counted));
+    QStringList listed;
+    for (qsizetype r = 0; r < table.rowCount(); ++r)
+        listed << QString::number(table.value(r)) + ':' + table.rowTexts(r).join(u'|');
+    QCOMPARE(listed, rows);
+    QCOMPARE(QStringList({counted.expense, counted.income, counted.balance, counted.days, counted.dailyExpense,
+                          counted.dailyIncome}),
+             QStringList({t.expense, t.income, t.balance, t.days, t.dailyExpense, t.dailyIncome}));
+    QCOMPARE(counted.balanceColour, t.balanceColour);
 }
 
 void TestViews::repeatedTextsStayTheirOwn()
@@ -126,6 +140,28 @@ void TestViews::aLedgerOfItsOwn()
     QVERIFY(!userRecordset.IsOpen());
     recordset.Close();
     connection.Close();
+}
+
+void TestViews::countedTotalsAreThoseOfTheShownCells()
+{
+    // Amounts that round, a repeated one, and one beyond the limit, which leaves the expense
+    // total without a figure.
+    for (const char *amounts : {"2.675,0", "2.675,0", "0,1.005", "-0.001,0", "1e20,0", "0,7"})
+        QVERIFY(userConnection.Execute(QStringLiteral("insert into lcsj(xmlx,xmmc,zcje,srje,ry,rq,bz) values "
+                                                      "('生活','早餐',%1,'张三','2031-07-03','')")
+                                           .arg(QString::fromLatin1(amounts))));
+    const QDate start(2031, 7, 1), end(2031, 7, 31);
+    QList<ViewRow> view;
+    QVERIFY(queryView(userRecordset, true, detailMode, ViewGrouping::None, start, end, prompter, &view));
+    QCOMPARE(view.size(), 6);
+    const Totals shown = computeTotals(view, start, end);
+    QCOMPARE(shown.expense, amountOutOfRangeText);
+    QCOMPARE(shown.income, QStringLiteral("8.01"));
+    TextTable table;
+    Totals counted;
+    QVERIFY(queryViewTable(userRecordset, true, detailMode, ViewGrouping::None, start, end, prompter, &table, &counted));
+    QCOMPARE(QStringList({counted.expense, counted.income, counted.balance, counted.dailyExpense, counted.dailyIncome}),
+             QStringList({shown.expense, shown.income, shown.balance, shown.dailyExpense, shown.dailyIncome}));
 }
 
 void TestViews::refusalsKeepTheList()
