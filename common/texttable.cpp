@@ -124,3 +124,24 @@ void TextTable::clear()
     std::vector<qint64>().swap(values);
     filled = 0;
 }
+
+void TextTable::reset(int count)
+{
+    block.clear();
+    cells.clear();
+    values.clear();
+    columns = count;
+    filled = 0;
+}
+
+void TextTable::fit()
+{
+    completeRow();
+    filled = columns;
+    if (block.size() < block.capacity() / 4)
+        block.shrink_to_fit();
+    if (cells.size() < cells.capacity() / 4)
+        cells.shrink_to_fit();
+    if (values.size() < values.capacity() / 4)
+        values.shrink_to_fit();
+}

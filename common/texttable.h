@@ -40,7 +40,13 @@ public:
     // Changing a cell keeps the old bytes in the block until the table is let go.
     void setText(qsizetype row, int column, const QString &text);
     void removeRow(qsizetype row);
+    // No rows left, and the memory goes back.
     void clear();
+    // No rows left and the given number of columns, the memory kept to be filled again: a list
+    // read anew takes its rows where the ones before were, without growing into fresh memory.
+    void reset(int columns);
+    // Gives back what the rows do not use once they take less than a quarter of it.
+    void fit();
 
 private:
     // Where a cell's bytes start in the block (40 bits) and how many they are (24 bits). A text

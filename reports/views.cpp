@@ -127,7 +127,7 @@ bool queryViewTable(DbRecordset &recordset, bool loggedIn, const QString &mode, 
 {
     if (!viewAllowed(loggedIn, start, end, prompter))
         return false;
-    *rows = TextTable(7);
+    rows->reset(7); // the memory of the rows it held before takes the new ones
     AmountTotal expenseTotal, incomeTotal;
     SharedAmounts expenses(recordset), incomes(recordset); // one per column: a column repeats its own amounts
     const QString range = QStringLiteral(" from lcsj where rq>=#") + dateText(start, 1) + QStringLiteral("# and rq<=#")
@@ -151,6 +151,7 @@ bool queryViewTable(DbRecordset &recordset, bool loggedIn, const QString &mode, 
         }
         // The table holds what the view shows; the recordset's copy of it is let go.
         recordset.Close();
+        rows->fit();
         *totals = totalsOf(expenseTotal, incomeTotal, start, end);
         return true;
     }
@@ -182,6 +183,7 @@ bool queryViewTable(DbRecordset &recordset, bool loggedIn, const QString &mode, 
         addText(recordset, day, *rows, 10); // the stored day is its own YYYY-MM-DD text
         addText(recordset, remark, *rows);
     });
+    rows->fit();
     *totals = totalsOf(expenseTotal, incomeTotal, start, end);
     return true;
 }

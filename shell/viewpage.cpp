@@ -57,9 +57,9 @@ void ViewPage::showView(const QString &wanted, ViewGrouping grouping)
     const QDate start = view.start->dateTime().date(), end = view.end->dateTime().date();
     if (!viewAllowed(main->session.loggedIn, start, end, prompter))
         return;
-    // The rows shown so far are let go before the new ones are read, so a long ledger is held once.
-    view.list->clearRows();
-    TextTable rows;
+    // The rows shown so far leave the list before the new ones are read into their memory, so a
+    // long ledger is held once and the next view needs no fresh memory.
+    TextTable rows = view.list->takeRows();
     Totals totals;
     if (!queryViewTable(userRecordset, main->session.loggedIn, wanted, grouping, start, end, prompter, &rows, &totals))
         return;

@@ -94,6 +94,15 @@ void ListModel::setRows(TextTable replacement)
     endResetModel();
 }
 
+TextTable ListModel::takeRows()
+{
+    beginResetModel();
+    TextTable taken = std::move(rows);
+    rows = TextTable(int(titles.size()));
+    endResetModel();
+    return taken;
+}
+
 void ListModel::removeRow(int row)
 {
     if (row < 0 || row >= count())
@@ -221,6 +230,11 @@ void ListView::removeRow(int row)
 void ListView::clearRows()
 {
     rows->setRows(TextTable(columnCount()));
+}
+
+TextTable ListView::takeRows()
+{
+    return rows->takeRows();
 }
 
 int ListView::selectedRow() const

@@ -49,6 +49,8 @@ public:
     int appendRow(const ListRow &row);
     void setRows(const QList<ListRow> &replacement);
     void setRows(TextTable replacement);
+    // All rows, taken out of the list, which is left empty.
+    TextTable takeRows();
     void removeRow(int row);
     QString cellText(int row, int column) const { return rows.text(row, column); }
     int itemValue(int row) const { return int(rows.value(row)); }
@@ -91,6 +93,8 @@ public:
     int itemValue(int row) const;
     void removeRow(int row);
     void clearRows();
+    // Empties the list and hands its rows over, so their memory can hold the next ones.
+    TextTable takeRows();
     // The selected row, -1 when none.
     int selectedRow() const;
     void selectRow(int row);
