@@ -1,7 +1,14 @@
 #include "ui/listview.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QPainter>
+#include <QStaticText>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <limits>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QToolTip>
@@ -160,10 +167,106 @@ Qt::ItemFlags ListModel::flags(const QModelIndex &index) const
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
 }
 
+namespace {
+
+// Draws a cell as the style does, but lays each text out once: a list shows the same types,
+// names, days and amounts on many rows and on every repaint, and laying text out is most of what
+// a repaint costs. A text too wide for its cell, or of several lines, is left to the style, which
+// shortens it with "…".
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QWidget *widget = cell.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        const Laid *laid = cell.text.isEmpty() ? nullptr : laidOut(cell.text, cell.font);
+        // Where the style puts the text, found without laying it out.
+        cell.text.clear();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect room =
+            style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget).adjusted(margin, 0, -margin, 0);
+        if (laid && (laid->severalLines || laid->size.width() > room.width())) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        // The panel and the selection from the style, then the text over them.
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+        if (!laid)
+            return;
+        QPalette::ColorGroup group = QPalette::Normal;
+        if (!(cell.state & QStyle::State_Enabled))
+            group = QPalette::Disabled;
+        else if (!(cell.state & QStyle::State_Active))
+            group = QPalette::Inactive;
+        const QPen pen = painter->pen();
+        const QFont font = painter->font();
+        painter->setPen(cell.palette.color(
+            group, cell.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(cell.font);
+        // The style centres a line inside the room to the fraction of a pixel, and only the line
+        // box to whole pixels.
+        const QRect box = QStyle::alignedRect(cell.direction, cell.displayAlignment, laid->size.toSize(), room);
+        const Qt::Alignment across = QStyle::visualAlignment(cell.direction, cell.displayAlignment) & Qt::AlignHorizontal_Mask;
+        qreal x = room.left();
+        if (across & Qt::AlignHCenter)
+            x += (room.width() - laid->size.width()) / 2;
+        else if (across & Qt::AlignRight)
+            x += room.width() - laid->size.width();
+        painter->drawStaticText(QPointF(x, box.top()), laid->text);
+        painter->setPen(pen);
+        painter->setFont(font);
+    }
+
+private:
+    struct Laid
+    {
+        QStaticText text;
+        QSizeF size; // as the style measures a line of it, so the text sits where the style puts it
+        bool severalLines = false;
+    };
+
+    const Laid *laidOut(const QString &text, const QFont &font) const
+    {
+        if (font != cachedFont || laid.size() >= 4096) {
+            laid.clear();
+            cachedFont = font;
+        }
+        auto found = laid.find(text);
+        if (found == laid.end()) {
+            Laid made{QStaticText(text), {}, false};
+            made.severalLines = std::any_of(text.begin(), text.end(), [](QChar c) {
+                return c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+            });
+            made.text.setTextFormat(Qt::PlainText);
+            made.text.setPerformanceHint(QStaticText::AggressiveCaching);
+            made.text.prepare(QTransform(), font);
+            QTextLayout line(text, font);
+            line.beginLayout();
+            QTextLine first = line.createLine();
+            first.setLineWidth(std::numeric_limits<int>::max() / 2);
+            made.size = QSizeF(first.naturalTextWidth(), first.height());
+            line.endLayout();
+            found = laid.insert(text, made);
+        }
+        return &*found;
+    }
+
+    mutable QFont cachedFont;
+    mutable QHash<QString, Laid> laid;
+};
+
+} // namespace
+
 ListView::ListView(QWidget *parent) : QTreeView(parent), headerView(new ListHeader(this)), rows(new ListModel(this))
 {
     setHeader(headerView);
     setModel(rows);
+    setItemDelegate(new CellDelegate(this));
     headerView->setSectionsClickable(true);
     setFrameShape(QFrame::NoFrame);
     setRootIsDecorated(false);

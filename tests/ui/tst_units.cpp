@@ -17,6 +17,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -52,6 +53,7 @@ private slots:
     void listRowHeightWithoutRows();
     void listHeaderLook();
     void listStripesStayWithTheirRows();
+    void listCellsLookAsTheStyleDrawsThem();
     void wrappedLines_data();
     void wrappedLines();
     void fileDialogFilter_data();
@@ -314,6 +316,33 @@ void TestUnits::listStripesStayWithTheirRows()
     QCOMPARE(top.top(), 0);
     QCOMPARE(rowColour(4), QColor(Qt::white));
     QCOMPARE(rowColour(5), QColor(230, 230, 230));
+}
+
+void TestUnits::listCellsLookAsTheStyleDrawsThem()
+{
+    // The list keeps its texts laid out between repaints; what it paints must be what the style
+    // itself paints, to the pixel: left and centred columns, a selected row, a text too wide that
+    // the style shortens, a text of two lines, Chinese beside digits.
+    ListView list;
+    list.resize(360, 160);
+    list.addColumn(QStringLiteral("项目类型"), 80);
+    list.addColumn(QStringLiteral("支出金额"), 70, Qt::AlignHCenter);
+    list.addColumn(QStringLiteral("备注"), 90, Qt::AlignRight);
+    list.appendRow({QStringLiteral("餐饮"), QStringLiteral("980.25"), QStringLiteral("早餐31")}, 1);
+    list.appendRow({QStringLiteral("交通费用和停车费用"), QStringLiteral("1.25"), QStringLiteral("甲\n乙")}, 2);
+    list.appendRow({QStringLiteral("x"), QStringLiteral("9999999999999.99"), QString()}, 3);
+    list.appendRow({QString(), QStringLiteral("0.00"), QStringLiteral("Tom's 备注")}, 4);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.selectRow(1);
+    const QImage ours = list.viewport()->grab().toImage();
+    QAbstractItemDelegate *kept = list.itemDelegate();
+    QStyledItemDelegate plain;
+    list.setItemDelegate(&plain);
+    const QImage styles = list.viewport()->grab().toImage();
+    list.setItemDelegate(kept);
+    QCOMPARE(ours.size(), styles.size());
+    QVERIFY(ours == styles);
 }
 
 void TestUnits::wrappedLines_data()
