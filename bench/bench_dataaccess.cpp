@@ -1,5 +1,6 @@
 // The recordset's reading pattern and Execute's inserts against the raw SQLite API on the same
 // file, and a one-month range query on a thirty-year ledger.
+#include "ledgerbench.h"
 #include "common/program.h"
 #include "dataaccess/databasefile.h"
 #include "dataaccess/dbrecordset.h"
@@ -26,17 +27,12 @@ QString insertText(int i)
 QString ledgerWith(int records)
 {
     static QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ledger%1.dat").arg(records));
-    if (QFile::exists(path))
-        return path;
-    writeTemplate(ledgerTemplate(), path);
-    DbConnection c;
-    c.OpenJet(path, databasePassword);
-    c.BeginTrans();
-    for (int i = 0; i < records; ++i)
-        c.Execute(insertText(i));
-    c.CommitTrans();
-    return path;
+    return ledgerFileWith(dir.filePath(QStringLiteral("ledger%1.dat").arg(records)), [records](DbConnection &c) {
+        c.BeginTrans();
+        for (int i = 0; i < records; ++i)
+            c.Execute(insertText(i));
+        c.CommitTrans();
+    });
 }
 
 const char *query = "select * from lcsj order by rq";

@@ -25,23 +25,10 @@ namespace {
 const QDateTime today(QDate(2012, 11, 15), QTime(10, 0));
 constexpr int chosenYear = 2012;
 
-QString ledgerWith(int records)
-{
-    static QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ledger%1.dat").arg(records));
-    if (QFile::exists(path))
-        return path;
-    writeTemplate(ledgerTemplate(), path);
-    DbConnection c;
-    c.OpenJet(path, databasePassword);
-    addThirtyYears(c, records);
-    return path;
-}
-
 void statistics_ours(benchmark::State &state)
 {
     Clock::setFixed(today);
-    userConnection.OpenJet(ledgerWith(int(state.range(0))), databasePassword);
+    userConnection.OpenJet(ledgerWithRecords(int(state.range(0))), databasePassword);
     userRecordset.SetConnection(userConnection);
     SilentPrompter prompter;
     ColdClock cold(state);
@@ -61,7 +48,7 @@ void statistics_ours(benchmark::State &state)
 void statistics_baseline(benchmark::State &state)
 {
     sqlite3 *db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(ledgerWith(int(state.range(0)))).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(QFile::encodeName(ledgerWithRecords(int(state.range(0)))).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     // Each figure a range of the stored day texts, the cheapest test a hand-written query has.
     const auto within = [](const std::string &from, const std::string &to) {
         const std::string test = "rq>='" + from + "' and rq<'" + to + "'";

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <sqlite3.h>
 #include <sys/resource.h>
 
@@ -24,16 +25,28 @@ void addThirtyYears(DbConnection &connection, int count)
     connection.CommitTrans();
 }
 
-QString thirtyYearLedgerFile(const QString &folder)
+QString ledgerFileWith(const QString &path, const std::function<void(DbConnection &)> &fill)
 {
-    const QString path = QDir(folder).filePath(QStringLiteral("ledger.dat"));
     if (QFile::exists(path))
         return path;
     writeTemplate(ledgerTemplate(), path);
     DbConnection c;
     c.OpenJet(path, databasePassword);
-    addThirtyYears(c, 100000);
+    fill(c);
     return path;
+}
+
+QString thirtyYearLedgerFile(const QString &folder)
+{
+    return ledgerFileWith(QDir(folder).filePath(QStringLiteral("ledger.dat")),
+                          [](DbConnection &c) { addThirtyYears(c, 100000); });
+}
+
+QString ledgerWithRecords(int records)
+{
+    static QTemporaryDir dir;
+    return ledgerFileWith(dir.filePath(QStringLiteral("ledger%1.dat").arg(records)),
+                          [records](DbConnection &c) { addThirtyYears(c, records); });
 }
 
 namespace {

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class SilentPrompter : public Prompter
 {
 public:
@@ -25,9 +27,17 @@ struct sqlite3;
 // the ledger both view benchmarks read.
 void addThirtyYears(DbConnection &connection, int count);
 
+// The ledger file at path, made from the ledger template and filled through a connection to it
+// the first time it is asked for.
+QString ledgerFileWith(const QString &path, const std::function<void(DbConnection &)> &fill);
+
 // The ledger file folder/ledger.dat with 100,000 records over thirty years (addThirtyYears),
 // made from the ledger template the first time it is asked for.
 QString thirtyYearLedgerFile(const QString &folder);
+
+// A ledger file of its own in a folder that lasts as long as the process, with records records
+// over thirty years (addThirtyYears), made the first time it is asked for.
+QString ledgerWithRecords(int records);
 
 // Adds count records of a household spread evenly over the days from first to last, in one
 // transaction: a dozen item types with their names, everyday amounts, salaries and other income,
