@@ -23,14 +23,10 @@ QTemporaryDir &dir()
     return d;
 }
 
-QString ledger100k()
-{
-    return thirtyYearLedgerFile(dir().path());
-}
 
 void detail_ours(benchmark::State &state)
 {
-    userConnection.OpenJet(ledger100k(), databasePassword);
+    userConnection.OpenJet(ledgerWithRecords(100000), databasePassword);
     timeThirtyYearDetailView(state);
     state.counters["peak_MB"] = peakMegabytes();
 }
@@ -39,7 +35,7 @@ void detail_ours(benchmark::State &state)
 void detail_baseline(benchmark::State &state)
 {
     sqlite3 *db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(ledger100k()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(QFile::encodeName(ledgerWithRecords(100000)).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     ColdClock cold(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(rawDetailQuery(db));

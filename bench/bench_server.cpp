@@ -24,10 +24,11 @@ QTemporaryDir &dir()
     return d;
 }
 
-// The ledger file, made once; outside the data folder, so it stays a file with a server chosen.
+// The ledger file, made once in a folder of its own: outside the data folder, so it stays a file
+// with a server chosen.
 QString ledgerFile()
 {
-    return thirtyYearLedgerFile(dir().path());
+    return ledgerWithRecords(100000);
 }
 
 // The same ledger on the server, copied from the file once.

@@ -18,7 +18,6 @@
 #include "exchange/excelexchange.h"
 #include "shell/mainwindow.h"
 #include "shell/sessionpages.h"
-#include "ledger/templates.h"
 #include "dataaccess/databasefile.h"
 #include "reports/views.h"
 #include "ui/listview.h"
@@ -201,7 +200,7 @@ QString importBook(const QString &ledger, int held)
 struct SmallLedger
 {
     static constexpr int records = 10000;
-    QString path = QDir(benchProgramFolder()).filePath(QStringLiteral("ledger10k.dat"));
+    QString path = ledgerWithRecords(records);
     DbConnection connection;
     DbRecordset recordset;
     ListView list;
@@ -209,12 +208,7 @@ struct SmallLedger
 
     SmallLedger()
     {
-        const bool made = !QFile::exists(path);
-        if (made)
-            writeTemplate(ledgerTemplate(), path);
         connection.OpenJet(path, databasePassword);
-        if (made)
-            addThirtyYears(connection, records);
         recordset.SetConnection(connection);
         for (const QString &title : importTitles) // the list's columns, in its order
             list.addColumn(title, 100);

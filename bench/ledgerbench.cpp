@@ -5,7 +5,6 @@
 #include "ledger/templates.h"
 
 #include <QDate>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <sqlite3.h>
@@ -34,12 +33,6 @@ QString ledgerFileWith(const QString &path, const std::function<void(DbConnectio
     c.OpenJet(path, databasePassword);
     fill(c);
     return path;
-}
-
-QString thirtyYearLedgerFile(const QString &folder)
-{
-    return ledgerFileWith(QDir(folder).filePath(QStringLiteral("ledger.dat")),
-                          [](DbConnection &c) { addThirtyYears(c, 100000); });
 }
 
 QString ledgerWithRecords(int records)

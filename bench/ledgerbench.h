@@ -31,10 +31,6 @@ void addThirtyYears(DbConnection &connection, int count);
 // the first time it is asked for.
 QString ledgerFileWith(const QString &path, const std::function<void(DbConnection &)> &fill);
 
-// The ledger file folder/ledger.dat with 100,000 records over thirty years (addThirtyYears),
-// made from the ledger template the first time it is asked for.
-QString thirtyYearLedgerFile(const QString &folder);
-
 // A ledger file of its own in a folder that lasts as long as the process, with records records
 // over thirty years (addThirtyYears), made the first time it is asked for.
 QString ledgerWithRecords(int records);

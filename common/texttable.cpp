@@ -59,13 +59,6 @@ void TextTable::appendRow(const QStringList &row, qint64 value)
     completeRow();
 }
 
-void TextTable::reserve(qsizetype rows, qsizetype bytesPerRow)
-{
-    values.reserve(size_t(rows));
-    cells.reserve(size_t(rows * columns));
-    block.reserve(size_t(rows * bytesPerRow));
-}
-
 QByteArrayView TextTable::bytes(qsizetype row, int column) const
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columns)

@@ -29,7 +29,6 @@ public:
     void addCell(const QString &text) { addCell(QByteArrayView(text.toUtf8())); }
     // A whole row at once.
     void appendRow(const QStringList &cells, qint64 value);
-    void reserve(qsizetype rows, qsizetype bytesPerRow);
 
     // The cell's text; empty outside the table.
     QString text(qsizetype row, int column) const;

@@ -34,30 +34,12 @@ public:
     // Puts the field's amount as the list shows it into the row and adds it to the total.
     void add(const DbField &field, TextTable &rows, AmountTotal &total)
     {
-        // Keyed by the bits, so -0 and 0 keep texts of their own.
         const double value = recordset.GetNumber(field);
-        const auto bits = std::bit_cast<quint64>(value);
-        // Most rows have no income: the amount of the row before comes first.
-        const Shown *shown = last && lastBits == bits ? last : nullptr;
-        Shown made;
-        if (!shown) {
-            const auto found = known.find(bits);
-            if (found != known.end()) {
-                shown = &found->second;
-            } else {
-                const QString text = amountText(value);
-                made.text = text.toUtf8();
-                made.known = amountTextCents(text, &made.cents);
-                shown = known.size() < sharedAmountLimit ? &known.emplace(bits, made).first->second : &made;
-            }
-            if (shown != &made) { // nodes stay where they are
-                last = shown;
-                lastBits = bits;
-            }
-        }
-        rows.addCell(QByteArrayView(shown->text));
-        if (shown->known)
-            total.cents += shown->cents;
+        Shown spare;
+        const Shown &shown = shownFor(value, spare);
+        rows.addCell(QByteArrayView(shown.text));
+        if (shown.known)
+            total.cents += shown.cents;
         else
             total.known = false;
     }
@@ -69,6 +51,30 @@ private:
         qint64 cents = 0;
         bool known = false;
     };
+
+    // The amount's text and cents, kept for the next rows while there is room; made into spare
+    // when there is none.
+    const Shown &shownFor(double value, Shown &spare)
+    {
+        // Keyed by the bits, so -0 and 0 keep texts of their own.
+        const auto bits = std::bit_cast<quint64>(value);
+        // Most rows have no income: the amount of the row before comes first.
+        if (last && lastBits == bits)
+            return *last;
+        auto found = known.find(bits);
+        if (found == known.end()) {
+            const QString text = amountText(value);
+            spare.text = text.toUtf8();
+            spare.known = amountTextCents(text, &spare.cents);
+            if (known.size() >= sharedAmountLimit)
+                return spare;
+            found = known.emplace(bits, spare).first;
+        }
+        last = &found->second; // nodes stay where they are
+        lastBits = bits;
+        return *last;
+    }
+
     DbRecordset &recordset;
     std::unordered_map<quint64, Shown> known;
     const Shown *last = nullptr;
@@ -79,19 +85,16 @@ private:
 void addText(DbRecordset &recordset, const DbField &field, TextTable &rows, qsizetype width = -1)
 {
     QByteArrayView bytes;
-    if (recordset.GetTextBytes(field, &bytes)) {
-        // A stored day is its own ASCII text: its characters are its bytes.
-        const bool ascii = width >= 0 && bytes.size() >= width
-            && std::all_of(bytes.begin(), bytes.begin() + width, [](char c) { return uchar(c) < 0x80; });
-        if (width < 0 || bytes.size() <= width || ascii) {
-            rows.addCell(width < 0 || bytes.size() <= width ? bytes : bytes.first(width));
-            return;
-        }
+    if (!recordset.GetTextBytes(field, &bytes)) {
+        const QString read = recordset.GetText(field);
+        rows.addCell(width < 0 ? read : read.left(width));
+    } else if (width < 0 || bytes.size() <= width) {
+        rows.addCell(bytes);
+    } else if (std::all_of(bytes.begin(), bytes.begin() + width, [](char c) { return uchar(c) < 0x80; })) {
+        rows.addCell(bytes.first(width)); // a stored day is its own ASCII text: its characters are its bytes
+    } else {
         rows.addCell(QString::fromUtf8(bytes).left(width));
-        return;
     }
-    const QString read = recordset.GetText(field);
-    rows.addCell(width < 0 ? read : read.left(width));
 }
 
 Totals totalsOf(const AmountTotal &expense, const AmountTotal &income, const QDate &start, const QDate &end)

@@ -2,17 +2,17 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStaticText>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
+#include <QToolTip>
 
 #include <algorithm>
 #include <limits>
-#include <QStyle>
-#include <QStyleOptionViewItem>
-#include <QToolTip>
-#include <QHelpEvent>
 
 ListHeader::ListHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
 {
@@ -211,7 +211,8 @@ public:
         // The style centres a line inside the room to the fraction of a pixel, and only the line
         // box to whole pixels.
         const QRect box = QStyle::alignedRect(cell.direction, cell.displayAlignment, laid->size.toSize(), room);
-        const Qt::Alignment across = QStyle::visualAlignment(cell.direction, cell.displayAlignment) & Qt::AlignHorizontal_Mask;
+        const Qt::Alignment across =
+            QStyle::visualAlignment(cell.direction, cell.displayAlignment) & Qt::AlignHorizontal_Mask;
         qreal x = room.left();
         if (across & Qt::AlignHCenter)
             x += (room.width() - laid->size.width()) / 2;
